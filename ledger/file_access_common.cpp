@@ -1,0 +1,21 @@
+#include "ledger/file_access.h"
+
+namespace {
+int faultAt = 0;
+bool faultPersistent = false;
+int operations = 0;
+}  // namespace
+
+void setWriteFault(int failAt, bool persistent) {
+    faultAt = failAt;
+    faultPersistent = persistent;
+    operations = 0;
+}
+
+int writeOperationCount() { return operations; }
+
+bool writeFaultHere() {
+    ++operations;
+    if (faultAt <= 0) return false;
+    return operations == faultAt || (faultPersistent && operations > faultAt);
+}

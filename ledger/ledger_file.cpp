@@ -1,0 +1,250 @@
+#include "ledger/ledger_file.h"
+
+#include <cstring>
+
+#include "app/prompts.h"
+
+const char ledgerHeader[18] = "Quirvel Version 3";
+
+namespace {
+
+// Windows' OFN_* values for the save dialogs.
+constexpr unsigned long ofnOverwritePrompt = 0x2, ofnHideReadOnly = 0x4, ofnNoChangeDir = 0x8;
+
+void put16(Bytes& b, uint16_t v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void put32(Bytes& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void putEntry(Bytes& b, const std::string& entry) {
+    // Entries are kept within maxEntryBytes by every path that makes them.
+    size_t n = entry.size() > maxEntryBytes ? maxEntryBytes : entry.size();
+    b.push_back(static_cast<uint8_t>(n));
+    b.insert(b.end(), entry.begin(), entry.begin() + static_cast<long>(n));
+}
+
+// Reads little-endian fields; bytes past the end of the file read as zero.
+class Reader {
+public:
+    explicit Reader(const Bytes& b) : bytes_(b) {}
+    uint8_t u8() { return pos_ < bytes_.size() ? bytes_[pos_++] : (++pos_, 0); }
+    uint16_t u16() {
+        uint16_t lo = u8();
+        return static_cast<uint16_t>(lo | (u8() << 8));
+    }
+    uint32_t u32() {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(u8()) << (8 * i);
+        return v;
+    }
+    std::string text(size_t n) {
+        std::string s;
+        s.reserve(n);
+        for (size_t i = 0; i < n; ++i) s += static_cast<char>(u8());
+        return s;
+    }
+    void seek(size_t p) { pos_ = p; }
+
+private:
+    const Bytes& bytes_;
+    size_t pos_ = 0;
+};
+
+float floatFromBits(uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+uint32_t bitsFromFloat(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+}  // namespace
+
+Bytes encodeLedger(const LedgerImage& image) {
+    Bytes b;
+    b.reserve(23 + image.transactions.size() * transactionRecordBytes);
+    b.insert(b.end(), ledgerHeader, ledgerHeader + 17);
+    put16(b, static_cast<uint16_t>(image.transactions.size()));
+    put16(b, static_cast<uint16_t>(image.descriptions.size()));
+    put16(b, static_cast<uint16_t>(image.names.size()));
+    for (const Transaction& t : image.transactions) {
+        put16(b, t.date);
+        b.push_back(t.type);
+        put16(b, t.descrIndex);
+        put16(b, t.nameIndex);
+        put32(b, static_cast<uint32_t>(t.amount));
+        put32(b, static_cast<uint32_t>(t.handling));
+        put32(b, static_cast<uint32_t>(t.shipping));
+        b.push_back(t.taxMode);
+        put32(b, bitsFromFloat(t.taxRate));
+        put32(b, static_cast<uint32_t>(t.salesTax));
+        put16(b, t.reserved);
+    }
+    for (const auto& e : image.descriptions) putEntry(b, e);
+    for (const auto& e : image.names) putEntry(b, e);
+    return b;
+}
+
+DecodeResult decodeLedger(const Bytes& bytes, double combinedRate) {
+    DecodeResult result;
+    Reader in(bytes);
+    std::string first = in.text(17);
+    size_t found = first.find("Version");
+    int version = 0;
+    if (found == std::string::npos) {
+        result.hadHeader = false;
+        in.seek(0);
+    } else {
+        size_t headerLength = found + 1 + 8;  // through "Version", one more character and the digit
+        in.seek(0);
+        std::string header = in.text(headerLength);
+        char digit = header.back();
+        version = digit >= '0' && digit <= '9' ? digit - '0' : 0;
+        if (version >= 3 && header.compare(0, 7, "Quirvel") != 0) result.status = DecodeStatus::notQuirvel;
+        // No record layout is known for later versions.
+        if (version >= 4) result.status = DecodeStatus::notQuirvel;
+    }
+    result.version = version;
+    if (result.status != DecodeStatus::ok) return result;
+
+    uint16_t n = in.u16(), d = in.u16(), m = in.u16();
+    if (n > maxTransactions || d > maxDescriptions || m > maxNames) {
+        result.status = DecodeStatus::notQuirvel;
+        return result;
+    }
+    LedgerImage& image = result.image;
+    image.transactions.resize(n);
+    for (Transaction& t : image.transactions) {
+        if (version == 3) {
+            t.date = in.u16();
+            t.type = in.u8();
+            t.descrIndex = in.u16();
+            t.nameIndex = in.u16();
+            t.amount = static_cast<int32_t>(in.u32());
+            t.handling = static_cast<int32_t>(in.u32());
+            t.shipping = static_cast<int32_t>(in.u32());
+            t.taxMode = in.u8();
+            t.taxRate = floatFromBits(in.u32());
+            t.salesTax = static_cast<int32_t>(in.u32());
+            t.reserved = in.u16();
+        } else {
+            t.date = in.u16();
+            t.type = in.u8();
+            t.descrIndex = in.u8();
+            t.nameIndex = in.u16();
+            t.amount = static_cast<int32_t>(in.u32());
+            t.handling = static_cast<int32_t>(in.u32());
+            t.shipping = static_cast<int32_t>(in.u32());
+            int32_t oldTax = static_cast<int32_t>(in.u32());
+            // A negative tax marked a resale; INT32_MIN has no positive twin.
+            t.salesTax = oldTax < 0 ? (oldTax == INT32_MIN ? INT32_MAX : -oldTax) : oldTax;
+            t.taxMode = oldTax < 0 ? modeResale : modeTaxAdded;
+            t.taxRate = static_cast<float>(100.0 * combinedRate);
+            t.reserved = 0;
+        }
+    }
+    image.descriptions.resize(d);
+    for (auto& e : image.descriptions) e = in.text(in.u8());
+    image.names.resize(m);
+    for (auto& e : image.names) e = in.text(in.u8());
+
+    // A reference past the end of its list would index beyond the table:
+    // keep the transaction and show it without that description or name.
+    for (Transaction& t : image.transactions) {
+        if (t.descrIndex > d) {
+            t.descrIndex = 0;
+            result.badReferences = true;
+        }
+        if (t.nameIndex > m) {
+            t.nameIndex = 0;
+            result.badReferences = true;
+        }
+    }
+    return result;
+}
+
+LedgerImage currentLedgerImage() {
+    LedgerImage image;
+    image.transactions.assign(transactions.begin() + 1, transactions.begin() + 1 + transactionCount);
+    image.descriptions.assign(descriptions.begin() + 1, descriptions.begin() + 1 + descrCount);
+    image.names.assign(names.begin() + 1, names.begin() + 1 + nameCount);
+    return image;
+}
+
+void installLedgerImage(const LedgerImage& image) {
+    transactionCount = static_cast<uint16_t>(image.transactions.size());
+    for (size_t i = 0; i < image.transactions.size(); ++i) transactions[i + 1] = image.transactions[i];
+    descrCount = static_cast<uint16_t>(image.descriptions.size());
+    for (size_t i = 0; i < image.descriptions.size(); ++i) descriptions[i + 1] = image.descriptions[i];
+    nameCount = static_cast<uint16_t>(image.names.size());
+    for (size_t i = 0; i < image.names.size(); ++i) names[i + 1] = image.names[i];
+}
+
+bool loadLedger(const std::string& path) {
+    Bytes bytes;
+    std::string error;
+    if (!readWholeFile(path, bytes, error)) {
+        showMessage("The file " + path + " could not be opened:\r\n" + error, "File Error", mb::ok | mb::iconStop);
+        return false;
+    }
+    DecodeResult r = decodeLedger(bytes, combinedTaxRate);
+    if (!r.hadHeader)
+        showMessage("Previous version of data file will be loaded", "Quirvel", mb::ok | mb::iconInformation);
+    if (r.status != DecodeStatus::ok) {
+        showMessage("Not a Quirvel file type", "File Error", mb::ok | mb::iconStop);
+        return false;
+    }
+    if (r.badReferences)
+        showMessage("Some transactions in " + path +
+                        " refer to descriptions or names that the file does not hold.\r\n"
+                        "They are shown without them.",
+                    "File Error", mb::ok | mb::iconExclamation);
+    installLedgerImage(r.image);
+    ledgerChanged = 0;
+    settingsChanged = 0;
+    ledgerPath = path;
+    return true;
+}
+
+bool saveLedger() {
+    if (ledgerPath.empty()) return saveLedgerAs();
+    std::string error;
+    if (!writeFileSafely(ledgerPath, encodeLedger(currentLedgerImage()), error)) {
+        showMessage("The ledger could not be saved to " + ledgerPath + ":\r\n" + error +
+                        "\r\nThe file on disk has not been changed.",
+                    "File Error", mb::ok | mb::iconStop);
+        return false;
+    }
+    ledgerChanged = 0;
+    settingsChanged = 1;
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> ledgerFileFilters() {
+    return {{"Business", "*.qvl"}, {"All Files", "*.*"}};
+}
+
+bool saveLedgerAs() {
+    FileDialogRequest request;
+    request.save = true;
+    request.caption = "Save File";
+    request.folder = dataFolder;
+    request.filters = ledgerFileFilters();
+    request.defaultExtension = "qvl";
+    request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
+    std::string path = prompts().fileDialog(request);
+    if (path.empty()) return false;
+    std::string previous = ledgerPath;
+    ledgerPath = path;
+    if (saveLedger()) return true;
+    ledgerPath = previous;  // the new file was never written
+    return false;
+}

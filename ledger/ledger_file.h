@@ -1,0 +1,50 @@
+// The ledger file: "Quirvel Version 3", three counts, 30-byte records, then
+// the descriptions and names as length-prefixed entries. Versions 0 to 2
+// (22-byte records) are read and converted.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "ledger/file_access.h"
+#include "ledger/tables.h"
+
+// A whole ledger as it goes to or comes from a file.
+struct LedgerImage {
+    std::vector<Transaction> transactions;
+    std::vector<std::string> descriptions;  // entries, group byte first
+    std::vector<std::string> names;
+};
+
+enum class DecodeStatus { ok, notQuirvel };
+
+struct DecodeResult {
+    DecodeStatus status = DecodeStatus::ok;
+    int version = 3;
+    bool hadHeader = true;      // false: read as version 0
+    bool badReferences = false; // indices past the lists were cleared to 0
+    LedgerImage image;
+};
+
+constexpr int transactionRecordBytes = 30;
+constexpr int oldRecordBytes = 22;
+extern const char ledgerHeader[18];  // "Quirvel Version 3"
+
+Bytes encodeLedger(const LedgerImage& image);
+// combinedRate (a fraction) gives the taxRate of converted old records.
+DecodeResult decodeLedger(const Bytes& bytes, double combinedRate);
+
+LedgerImage currentLedgerImage();
+void installLedgerImage(const LedgerImage& image);
+
+// Reads path into the tables; on success it becomes ledgerPath and both
+// flags are cleared. Returns false, with the tables untouched, when the
+// file cannot be read or is refused.
+bool loadLedger(const std::string& path);
+
+// Writes the tables to ledgerPath (asking for a name when there is none).
+// Returns true when the file was written.
+bool saveLedger();
+bool saveLedgerAs();
+
+// The filter list of the ledger file dialogs.
+std::vector<std::pair<std::string, std::string>> ledgerFileFilters();

@@ -1,0 +1,111 @@
+#include "ledger/tables.h"
+
+#include "app/prompts.h"
+
+std::array<Transaction, maxTransactions + 1> transactions;
+uint16_t transactionCount = 0;
+std::array<std::string, maxDescriptions + 1> descriptions;
+uint16_t descrCount = 0;
+std::array<std::string, maxNames + 1> names;
+uint16_t nameCount = 0;
+std::array<std::string, 7> typeNames;
+
+double stateTaxRate = 0, countyTaxRate = 0, localTaxRate = 0, districtTaxRate = 0;
+double combinedTaxRate = 0;
+
+std::string ledgerPath;
+std::string dataFolder;
+int32_t ledgerChanged = 0;
+int32_t settingsChanged = 0;
+
+std::string entryText(const std::string& entry) { return entry.size() > 1 ? entry.substr(1) : std::string(); }
+
+std::string descriptionText(uint16_t index) {
+    return index >= 1 && index <= descrCount ? entryText(descriptions[index]) : std::string();
+}
+
+std::string nameText(uint16_t index) {
+    return index >= 1 && index <= nameCount ? entryText(names[index]) : std::string();
+}
+
+void resetLedgerTables() {
+    transactions.fill(Transaction{});
+    transactionCount = 0;
+    descriptions.fill(std::string());
+    descrCount = 0;
+    names.fill(std::string());
+    nameCount = 0;
+    typeNames = {"", "Service ", "Expense ", "Sold    ", "Bought  ", "Personal", "Earnings"};
+    stateTaxRate = countyTaxRate = localTaxRate = districtTaxRate = combinedTaxRate = 0;
+    ledgerPath.clear();
+    dataFolder.clear();
+    ledgerChanged = 0;
+    settingsChanged = 0;
+}
+
+void recomputeCombinedRate() {
+    combinedTaxRate = countyTaxRate + stateTaxRate + localTaxRate + districtTaxRate;
+}
+
+int insertPosition(uint16_t date) {
+    int n = transactionCount;
+    if (n == 0) return 1;
+    if (n == 1) return date < transactions[1].date ? 1 : 2;
+    if (date < transactions[1].date) return 1;
+    if (date > transactions[n].date) return n + 1;
+    int lo = 1, hi = n;
+    do {
+        int mid = (lo + hi) / 2;
+        if (date < transactions[mid].date)
+            hi = mid;
+        else
+            lo = mid;
+    } while (hi - lo != 1);
+    return lo + 1;
+}
+
+int placeTransaction(const Transaction& record) {
+    if (transactionCount >= maxTransactions) {
+        showMessage("The ledger is full: it holds " + std::to_string(maxTransactions) +
+                        " transactions.\r\nArchive older transactions to make room.",
+                    "Quirvel", mb::ok | mb::iconExclamation);
+        return 0;
+    }
+    int pos = insertPosition(record.date);
+    for (int i = transactionCount; i >= pos; --i) transactions[i + 1] = transactions[i];
+    transactions[pos] = record;
+    ++transactionCount;
+    return pos;
+}
+
+void removeTransactionAt(int r) {
+    if (r < 1 || r > transactionCount) return;
+    for (int i = r; i < transactionCount; ++i) transactions[i] = transactions[i + 1];
+    --transactionCount;
+}
+
+int appendListEntry(ListKind list, uint8_t group, const std::string& text) {
+    bool isDescr = list == descrList;
+    uint16_t& count = isDescr ? descrCount : nameCount;
+    int capacity = isDescr ? maxDescriptions : maxNames;
+    const char* noun = isDescr ? "descriptions" : "names";
+    if (count >= capacity) {
+        showMessage(std::string("The list of ") + noun + " is full: it holds " + std::to_string(capacity) +
+                        " entries.\r\nDelete unused entries to make room.",
+                    "Quirvel", mb::ok | mb::iconExclamation);
+        return 0;
+    }
+    if (text.size() + 1 > maxEntryBytes) {
+        showMessage("This text is too long: at most " + std::to_string(maxEntryBytes - 1) +
+                        " characters can be kept.",
+                    "Quirvel", mb::ok | mb::iconExclamation);
+        return 0;
+    }
+    ++count;
+    std::string entry = std::string(1, static_cast<char>(group)) + text;
+    if (isDescr)
+        descriptions[count] = entry;
+    else
+        names[count] = entry;
+    return count;
+}

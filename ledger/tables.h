@@ -1,0 +1,74 @@
+// The open ledger: transactions, descriptions, names, the tax rates and the
+// file flags. One copy of everything, shared by every window.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+struct Transaction {
+    uint16_t date = 0;        // packed date
+    uint8_t type = 0;         // 1..6
+    uint16_t descrIndex = 0;  // 0 = none
+    uint16_t nameIndex = 0;   // 0 = none
+    int32_t amount = 0;       // hundredths (of money, or of a mile)
+    int32_t handling = 0;
+    int32_t shipping = 0;
+    uint8_t taxMode = 255;    // 0..3, 255 = no tax option
+    float taxRate = 0;        // percent, for information only
+    int32_t salesTax = 0;
+    uint16_t reserved = 0;
+};
+
+constexpr int maxTransactions = 5000;
+constexpr int maxDescriptions = 500;
+constexpr int maxNames = 1000;
+constexpr size_t maxEntryBytes = 255;  // group byte included; the file stores one length byte
+
+// Transaction types and the list group their entries belong to.
+enum : uint8_t { typeService = 1, typeExpense = 2, typeSold = 3, typeBought = 4, typePersonal = 5, typeEarnings = 6 };
+enum : uint8_t { modeTaxAdded = 0, modeTaxIncluded = 1, modeTaxSpecified = 2, modeResale = 3, modeNoTax = 255 };
+inline bool isProductType(int type) { return type >= 3 && type <= 5; }
+inline uint8_t listGroupOf(int type) { return static_cast<uint8_t>(isProductType(type) ? 3 : type); }
+
+extern std::array<Transaction, maxTransactions + 1> transactions;  // 1-based, in date order
+extern uint16_t transactionCount;
+extern std::array<std::string, maxDescriptions + 1> descriptions;  // group byte + text
+extern uint16_t descrCount;
+extern std::array<std::string, maxNames + 1> names;
+extern uint16_t nameCount;
+extern std::array<std::string, 7> typeNames;
+
+extern double stateTaxRate, countyTaxRate, localTaxRate, districtTaxRate;
+extern double combinedTaxRate;
+
+extern std::string ledgerPath;
+extern std::string dataFolder;
+extern int32_t ledgerChanged;
+extern int32_t settingsChanged;
+
+enum ListKind { nameList = 0, descrList = 1 };
+
+// What a list entry shows: the entry without its group byte.
+std::string entryText(const std::string& entry);
+std::string descriptionText(uint16_t index);  // "" for 0 or out of range
+std::string nameText(uint16_t index);
+
+// Empties every table and flag and fills typeNames.
+void resetLedgerTables();
+
+void recomputeCombinedRate();
+
+// The position a record dated `date` takes among transactions 1..count.
+int insertPosition(uint16_t date);
+
+// Places a record at its date position. Refuses (with a message) when the
+// table is full and returns 0; otherwise the new position.
+int placeTransaction(const Transaction& record);
+
+// Removes transaction r, moving the later ones down.
+void removeTransactionAt(int r);
+
+// Adds group + text as the new last entry of a list and returns its number,
+// or refuses with a message and returns 0 when the list is full or the text
+// is too long for the file.
+int appendListEntry(ListKind list, uint8_t group, const std::string& text);

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "ledger/settings.h"
+#include "ledger/tables.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetLedgerTables();
+        dataFolder = folder.path();
+    }
+    ScriptedPrompts prompts;
+    TempFolder folder;
+};
+
+TEST_F(Settings, WrittenWithSixDecimalsAndCrLf) {
+    ledgerPath = "C:\\books\\shop.qvl";
+    stateTaxRate = 0.0725;
+    countyTaxRate = 0.01;
+    localTaxRate = 0.0000004;
+    districtTaxRate = 0.00125;
+    ASSERT_TRUE(writeSettings());
+    Bytes b = folder.read("quirvel.ini");
+    EXPECT_EQ(std::string(b.begin(), b.end()), "C:\\books\\shop.qvl\r\n.0725\r\n.01\r\n0\r\n.00125\r\n");
+
+    resetLedgerTables();
+    dataFolder = folder.path();
+    readSettings();
+    EXPECT_EQ(ledgerPath, "C:\\books\\shop.qvl");
+    EXPECT_DOUBLE_EQ(stateTaxRate, 0.0725);
+    EXPECT_DOUBLE_EQ(countyTaxRate, 0.01);
+    EXPECT_DOUBLE_EQ(localTaxRate, 0);
+    EXPECT_DOUBLE_EQ(districtTaxRate, 0.00125);
+    EXPECT_DOUBLE_EQ(combinedTaxRate, 0.01 + 0.0725 + 0 + 0.00125);
+}
+
+TEST_F(Settings, MissingLinesAndTextReadAsEmptyOrZero) {
+    decodeSettings("D:\\a.qvl\r\n.05\r\nabc\r\n");
+    EXPECT_EQ(ledgerPath, "D:\\a.qvl");
+    EXPECT_DOUBLE_EQ(stateTaxRate, 0.05);
+    EXPECT_DOUBLE_EQ(countyTaxRate, 0);
+    EXPECT_DOUBLE_EQ(localTaxRate, 0);
+    EXPECT_DOUBLE_EQ(districtTaxRate, 0);
+    EXPECT_DOUBLE_EQ(combinedTaxRate, 0.05);
+
+    decodeSettings("");
+    EXPECT_EQ(ledgerPath, "");
+    EXPECT_DOUBLE_EQ(combinedTaxRate, 0);
+}
+
+TEST_F(Settings, NoFileChangesNothing) {
+    ledgerPath = "";
+    stateTaxRate = 0;
+    readSettings();
+    EXPECT_EQ(ledgerPath, "");
+    EXPECT_DOUBLE_EQ(combinedTaxRate, 0);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(Settings, FailedWriteKeepsTheOldFileAndSaysSo) {
+    ledgerPath = "old";
+    ASSERT_TRUE(writeSettings());
+    Bytes before = folder.read("quirvel.ini");
+    ledgerPath = "new";
+    for (int k = 1; k <= 5; ++k) {
+        setWriteFault(k, false);
+        EXPECT_FALSE(writeSettings());
+        EXPECT_EQ(folder.read("quirvel.ini"), before);
+    }
+    setWriteFault(0, false);
+    EXPECT_EQ(prompts.messages.size(), 5u);
+}
+
+TEST(DataFolder, InstalledCopyKeepsItsSettingsInCommonAppData) {
+    const std::string pf = "C:\\Program Files", common = "C:\\ProgramData";
+    EXPECT_EQ(chooseDataFolder("C:\\Program Files\\Zembrik\\quirvel\\", pf, common),
+              "C:\\ProgramData\\Zembrik\\quirvel\\");
+    EXPECT_EQ(chooseDataFolder("c:\\PROGRAM FILES\\zembrik\\Quirvel\\", pf, common),
+              "C:\\ProgramData\\Zembrik\\quirvel\\");
+    EXPECT_EQ(chooseDataFolder("C:\\Program Files\\Zembrik\\quirvel\\", "C:\\Program Files\\", "C:\\ProgramData\\"),
+              "C:\\ProgramData\\Zembrik\\quirvel\\");
+    EXPECT_EQ(chooseDataFolder("D:\\Tools\\Quirvel\\", pf, common), "D:\\Tools\\Quirvel\\");
+    EXPECT_EQ(chooseDataFolder("C:\\Program Files\\Zembrik\\quirvel\\old\\", pf, common),
+              "C:\\Program Files\\Zembrik\\quirvel\\old\\");
+    // Lookups that failed: the comparison fails and the program's folder serves.
+    EXPECT_EQ(chooseDataFolder("D:\\Q\\", "", ""), "D:\\Q\\");
+}
+
+}  // namespace
