@@ -13,9 +13,11 @@ const char tabTypeCodes[] = "01632";
 
 namespace {
 int identityRow(int position) { return position; }
+void noRefill() {}
 }  // namespace
 
 int (*displayRowAt)(int position) = identityRow;
+void (*refillList)() = noRefill;
 
 int transactionAtPosition(int position) {
     int row = displayRowAt(position);
@@ -33,4 +35,5 @@ void resetListState() {
     selectedRow = 0;
     focusTransaction = 0;
     displayRowAt = identityRow;
+    refillList = noRefill;
 }

@@ -21,6 +21,10 @@ extern const char tabTypeCodes[];  // "01632": currentType chosen by tabs 1..5
 // Set by the window code; the identity while no list exists (host tests).
 extern int (*displayRowAt)(int position);
 
+// Refills the current list (the window code installs fillList; a no-op
+// while there is no window).
+extern void (*refillList)();
+
 // The transaction number shown at a display position (0 when none).
 int transactionAtPosition(int position);
 

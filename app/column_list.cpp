@@ -1,0 +1,275 @@
+#include "app/column_list.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "text/amount_text.h"
+
+namespace {
+
+// Dialog base units of a window: pixels per 4 horizontal / 8 vertical units.
+void baseUnits(HWND dialog, int& bx, int& by) {
+    RECT r = {0, 0, 4, 8};
+    MapDialogRect(dialog, &r);
+    bx = r.right > 0 ? r.right : 1;
+    by = r.bottom > 0 ? r.bottom : 1;
+}
+
+int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+
+std::string fieldOf(const std::string& row, int column) {
+    size_t start = 0;
+    for (int i = 1; i < column; ++i) {
+        size_t tab = row.find('\t', start);
+        if (tab == std::string::npos) return std::string();
+        start = tab + 1;
+    }
+    size_t end = row.find('\t', start);
+    return row.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+int compareFolded(const std::string& a, const std::string& b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 'a' && ca <= 'z') ca = static_cast<unsigned char>(ca - 32);
+        if (cb >= 'a' && cb <= 'z') cb = static_cast<unsigned char>(cb - 32);
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, "cColumnList.proc"));
+    if (msg == WM_NCDESTROY) RemovePropA(hwnd, "cColumnList.proc");
+    return CallWindowProcA(original, hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+int cColumnList::toPixelsX(int units) const {
+    RECT r = {0, 0, units, 0};
+    MapDialogRect(parent_, &r);
+    return r.right;
+}
+
+void cColumnList::select(int position, int freeze, int top) {
+    if (freeze) SendMessageA(listBox_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(listBox_, LB_SETCURSEL, static_cast<WPARAM>(position - 1), 0);
+    if (top > 0) SendMessageA(listBox_, LB_SETTOPINDEX, static_cast<WPARAM>(top - 1), 0);
+    SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);
+    if (freeze) InvalidateRect(listBox_, nullptr, TRUE);
+    selectedPosition_ = position;
+}
+
+void cColumnList::showRows() {
+    SendMessageA(listBox_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(listBox_, LB_RESETCONTENT, 0, 0);
+    size_t bytes = 0;
+    for (int i = 1; i <= rowTotal_; ++i) bytes += rows_[static_cast<size_t>(i)].size() + 1;
+    SendMessageA(listBox_, LB_INITSTORAGE, static_cast<WPARAM>(rowTotal_), static_cast<LPARAM>(bytes));
+    for (int i = 1; i <= rowTotal_; ++i)
+        SendMessageA(listBox_, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])].c_str()));
+    SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listBox_, nullptr, TRUE);
+}
+
+int cColumnList::rowAt(int position) const {
+    if (position >= 1 && position < static_cast<int>(order_.size())) return order_[static_cast<size_t>(position)];
+    return 0;
+}
+
+void cColumnList::create(HWND parent, int listId, int x, int y, int width, int height, const int* widths,
+                         const std::string* headings, int n) {
+    columnCount_ = n;
+    parent_ = parent;
+    listId_ = listId;
+    int bx, by;
+    baseUnits(parent, bx, by);
+
+    // Heading height from the system font's "0", in the parent's units.
+    HDC dc = GetDC(parent);
+    SIZE zero = {0, 0};
+    GetTextExtentPoint32A(dc, "0", 1, &zero);
+    ReleaseDC(parent, dc);
+    int hPixels = roundHalfUp(1.2 * zero.cy);
+    int h = roundHalfUp(hPixels * 8.0 / by);
+    int s = roundHalfUp(GetSystemMetrics(SM_CXVSCROLL) * 4.0 / bx);
+
+    int available = width - s - 8;
+    widths_.assign(static_cast<size_t>(n) + 1, 0);
+    kinds_.assign(static_cast<size_t>(n) + 1, 0);
+    for (int i = 1; i <= n; ++i) {
+        widths_[i] = static_cast<int>(std::nearbyint(available * widths[i - 1] / 100.0));
+        const std::string& heading = headings[i - 1];
+        int kind = heading.empty() ? 0 : static_cast<unsigned char>(heading[0]) + 1;
+        if (kind > 3) kind = 1;
+        kinds_[i] = widths_[i] < 0 ? -kind : kind;
+    }
+    std::vector<int> layout(static_cast<size_t>(n) + 1, 0);
+    int used = 0;
+    for (int i = 1; i < n; ++i) {
+        layout[i] = std::abs(widths_[i]);
+        used += layout[i];
+    }
+    layout[n] = width - used - s - 8;
+
+    x_ = x;
+    top_ = y + h;
+    RECT box = {x, y + h, x + width - 8, y + h + (height - h - 10)};
+    MapDialogRect(parent, &box);
+    listBox_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_USETABSTOPS |
+                                   LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL,
+                               box.left, box.top, box.right - box.left, box.bottom - box.top, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(listId)), GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(listBox_, WM_SETFONT, SendMessageA(parent, WM_GETFONT, 0, 0), FALSE);
+    SetWindowLongPtrA(listBox_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetPropA(listBox_, "cColumnList.proc",
+             reinterpret_cast<HANDLE>(SetWindowLongPtrA(listBox_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc))));
+
+    // Tab stops in dialog units; a right-aligned column's stop is negative
+    // and sits 6 units inside its right edge.
+    tabStops_.assign(static_cast<size_t>(n), 0);
+    tabStops_[0] = 2;
+    for (int i = 1; i < n; ++i) tabStops_[i] = tabStops_[i - 1] + layout[i];
+    tabStops_[n - 1] -= 2;
+    for (int i = 0; i < n; ++i)
+        if (kinds_[i + 1] < 0) tabStops_[i] = -(layout[i + 1] + tabStops_[i] - 6);
+    SendMessageA(listBox_, LB_SETTABSTOPS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(tabStops_.data()));
+
+    headings_.assign(static_cast<size_t>(n) + 1, nullptr);
+    int left = x;
+    for (int i = 1; i <= n; ++i) {
+        std::string text = headings[i - 1];
+        if (std::abs(kinds_[i]) > 1 && !text.empty()) text = text.substr(1);
+        DWORD style = WS_CHILD | WS_VISIBLE | SS_NOTIFY;
+        if (kinds_[i] < 0) {
+            text += "  ";
+            style |= SS_RIGHT;
+        } else {
+            text = "  " + text;
+            style |= SS_LEFT;
+        }
+        RECT r = {left, y, left + layout[i], y + h};
+        MapDialogRect(parent, &r);
+        HWND head = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", text.c_str(), style, r.left, r.top, r.right - r.left,
+                                    r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(listId + i)),
+                                    GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(head, WM_SETFONT, SendMessageA(parent, WM_GETFONT, 0, 0), FALSE);
+        SetWindowLongPtrA(head, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetPropA(head, "cColumnList.proc",
+                 reinterpret_cast<HANDLE>(SetWindowLongPtrA(head, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc))));
+        headings_[i] = head;
+        left += std::abs(widths_[i]);
+    }
+}
+
+void cColumnList::addRow(std::string& text, int data) {
+    std::string rest = text + "\t";
+    std::string row;
+    for (int i = 1; i <= columnCount_; ++i) {
+        std::string cell;
+        size_t tab = rest.find('\t');
+        if (tab != std::string::npos) {
+            cell = rest.substr(0, tab);
+            rest = rest.substr(tab + 1);
+        }
+        // 0.95 in single precision lies just below 0.95, so exact halves round down.
+        float limitUnits = static_cast<float>(std::abs(widths_[i])) * 0.95f;
+        int limit = toPixelsX(static_cast<int>(std::nearbyint(limitUnits)));
+        fitText(listBox_, cell, limit);
+        row += cell + "\t";
+    }
+    while (!row.empty() && row.back() == '\t') row.pop_back();
+    text = row;
+    ++rowTotal_;
+    size_t slot = static_cast<size_t>(rowTotal_);
+    if (rows_.size() <= slot) {
+        rows_.resize(slot + 1);
+        order_.resize(slot + 1);
+        data_.resize(slot + 1);
+    }
+    rows_[slot] = row;
+    order_[slot] = rowTotal_;
+    data_[slot] = data;
+}
+
+void cColumnList::fitText(HWND window, std::string& text, int pixelWidth) {
+    if (text.empty()) return;
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
+    int measured = static_cast<int>(std::min<size_t>(text.size(), 127));
+    int fit = 0;
+    SIZE size;
+    GetTextExtentExPointA(dc, text.c_str(), measured, pixelWidth, &fit, nullptr, &size);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    text.resize(static_cast<size_t>(std::max(0, std::min(fit, measured))));
+}
+
+int cColumnList::dateKey(const std::string& text) {
+    auto part = [&](size_t pos, size_t len) { return text.size() >= pos + len ? text.substr(pos, len) : std::string(); };
+    int month = static_cast<int>(readNumber(part(0, 2)));
+    int day = static_cast<int>(readNumber(part(3, 2)));
+    int year = static_cast<int>(readNumber(text.size() >= 4 ? text.substr(text.size() - 4) : text)) - 1980;
+    return static_cast<uint16_t>(year) * 512 + static_cast<uint16_t>(month) * 32 + static_cast<uint16_t>(day);
+}
+
+void cColumnList::sortByColumn(int column) {
+    if (rowTotal_ == 0 || column < 1 || column > columnCount_) return;
+    selectedPosition_ = rowAt(selectedPosition_);
+    int kind = std::abs(kinds_[static_cast<size_t>(column)]);
+    struct Item {
+        double number;
+        std::string text;
+        int order, data;
+    };
+    std::vector<Item> items;
+    items.reserve(static_cast<size_t>(rowTotal_));
+    for (int i = 1; i <= rowTotal_; ++i) {
+        Item it{0, fieldOf(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])], column), order_[static_cast<size_t>(i)],
+                data_[static_cast<size_t>(i)]};
+        if (kind == 2) it.number = std::nearbyint(readNumber(it.text));
+        if (kind == 3) it.number = dateKey(it.text);
+        items.push_back(std::move(it));
+    }
+    bool ascendingNow = kind == 2 || kind == 3 ? items.front().number < items.back().number
+                                               : items.back().text > items.front().text;
+    bool descending = ascendingNow;
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        int c = kind == 2 || kind == 3 ? (a.number < b.number ? -1 : a.number > b.number ? 1 : 0)
+                                       : compareFolded(a.text, b.text);
+        return descending ? c > 0 : c < 0;
+    });
+    for (int i = 1; i <= rowTotal_; ++i) {
+        order_[static_cast<size_t>(i)] = items[static_cast<size_t>(i - 1)].order;
+        data_[static_cast<size_t>(i)] = items[static_cast<size_t>(i - 1)].data;
+    }
+    showRows();
+}
+
+bool cColumnList::controlCommand(HWND control, int code) {
+    if (code != 0 && code != 1) return false;
+    auto* list = reinterpret_cast<cColumnList*>(GetWindowLongPtrA(control, GWLP_USERDATA));
+    if (!list || !GetPropA(control, "cColumnList.proc")) return false;
+    list->addRef();
+    int id = GetDlgCtrlID(control);
+    if (id == list->listId_ && code == LBN_SELCHANGE) {
+        int p = static_cast<int>(SendMessageA(control, LB_GETCURSEL, 0, 0)) + 1;
+        list->select(std::max(p, 1), 0, 0);
+    } else if (id > list->listId_ && id <= list->listId_ + list->columnCount_ && code == STN_CLICKED) {
+        int r = list->rowAt(list->selected());
+        list->sortByColumn(id - list->listId_);
+        int q = 0;
+        for (int p = 1; p <= list->rowTotal_; ++p)
+            if (list->rowAt(p) == r) {
+                q = p;
+                break;
+            }
+        list->select(q, 0, 0);
+    }
+    list->release();
+    return false;
+}

@@ -1,0 +1,70 @@
+// cColumnList: a row of clickable headings over a list box whose rows are
+// TAB-separated cells laid out on tab stops. Keeps its own copy of every row,
+// fits cells to their columns when a row is added, sorts by a heading click
+// and maps each displayed position back to the row number it was added as.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class cColumnList {
+public:
+    cColumnList() = default;
+    cColumnList(const cColumnList&) = delete;
+    cColumnList& operator=(const cColumnList&) = delete;
+
+    void addRef() { ++refs_; }
+    void release() {
+        if (--refs_ == 0) delete this;
+    }
+
+    int controlId() const { return listId_; }
+    int count() const { return rowTotal_; }
+    void setCount(int n) { rowTotal_ = n; }
+    int selected() const { return rowTotal_ == 0 ? 0 : selectedPosition_; }
+    void select(int position, int freeze, int top);
+    void showRows();
+    int rowAt(int position) const;
+
+    // Lengths in the parent's dialog units; widths are percentages, negative
+    // for a right-aligned column; a heading starting with "\x01" makes a
+    // number column, "\x02" a date column.
+    void create(HWND parent, int listId, int x, int y, int width, int height, const int* widths,
+                const std::string* headings, int n);
+    void addRow(std::string& text, int data);
+    static void fitText(HWND window, std::string& text, int pixelWidth);
+    static int dateKey(const std::string& text);
+    void sortByColumn(int column);
+
+    HWND listBox() const { return listBox_; }
+    HWND heading(int i) const { return headings_[static_cast<size_t>(i)]; }
+    int kind(int i) const { return kinds_[static_cast<size_t>(i)]; }
+    int width(int i) const { return widths_[static_cast<size_t>(i)]; }
+    const std::vector<int>& tabStops() const { return tabStops_; }
+    const std::string& rowText(int row) const { return rows_[static_cast<size_t>(row)]; }
+
+    // The shared control procedure: a parent dialog passes every WM_COMMAND
+    // here first. Always reports "not handled" so the parent acts as well.
+    static bool controlCommand(HWND control, int code);
+
+private:
+    ~cColumnList() = default;
+    int toPixelsX(int units) const;
+
+    int refs_ = 1;
+    HWND parent_ = nullptr;
+    HWND listBox_ = nullptr;
+    int listId_ = 0;
+    int columnCount_ = 0;
+    int x_ = 0, top_ = 0;
+    std::vector<int> widths_{0};  // 1-based
+    std::vector<int> kinds_{0};
+    std::vector<HWND> headings_{nullptr};
+    std::vector<int> tabStops_;
+    int rowTotal_ = 0;
+    int selectedPosition_ = 0;
+    std::vector<std::string> rows_{std::string()};  // 1-based
+    std::vector<int> order_{0};
+    std::vector<int> data_{0};
+};

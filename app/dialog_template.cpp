@@ -1,0 +1,78 @@
+#include "app/dialog_template.h"
+
+std::wstring wideText(const std::string& s) {
+    if (s.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    return w;
+}
+
+std::string ansiText(const std::wstring& w) {
+    if (w.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+cDialogTemplate::cDialogTemplate(DWORD style, DWORD exStyle, short x, short y, short cx, short cy,
+                                 const std::string& caption) {
+    putDword(style | DS_SETFONT);
+    putDword(exStyle);
+    countAt_ = words_.size();
+    putWord(0);  // item count, filled in by add()
+    putWord(static_cast<WORD>(x));
+    putWord(static_cast<WORD>(y));
+    putWord(static_cast<WORD>(cx));
+    putWord(static_cast<WORD>(cy));
+    putWord(0);  // no menu
+    putWord(0);  // standard dialog class
+    putString(caption);
+    putWord(8);
+    putString("MS Sans Serif");
+}
+
+cDialogTemplate& cDialogTemplate::add(int id, const char* className, const std::string& text, DWORD style,
+                                      DWORD exStyle, short x, short y, short cx, short cy) {
+    align();
+    putDword(style | WS_CHILD | WS_VISIBLE);
+    putDword(exStyle);
+    putWord(static_cast<WORD>(x));
+    putWord(static_cast<WORD>(y));
+    putWord(static_cast<WORD>(cx));
+    putWord(static_cast<WORD>(cy));
+    putWord(static_cast<WORD>(id));
+    putString(className);
+    putString(text);
+    putWord(0);  // no creation data
+    words_[countAt_] = ++count_;
+    return *this;
+}
+
+const DLGTEMPLATE* cDialogTemplate::get() { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+
+INT_PTR cDialogTemplate::runModal(HWND owner, DLGPROC proc, LPARAM param) {
+    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), get(), owner, proc, param);
+}
+
+HWND cDialogTemplate::createModeless(HWND owner, DLGPROC proc, LPARAM param) {
+    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), get(), owner, proc, param);
+}
+
+void cDialogTemplate::align() {
+    // Items start on a DWORD boundary; the buffer itself is WORD-based.
+    if (words_.size() % 2) words_.push_back(0);
+}
+
+void cDialogTemplate::putWord(WORD w) { words_.push_back(w); }
+
+void cDialogTemplate::putDword(DWORD d) {
+    putWord(LOWORD(d));
+    putWord(HIWORD(d));
+}
+
+void cDialogTemplate::putString(const std::string& s) {
+    for (wchar_t c : wideText(s)) putWord(static_cast<WORD>(c));
+    putWord(0);
+}

@@ -1,0 +1,36 @@
+// Builds in-memory dialog templates (DLGTEMPLATE + DLGITEMTEMPLATE, font
+// "MS Sans Serif" 8), which every window and dialog of the program uses.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class cDialogTemplate {
+public:
+    cDialogTemplate(DWORD style, DWORD exStyle, short x, short y, short cx, short cy, const std::string& caption);
+
+    // className is a registered class name ("BUTTON", "EDIT", "STATIC",
+    // "LISTBOX", "COMBOBOX", or any other); WS_CHILD | WS_VISIBLE are added.
+    cDialogTemplate& add(int id, const char* className, const std::string& text, DWORD style, DWORD exStyle,
+                         short x, short y, short cx, short cy);
+
+    const DLGTEMPLATE* get();
+
+    INT_PTR runModal(HWND owner, DLGPROC proc, LPARAM param = 0);
+    HWND createModeless(HWND owner, DLGPROC proc, LPARAM param = 0);
+
+private:
+    void align();
+    void putWord(WORD w);
+    void putDword(DWORD d);
+    void putString(const std::string& s);
+
+    std::vector<WORD> words_;
+    size_t countAt_ = 0;
+    WORD count_ = 0;
+};
+
+// ANSI text of the system code page to UTF-16, and back.
+std::wstring wideText(const std::string& s);
+std::string ansiText(const std::wstring& s);

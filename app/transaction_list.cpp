@@ -1,0 +1,88 @@
+#include "app/transaction_list.h"
+
+#include <commctrl.h>
+
+#include "app/list_state.h"
+#include "app/main_window.h"
+#include "entry/tax_arithmetic.h"
+#include "ledger/tables.h"
+#include "reports/filter.h"
+#include "text/amount_text.h"
+#include "text/date_text.h"
+
+std::string transactionRowText(int t) {
+    const Transaction& r = transactions[static_cast<size_t>(t)];
+    std::string type = r.type >= 1 && r.type <= 6 ? typeNames[r.type] : std::string();
+    return formatDate(r.date) + "\t" + type + "\t" + descriptionText(r.descrIndex) + "\t" + nameText(r.nameIndex) +
+           "\t" + formatAmount(transactionTotal(r));
+}
+
+void fillList() {
+    if (!tabControl || !currentList) return;
+    currentTab = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + 1;
+    if (currentTab == 1) currentType = 0;
+    rowCount = 0;
+    rowMap.assign(1, 0);
+    for (int i = 1; i <= transactionCount; ++i) {
+        if (!transactionPassesFilter(i)) continue;
+        ++rowCount;
+        rowMap.push_back(i);
+    }
+    showList();
+}
+
+void showList() {
+    int sel = rowCount;
+    currentList->setCount(0);
+    for (int r = 1; r <= rowCount; ++r) {
+        int t = rowMap[static_cast<size_t>(r)];
+        if (focusTransaction == t) {
+            sel = r;
+            focusTransaction = 0;
+        }
+        std::string text = transactionRowText(t);
+        currentList->addRow(text, 0);
+    }
+    currentList->showRows();
+    currentList->select(sel, 1, 0);
+    selectedRow = sel;
+    SetForegroundWindow(mainWindow);
+    SetFocus(GetDlgItem(currentPage, currentListId));
+    updateStatus(1);
+}
+
+void tabChanged() {
+    currentTab = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + 1;
+    if (currentTab < 1 || currentTab > 5) return;
+    currentList = lists[currentTab];
+    currentListId = 2500 + currentTab;
+    currentPage = pages[currentTab];
+    currentType = tabTypeCodes[currentTab - 1] - '0';
+    selectedRow = 0;
+    if (lastFilledTab != currentTab) fillList();
+    lastFilledTab = currentTab;
+}
+
+void drawTab(const DRAWITEMSTRUCT& item) {
+    HBRUSH brush = CreateSolidBrush(RGB(220, 230, 240));
+    RECT r = item.rcItem;
+    r.top += 3;
+    HDC dc = item.hDC;
+    if (item.itemState == ODS_SELECTED) {
+        SetTextColor(dc, RGB(0, 0, 255));
+        SetBkColor(dc, RGB(220, 230, 240));
+        FillRect(dc, &r, brush);
+    } else {
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    }
+    char title[50] = "";
+    TCITEMA tab = {};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = title;
+    tab.cchTextMax = 50;
+    SendMessageA(item.hwndItem, TCM_GETITEMA, item.itemID, reinterpret_cast<LPARAM>(&tab));
+    DrawTextA(dc, title, -1, &r, DT_CENTER | DT_SINGLELINE);
+    DeleteObject(brush);
+}

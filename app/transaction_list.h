@@ -1,0 +1,14 @@
+// Filling the current tab's list from the transactions, and the tab control.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+void fillList();
+void showList();
+std::string transactionRowText(int t);
+
+// Every notification of the tab control (id 1100).
+void tabChanged();
+// Owner drawing of one tab.
+void drawTab(const DRAWITEMSTRUCT& item);

@@ -1,0 +1,44 @@
+# Windows build: the portable core again, the Win32 modules, Quirvel.exe and
+# the Win32 test executable that runs under Wine.
+set(WIN32_SOURCES
+  ledger/file_access_win32.cpp
+  app/prompts_win32.cpp
+  app/dialog_template.cpp
+  app/column_list.cpp
+  app/main_window.cpp
+  app/transaction_list.cpp
+  app/commands.cpp
+)
+
+set(WIN32_TESTS
+  tests/win/win_main.cpp
+  tests/win/modal_driver.cpp
+  tests/win/win_fixture.cpp
+  tests/win/files_win_test.cpp
+  tests/win/column_list_test.cpp
+  tests/win/main_window_test.cpp
+  tests/support/temp_folder_win32.cpp
+)
+
+set(WIN_FLAGS -Wall -Wextra -DWINVER=0x0601 -D_WIN32_WINNT=0x0601 -DWIN32_LEAN_AND_MEAN -DNOMINMAX)
+set(WIN_LIBS comctl32 comdlg32 shell32 ole32 gdi32 user32)
+
+add_library(quirvel_win STATIC ${PORTABLE_SOURCES} ${WIN32_SOURCES})
+target_include_directories(quirvel_win PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(quirvel_win PUBLIC ${WIN_FLAGS})
+target_link_libraries(quirvel_win PUBLIC ${WIN_LIBS})
+
+set_source_files_properties(resources/quirvel.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/quirvel.ico;${CMAKE_SOURCE_DIR}/resources/hand.cur;${CMAKE_SOURCE_DIR}/resources/quirvel.manifest")
+
+add_executable(Quirvel WIN32 app/winmain.cpp resources/quirvel.rc)
+target_link_libraries(Quirvel PRIVATE quirvel_win)
+target_link_options(Quirvel PRIVATE -static -mwindows)
+
+add_executable(win_tests ${WIN32_TESTS} tests/support/scripted_prompts.cpp resources/quirvel.rc)
+target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(win_tests PRIVATE quirvel_win GTest::gtest)
+target_link_options(win_tests PRIVATE -static -mconsole)
+
+add_test(NAME win32_tests COMMAND win_tests)
+set_tests_properties(win32_tests PROPERTIES TIMEOUT 1200)

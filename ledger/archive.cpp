@@ -1,0 +1,101 @@
+#include "ledger/archive.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/list_state.h"
+#include "app/prompts.h"
+#include "text/date_text.h"
+
+namespace {
+
+// Windows' OFN_* values for the save dialog.
+constexpr unsigned long ofnOverwritePrompt = 0x2, ofnHideReadOnly = 0x4, ofnNoChangeDir = 0x8;
+
+// New numbers (1-based, 0 = not carried) for the entries that `used` marks,
+// and the carried entries in list order.
+std::vector<uint16_t> renumberUsed(const std::vector<bool>& used, const std::string* list,
+                                   std::vector<std::string>& carried) {
+    std::vector<uint16_t> newIndex(used.size(), 0);
+    for (size_t e = 1; e < used.size(); ++e) {
+        if (!used[e]) continue;
+        carried.push_back(list[e]);
+        newIndex[e] = static_cast<uint16_t>(carried.size());
+    }
+    return newIndex;
+}
+
+}  // namespace
+
+std::string completeArchiveDate(const std::string& answer) {
+    size_t fields = 1 + std::count_if(answer.begin(), answer.end(), [](char c) { return c == '-' || c == '/'; });
+    if (fields == 1) return "12-31-" + answer;
+    if (fields == 2) {
+        if (answer.size() < 3) return answer + "31-";
+        return answer.substr(0, 3) + "31-" + answer.substr(3);
+    }
+    return answer;
+}
+
+int archiveCount(uint16_t cutoff) {
+    // Only a leading run can be cut off the table; a file loaded out of date
+    // order must not lose later transactions with it.
+    int k = 0;
+    while (k < transactionCount && transactions[k + 1].date <= cutoff) ++k;
+    return k;
+}
+
+LedgerImage buildArchiveImage(int k) {
+    k = std::max(0, std::min(k, static_cast<int>(transactionCount)));
+    std::vector<bool> usedDescr(descrCount + 1u, false), usedName(nameCount + 1u, false);
+    for (int i = 1; i <= k; ++i) {
+        const Transaction& t = transactions[i];
+        if (t.descrIndex <= descrCount) usedDescr[t.descrIndex] = true;
+        if (t.nameIndex <= nameCount) usedName[t.nameIndex] = true;
+    }
+    usedDescr[0] = usedName[0] = false;  // 0 means none and stays 0
+    LedgerImage image;
+    std::vector<uint16_t> descrMap = renumberUsed(usedDescr, descriptions.data(), image.descriptions);
+    std::vector<uint16_t> nameMap = renumberUsed(usedName, names.data(), image.names);
+    for (int i = 1; i <= k; ++i) {
+        Transaction t = transactions[i];
+        t.descrIndex = t.descrIndex <= descrCount ? descrMap[t.descrIndex] : 0;
+        t.nameIndex = t.nameIndex <= nameCount ? nameMap[t.nameIndex] : 0;
+        image.transactions.push_back(t);
+    }
+    return image;
+}
+
+void archiveUpTo(const std::string& answer) {
+    if (answer.empty()) return;
+    std::string date = normalizeDateText(completeArchiveDate(answer));
+    if (date.empty()) {
+        showMessage("Illegal date", "", mb::ok | mb::iconStop);
+        return;
+    }
+    int k = archiveCount(packDate(date));
+
+    FileDialogRequest request;
+    request.save = true;
+    request.caption = "Archive File";
+    request.folder = "";  // the process's current folder
+    request.filters = ledgerFileFilters();
+    request.defaultExtension = "qvl";
+    request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
+    std::string path = prompts().fileDialog(request);
+    if (path.empty()) return;
+
+    std::string error;
+    if (!writeFileSafely(path, encodeLedger(buildArchiveImage(k)), error)) {
+        // Removing the transactions now would lose them.
+        showMessage("The archive could not be written to " + path + ":\r\n" + error +
+                        "\r\nNo transactions have been removed from the ledger.",
+                    "File Error", mb::ok | mb::iconStop);
+        return;
+    }
+    for (int i = k + 1; i <= transactionCount; ++i) transactions[i - k] = transactions[i];
+    transactionCount = static_cast<uint16_t>(transactionCount - k);
+    // Keep the row to select on the same transaction, if it is still here.
+    focusTransaction = focusTransaction > k ? focusTransaction - k : 0;
+    refillList();
+}

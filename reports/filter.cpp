@@ -1,0 +1,189 @@
+#include "reports/filter.h"
+
+#include "app/list_state.h"
+#include "text/date_text.h"
+
+uint16_t filterStartDate = 0;
+uint16_t filterEndDate = 0xFFFF;
+int32_t filterDescrIndex = 0;
+int32_t filterNameIndex = 0;
+
+namespace {
+
+// Windows-1252 lower case: ASCII, the accented block and the few letters
+// that live in 0x80-0x9F.
+unsigned char foldCase(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
+    switch (c) {
+    case 0x8A: return 0x9A;
+    case 0x8C: return 0x9C;
+    case 0x8E: return 0x9E;
+    case 0x9F: return 0xFF;
+    default: return c;
+    }
+}
+
+std::string trimBlanks(const std::string& s) {
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return "";
+    size_t e = s.find_last_not_of(' ');
+    return s.substr(b, e - b + 1);
+}
+
+// The text of entry `index` of a list, or false when the index names no
+// entry (a stale filter index must never reach into the table).
+bool entryTextAt(ListKind kind, int32_t index, std::string& text) {
+    int count = kind == descrList ? descrCount : nameCount;
+    if (index < 1 || index > count) return false;
+    text = entryText(kind == descrList ? descriptions[index] : names[index]);
+    return true;
+}
+
+bool textMatches(ListKind kind, int32_t filterIndex, uint16_t entryIndex) {
+    if (filterIndex == 0) return true;
+    std::string wanted;
+    if (!entryTextAt(kind, filterIndex, wanted)) return false;
+    return (kind == descrList ? descriptionText(entryIndex) : nameText(entryIndex)) == wanted;
+}
+
+// Blanks around a year are allowed; otherwise exactly four digits.
+bool parseYearText(const std::string& typed, std::string& year) {
+    year = trimBlanks(typed);
+    if (year.size() != 4) return false;
+    for (char c : year)
+        if (c < '0' || c > '9') return false;
+    int y = std::stoi(year);
+    return y >= 1980 && y <= 2107;
+}
+
+int selectedItemFor(const std::vector<BoxItem>& items, ListKind kind, int32_t filterIndex) {
+    std::string text;
+    if (filterIndex == 0 || !entryTextAt(kind, filterIndex, text)) return -1;
+    return findBoxItem(items, text);
+}
+
+}  // namespace
+
+bool transactionPassesFilter(int t) {
+    if (t < 1 || t > transactionCount) return false;
+    const Transaction& tr = transactions[t];
+    if (tr.date < filterStartDate || tr.date > filterEndDate) return false;
+    if (isProductType(currentType)) {
+        if (!isProductType(tr.type)) return false;
+    } else if (currentType != 0 && tr.type != currentType) {
+        return false;
+    }
+    return textMatches(descrList, filterDescrIndex, tr.descrIndex) &&
+           textMatches(nameList, filterNameIndex, tr.nameIndex);
+}
+
+void resetFilterState() {
+    filterStartDate = 0;
+    filterEndDate = 0xFFFF;
+    filterDescrIndex = 0;
+    filterNameIndex = 0;
+}
+
+void resetFilterValues() {
+    resetFilterState();
+    currentType = 0;
+}
+
+bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (foldCase(static_cast<unsigned char>(a[i])) != foldCase(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+
+std::vector<BoxItem> descrNameBoxItems(ListKind kind, int group) {
+    int g = isProductType(group) ? 3 : group;
+    int count = kind == descrList ? descrCount : nameCount;
+    std::vector<BoxItem> items;
+    for (int i = 1; i <= count; ++i) {
+        const std::string& entry = kind == descrList ? descriptions[i] : names[i];
+        if (g != 0 && (entry.empty() || static_cast<unsigned char>(entry[0]) != g)) continue;
+        std::string text = trimBlanks(entryText(entry));
+        if (findBoxItem(items, text) < 0) items.emplace_back(text, i);
+    }
+    return items;
+}
+
+int findBoxItem(const std::vector<BoxItem>& items, const std::string& text) {
+    for (size_t i = 0; i < items.size(); ++i)
+        if (sameTextIgnoringCase(items[i].first, text)) return static_cast<int>(i);
+    return -1;
+}
+
+int boxEntryIndex(const std::vector<BoxItem>& items, const std::string& text) {
+    if (text.empty()) return 0;
+    int pos = findBoxItem(items, text);
+    return pos < 0 ? 0 : items[pos].second;
+}
+
+std::vector<std::string> filterYearItems(int currentYear) {
+    std::vector<std::string> years;
+    for (int y = currentYear - 4; y <= currentYear; ++y) years.push_back(" " + std::to_string(y));
+    return years;
+}
+
+FilterDialogStart filterDialogStart() {
+    FilterDialogStart s;
+    s.descrItems = descrNameBoxItems(descrList, currentType);
+    s.nameItems = descrNameBoxItems(nameList, currentType);
+    s.descrSelected = selectedItemFor(s.descrItems, descrList, filterDescrIndex);
+    s.nameSelected = selectedItemFor(s.nameItems, nameList, filterNameIndex);
+    if (filterStartDate != 0) s.startText = formatDate(filterStartDate);
+    if (filterEndDate != 0xFFFF) s.endText = formatDate(filterEndDate);
+    return s;
+}
+
+FilterApplyResult applyFilterEntries(const std::string& startText, const std::string& endText,
+                                     const std::string& yearText, int clockYear) {
+    FilterApplyResult result;
+    if (!startText.empty()) {
+        std::string fixed = normalizeDateText(startText, clockYear);
+        if (fixed.empty()) {
+            result.illegalBox = FilterBox::startDate;
+            return result;
+        }
+        uint16_t d = packDate(fixed);
+        if (d > filterStartDate) filterStartDate = d;
+    } else {
+        filterStartDate = 0;
+    }
+
+    if (!endText.empty()) {
+        std::string fixed = normalizeDateText(endText, clockYear);
+        if (fixed.empty()) {
+            result.illegalBox = FilterBox::endDate;
+            return result;
+        }
+        uint16_t d = packDate(fixed);
+        if (d < filterEndDate) filterEndDate = d;
+    } else {
+        filterEndDate = 0;
+    }
+
+    if (!trimBlanks(yearText).empty()) {
+        std::string y;
+        if (parseYearText(yearText, y)) {
+            filterStartDate = packDate("01-01-" + y);
+            filterEndDate = packDate("12-31-" + y);
+        } else {
+            result.illegalBox = FilterBox::year;
+        }
+    }
+
+    // Also when the year was refused: an emptied end box must not leave an
+    // upper bound of 0, which would hide every transaction.
+    if (filterEndDate == 0) filterEndDate = 0xFFFF;
+    return result;
+}
+
+void applyFilterChoices(const std::vector<BoxItem>& descrItems, const std::string& descrText,
+                        const std::vector<BoxItem>& nameItems, const std::string& nameText) {
+    filterDescrIndex = boxEntryIndex(descrItems, descrText);
+    filterNameIndex = boxEntryIndex(nameItems, nameText);
+}

@@ -1,0 +1,81 @@
+// The filter that narrows the main list: a date range and, optionally, one
+// description and one name (matched by text, whatever their group).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ledger/tables.h"
+
+extern uint16_t filterStartDate;  // 0 = no lower bound
+extern uint16_t filterEndDate;    // 0xFFFF = no upper bound
+extern int32_t filterDescrIndex;  // 0 = any description
+extern int32_t filterNameIndex;   // 0 = any name
+
+// True when transaction t (1-based) is to be shown in the current list,
+// given currentType and the filter values. A filter index that lies outside
+// its list names no text and so matches no transaction.
+bool transactionPassesFilter(int t);
+
+// The values the program starts with (every transaction passes).
+void resetFilterState();
+
+// "&Reset" in the filter dialog: no bounds, any description and name, all
+// types (currentType 0).
+void resetFilterValues();
+
+// Equal texts when letter case is ignored (ANSI code page 1252 letters).
+bool sameTextIgnoringCase(const std::string& a, const std::string& b);
+
+// One item of a description or name box: the text shown and the entry it
+// stands for.
+using BoxItem = std::pair<std::string, int>;
+
+// The items of a description (descrList) or name (nameList) box for a group:
+// 0 = every entry, 4 and 5 count as 3. Texts without the group byte, trimmed
+// of blanks; each text (letter case ignored) once, standing for the first
+// entry that carries it. In list order: the box sorts them itself.
+std::vector<BoxItem> descrNameBoxItems(ListKind kind, int group);
+
+// Position in items of the item whose text equals text (case ignored), or -1.
+int findBoxItem(const std::vector<BoxItem>& items, const std::string& text);
+
+// The entry a box text stands for: 0 for an empty text and for a text that
+// matches no item (that part of the filter is then cleared).
+int boxEntryIndex(const std::vector<BoxItem>& items, const std::string& text);
+
+// The year list of the filter dialog: the current year minus 4 up to the
+// current year, each with one leading blank.
+std::vector<std::string> filterYearItems(int currentYear);
+
+// What the filter dialog shows when it opens.
+struct FilterDialogStart {
+    std::vector<BoxItem> descrItems, nameItems;
+    int descrSelected = -1;  // position in descrItems, -1 = box left empty
+    int nameSelected = -1;
+    std::string startText;  // "" when there is no lower bound
+    std::string endText;    // "" when there is no upper bound
+};
+// Box contents for currentType and the filter values now in force.
+FilterDialogStart filterDialogStart();
+
+enum class FilterBox { none, startDate, endDate, year };
+
+struct FilterApplyResult {
+    FilterBox illegalBox = FilterBox::none;  // the box to answer "Illegal date" for
+    bool ok() const { return illegalBox == FilterBox::none; }
+};
+
+// "&OK", the date part: a typed start date can only move the lower bound
+// later, a typed end date only the upper bound earlier; an empty box removes
+// its bound; a year sets both bounds to that calendar year. Stops at the
+// first illegal box, leaving in force what the boxes before it set. A year
+// must be four digits from 1980 to 2107 (blanks around it ignored).
+FilterApplyResult applyFilterEntries(const std::string& startText, const std::string& endText,
+                                     const std::string& yearText, int clockYear);
+
+// "&OK", the text part: the description and name the boxes hold, looked up
+// among the items the boxes were filled with.
+void applyFilterChoices(const std::vector<BoxItem>& descrItems, const std::string& descrText,
+                        const std::vector<BoxItem>& nameItems, const std::string& nameText);

@@ -1,0 +1,41 @@
+// The sales and use tax report and the income tax summary, computed from the
+// rows the main list shows.
+#pragma once
+#include <array>
+#include <string>
+#include <vector>
+
+constexpr int taxReportLines = 18;
+
+// Lines 0 and 10 are section headings; their values stay empty.
+extern std::array<std::string, taxReportLines> taxReportLabels;
+extern std::array<std::string, taxReportLines> taxReportValues;
+
+// Fills both tables from rows 1..rowCount of rowMap, each row rechecked
+// against the filter's date bounds. Sums are kept in 64 bits, so large
+// ledgers are not wrapped. Leaves showZeroAmounts set (zeros read "0.00")
+// until endTaxReport().
+void computeTaxReport();
+
+// The report window has closed: amounts show zero as empty again.
+void endTaxReport();
+
+// Empties both tables.
+void resetTaxReport();
+
+enum class ReportFont { heading, body };
+
+struct TaxReportPrintItem {
+    int x = 0;  // printer pixels from the printable area's left edge
+    int y = 0;  // printer pixels from the printable area's top edge
+    std::string text;
+    ReportFont font = ReportFont::body;
+};
+
+// Where each text of the report goes on the printed page: headings at
+// 1.0 inch, labels at 1.5 inches and values at 4.0 inches from the paper's
+// left edge. Lines are spaced by the body font's character height; the
+// running y starts at the bottom unprintable margin, as the report always
+// has. Uses the texts already in the tables.
+std::vector<TaxReportPrintItem> taxReportPrintPlan(int pixelsPerInchX, int leftMargin, int bottomMargin,
+                                                   int bodyCharHeight);

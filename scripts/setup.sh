@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what building and testing Quirvel needs on Debian 12, and only
+# what is missing. Safe to run again.
+set -euo pipefail
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+for pkg in cmake make g++ g++-mingw-w64-i686 googletest wine xvfb xauth imagemagick xdotool x11-utils; do
+  have_pkg "$pkg" || need+=("$pkg")
+done
+if ! have_pkg wine32:i386; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: enabling the i386 architecture for 32-bit Wine"
+    as_root dpkg --add-architecture i386
+  fi
+  need+=(wine32:i386)
+fi
+for pkg in "${EXTRA_PACKAGES[@]:-}"; do
+  [ -n "$pkg" ] && ! have_pkg "$pkg" && need+=("$pkg")
+done
+
+if [ ${#need[@]} -gt 0 ]; then
+  echo "setup: installing ${need[*]}"
+  as_root apt-get update -q
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends "${need[@]}"
+else
+  echo "setup: all build and test tools are installed"
+fi

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include "app/list_state.h"
+#include "ledger/archive.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/temp_folder.h"
+#include "text/date_text.h"
+
+namespace {
+
+int refills = 0;
+void countRefill() { ++refills; }
+
+Bytes textBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+void add16(Bytes& b, uint16_t v) {
+    b.push_back(v & 0xFF);
+    b.push_back(v >> 8);
+}
+void add32(Bytes& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+class Archive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetLedgerTables();
+        resetListState();
+        refills = 0;
+        refillList = countRefill;
+    }
+    void TearDown() override {
+        setWriteFault(0, false);
+        resetListState();
+    }
+
+    static void add(const char* date, uint16_t descr, uint16_t name, int32_t amount) {
+        Transaction t;
+        t.date = packDate(date);
+        t.type = typeSold;
+        t.descrIndex = descr;
+        t.nameIndex = name;
+        t.amount = amount;
+        t.taxMode = modeTaxAdded;
+        t.taxRate = 6.25f;
+        t.salesTax = 125;
+        placeTransaction(t);
+    }
+    // Descriptions D1..D4 and names N1..N3; 2004 and 2005 use D3, D1 and
+    // N3 (and no name), 2006 uses D2 and N1.
+    static void sampleLedger() {
+        for (const char* d : {"D1", "D2", "D3", "D4"}) appendListEntry(descrList, 3, d);
+        for (const char* n : {"N1", "N2", "N3"}) appendListEntry(nameList, 3, n);
+        add("03-15-2004", 3, 0, 1000);
+        add("12-31-2005", 1, 3, 2000);
+        add("01-01-2006", 2, 1, 3000);
+    }
+    Bytes header(uint16_t n, uint16_t d, uint16_t m) {
+        Bytes b = textBytes("Quirvel Version 3");
+        add16(b, n);
+        add16(b, d);
+        add16(b, m);
+        return b;
+    }
+    void addRecord(Bytes& b, const char* date, uint16_t descr, uint16_t name, int32_t amount) {
+        add16(b, packDate(date));
+        b.push_back(typeSold);
+        add16(b, descr);
+        add16(b, name);
+        add32(b, static_cast<uint32_t>(amount));
+        add32(b, 0);
+        add32(b, 0);
+        b.push_back(modeTaxAdded);
+        add32(b, 0x40C80000);  // 6.25f
+        add32(b, 125);
+        add16(b, 0);
+    }
+    void addEntry(Bytes& b, uint8_t group, const std::string& text) {
+        b.push_back(static_cast<uint8_t>(text.size() + 1));
+        b.push_back(group);
+        b.insert(b.end(), text.begin(), text.end());
+    }
+
+    ScriptedPrompts prompts;
+    TempFolder folder;
+};
+
+TEST_F(Archive, AnswersAreCompletedToTheLastDay) {
+    EXPECT_EQ(completeArchiveDate("2005"), "12-31-2005");
+    EXPECT_EQ(completeArchiveDate("06-2005"), "06-31-2005");
+    EXPECT_EQ(completeArchiveDate("3-2005"), "3-231-005");
+    EXPECT_EQ(completeArchiveDate("5-"), "5-31-");  // too short to cut
+    EXPECT_EQ(completeArchiveDate("02-14-2005"), "02-14-2005");
+    EXPECT_EQ(normalizeDateText(completeArchiveDate("3-2005")), "03-31-2005");
+
+    // Day 31 of June sorts after every June date and before July 1st.
+    add("06-30-2005", 0, 0, 1);
+    add("07-01-2005", 0, 0, 2);
+    EXPECT_EQ(archiveCount(packDate(normalizeDateText(completeArchiveDate("06-2005")))), 1);
+    EXPECT_EQ(archiveCount(packDate("12-31-2004")), 0);
+    EXPECT_EQ(archiveCount(packDate("12-31-2005")), 2);
+    // Out of date order (a hand-made file): only the leading run can go.
+    std::swap(transactions[1], transactions[2]);
+    EXPECT_EQ(archiveCount(packDate("06-30-2005")), 0);
+}
+
+TEST_F(Archive, IllegalOrEmptyAnswersChangeNothing) {
+    add("01-01-2005", 0, 0, 1);
+    archiveUpTo("");
+    EXPECT_TRUE(prompts.messages.empty());
+    for (const char* answer : {"1975", "13-2005"}) {
+        prompts.messages.clear();
+        archiveUpTo(answer);
+        ASSERT_EQ(prompts.messages.size(), 1u) << answer;
+        EXPECT_EQ(prompts.messages[0].text, "Illegal date");
+        EXPECT_EQ(prompts.messages[0].title, "");
+        EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconStop);
+    }
+    archiveUpTo("2005");  // file dialog cancelled
+    EXPECT_TRUE(prompts.fileRequests.size() == 1u);
+    EXPECT_EQ(transactionCount, 1);
+    EXPECT_EQ(refills, 0);
+}
+
+TEST_F(Archive, MovesOldTransactionsWithTheEntriesTheyUse) {
+    sampleLedger();
+    ledgerPath = "/somewhere/books.qvl";
+    focusTransaction = 3;
+    prompts.chosenFiles = {folder.file("old.qvl")};
+    archiveUpTo("2005");
+
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    const FileDialogRequest& r = prompts.fileRequests[0];
+    EXPECT_TRUE(r.save);
+    EXPECT_EQ(r.caption, "Archive File");
+    EXPECT_EQ(r.folder, "");
+    EXPECT_EQ(r.filters, ledgerFileFilters());
+    EXPECT_EQ(r.defaultExtension, "qvl");
+    EXPECT_EQ(r.flags, 0xEul);
+
+    // D1 and D3 become 1 and 2, N3 becomes 1; no name stays 0.
+    Bytes expected = header(2, 2, 1);
+    addRecord(expected, "03-15-2004", 2, 0, 1000);
+    addRecord(expected, "12-31-2005", 1, 1, 2000);
+    addEntry(expected, 3, "D1");
+    addEntry(expected, 3, "D3");
+    addEntry(expected, 3, "N3");
+    EXPECT_EQ(folder.read("old.qvl"), expected);
+
+    ASSERT_EQ(transactionCount, 1);
+    EXPECT_EQ(transactions[1].amount, 3000);
+    EXPECT_EQ(descriptionText(transactions[1].descrIndex), "D2");
+    EXPECT_EQ(nameText(transactions[1].nameIndex), "N1");
+    EXPECT_EQ(descrCount, 4);
+    EXPECT_EQ(nameCount, 3);
+    EXPECT_EQ(focusTransaction, 1);
+    EXPECT_EQ(refills, 1);
+    EXPECT_EQ(ledgerChanged, 0);
+    EXPECT_EQ(ledgerPath, "/somewhere/books.qvl");
+}
+
+TEST_F(Archive, NothingOrEverythingArchived) {
+    sampleLedger();
+    prompts.chosenFiles = {folder.file("none.qvl"), folder.file("all.qvl")};
+    archiveUpTo("2003");
+    EXPECT_EQ(folder.read("none.qvl"), header(0, 0, 0));
+    EXPECT_EQ(transactionCount, 3);
+
+    archiveUpTo("12-31-2107");
+    EXPECT_EQ(folder.read("all.qvl").size(), 23u + 3 * 30 + 3 * 4 + 2 * 4);
+    EXPECT_EQ(transactionCount, 0);
+    EXPECT_EQ(descrCount, 4);
+    EXPECT_EQ(nameCount, 3);
+    EXPECT_EQ(ledgerChanged, 0);
+}
+
+TEST_F(Archive, FailedWriteKeepsTheTransactions) {
+    sampleLedger();
+    std::string path = folder.file("old.qvl");
+    prompts.chosenFiles = {path};
+    setWriteFault(2, true);
+    archiveUpTo("2005");
+    setWriteFault(0, false);
+    EXPECT_EQ(transactionCount, 3);
+    EXPECT_EQ(refills, 0);
+    EXPECT_FALSE(fileExists(path));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].text.find(path), std::string::npos);
+    EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconStop);
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include "app/list_state.h"
+#include "ledger/tables.h"
+#include "reports/filter.h"
+#include "reports/tax_report.h"
+#include "text/amount_text.h"
+#include "text/date_text.h"
+
+namespace {
+
+class TaxReport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetLedgerTables();
+        resetListState();
+        resetFilterState();
+        resetTaxReport();
+    }
+    void TearDown() override {
+        endTaxReport();
+        resetFilterState();
+    }
+
+    void add(int type, int32_t amount, int32_t salesTax = 0, uint8_t mode = modeNoTax, uint16_t descr = 0,
+             const char* date = "06-15-2024") {
+        Transaction t;
+        t.date = packDate(date);
+        t.type = static_cast<uint8_t>(type);
+        t.amount = amount;
+        t.salesTax = salesTax;
+        t.taxMode = mode;
+        t.descrIndex = descr;
+        placeTransaction(t);
+    }
+    // The rows the current list would show, as its fill builds them.
+    void listRows() {
+        rowMap.assign(1, 0);
+        for (int i = 1; i <= transactionCount; ++i)
+            if (transactionPassesFilter(i)) rowMap.push_back(i);
+        rowCount = static_cast<uint16_t>(rowMap.size() - 1);
+    }
+    std::string value(int line) { return taxReportValues[line]; }
+};
+
+TEST_F(TaxReport, SoldWithTaxAndResale) {
+    add(typeSold, 20000, 1200, modeTaxAdded);
+    add(typeSold, 10000, 0, modeResale);
+    listRows();
+    computeTaxReport();
+    EXPECT_EQ(value(1), "300.00");
+    EXPECT_EQ(value(11), "300.00");
+    EXPECT_EQ(value(2), "0.00");
+    EXPECT_EQ(value(3), "300.00");
+    EXPECT_EQ(value(4), "100.00");
+    EXPECT_EQ(value(5), "12.00");
+    EXPECT_EQ(value(6), "112.00");
+    EXPECT_EQ(value(7), "188.00");
+    EXPECT_EQ(value(15), "300.00");
+    EXPECT_EQ(value(0), "");
+    EXPECT_EQ(value(10), "");
+    EXPECT_EQ(taxReportLabels[3], "Total (line 1 + line 2)");
+    EXPECT_EQ(taxReportLabels[10], "Income Taxes");
+    EXPECT_EQ(taxReportLabels[17], "Total Miles");
+}
+
+TEST_F(TaxReport, LineEightRoundsToNearestCentTiesToEven) {
+    struct Case {
+        double rate;
+        int32_t subject;
+        const char* tax;
+    } cases[] = {
+        {0.06, 12345, "7.41"},      // 740.7 cents
+        {0.0625, 12344, "7.72"},    // 771.5: to the even cent
+        {0.0625, 12328, "7.70"},    // 770.5
+        {0.0625, -12328, "-7.70"},  // -770.5
+        {0.0625, -12344, "-7.72"},
+        {0, 12345, "0.00"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        add(typeSold, c.subject);
+        combinedTaxRate = c.rate;
+        listRows();
+        computeTaxReport();
+        EXPECT_EQ(value(7), formatAmount(c.subject)) << c.rate << " " << c.subject;
+        EXPECT_EQ(value(8), c.tax) << c.rate << " " << c.subject;
+        EXPECT_EQ(value(9), c.tax) << c.rate << " " << c.subject;
+    }
+}
+
+TEST_F(TaxReport, ServicesTabLeavesOnlyServiceLines) {
+    for (int type = 1; type <= 6; ++type) add(type, 1000 * type, 50, modeTaxAdded);
+    combinedTaxRate = 0.07;
+    currentType = typeService;
+    listRows();
+    computeTaxReport();
+    for (int line = 1; line <= 17; ++line) {
+        if (line == 10) continue;
+        EXPECT_EQ(value(line), line == 13 || line == 15 ? "10.00" : "0.00") << line;
+    }
+}
+
+TEST_F(TaxReport, MileageByDescriptionInAnyCaseUntrimmed) {
+    uint16_t upper = static_cast<uint16_t>(appendListEntry(descrList, 2, "MILEage"));
+    uint16_t blank = static_cast<uint16_t>(appendListEntry(descrList, 2, "mileage "));
+    uint16_t more = static_cast<uint16_t>(appendListEntry(descrList, 2, "mileage to town"));
+    add(typeExpense, 12340, 0, modeNoTax, upper);
+    add(typeExpense, 500, 0, modeNoTax, blank);
+    add(typeExpense, 700, 0, modeNoTax, more);
+    add(typeService, 999, 0, modeNoTax, upper);  // not an expense: a plain service
+    listRows();
+    computeTaxReport();
+    EXPECT_EQ(value(17), "123.40");
+    EXPECT_EQ(value(16), "12.00");
+    EXPECT_EQ(value(13), "9.99");
+}
+
+TEST_F(TaxReport, PersonalUseBoughtEarningsAndNegativeIncome) {
+    add(typeSold, 10000);
+    add(typeBought, 50000, 3000, modeTaxAdded);
+    add(typePersonal, 8000, 480, modeTaxAdded);
+    add(typeEarnings, 2500);
+    add(7, 100000);  // no such type: adds nothing
+    combinedTaxRate = 0.05;
+    listRows();
+    computeTaxReport();
+    EXPECT_EQ(value(2), "4.80");
+    EXPECT_EQ(value(3), "104.80");
+    EXPECT_EQ(value(7), "104.80");
+    EXPECT_EQ(value(8), "5.24");
+    EXPECT_EQ(value(12), "500.00");
+    EXPECT_EQ(value(14), "25.00");
+    EXPECT_EQ(value(15), "-375.00");
+}
+
+TEST_F(TaxReport, OnlyListedRowsWithinTheDateBoundsCount) {
+    add(typeService, 100, 0, modeNoTax, 0, "01-10-2024");
+    add(typeService, 200, 0, modeNoTax, 0, "02-10-2024");
+    add(typeService, 400, 0, modeNoTax, 0, "03-10-2024");
+    listRows();
+    filterStartDate = packDate("02-10-2024");  // narrowed after the list was filled
+    rowMap.push_back(99);                        // and a row that names no transaction
+    rowCount = 4;
+    computeTaxReport();
+    EXPECT_EQ(value(13), "6.00");
+    rowCount = 1;  // only the first row is listed
+    filterStartDate = 0;
+    computeTaxReport();
+    EXPECT_EQ(value(13), "1.00");
+}
+
+TEST_F(TaxReport, TotalsBeyondThirtyTwoBitsAreNotWrapped) {
+    add(typeService, INT32_MAX);
+    add(typeService, INT32_MAX);
+    add(typeBought, INT32_MIN);
+    listRows();
+    computeTaxReport();
+    EXPECT_EQ(value(13), "42949672.94");
+    EXPECT_EQ(value(15), "64424509.42");
+}
+
+TEST_F(TaxReport, ZerosShowUntilTheReportEnds) {
+    listRows();
+    computeTaxReport();
+    EXPECT_EQ(value(9), "0.00");
+    EXPECT_EQ(formatAmount(0), "0.00");
+    endTaxReport();
+    EXPECT_EQ(formatAmount(0), "");
+    EXPECT_EQ(value(9), "0.00");  // the texts stay until the next report
+}
+
+TEST_F(TaxReport, PrintPlanPositions) {
+    listRows();
+    computeTaxReport();
+    auto items = taxReportPrintPlan(300, 25, 50, 40);
+    ASSERT_EQ(items.size(), 2u + 16u * 2u);
+    // Heading: 3h down from the bottom margin, 1.0 inch from the paper's edge.
+    EXPECT_EQ(items[0].text, "State and Local Sales Taxes");
+    EXPECT_EQ(items[0].font, ReportFont::heading);
+    EXPECT_EQ(items[0].x, 275);
+    EXPECT_EQ(items[0].y, 170);
+    // Line 1: half a line after the heading, then 1.5 h.
+    EXPECT_EQ(items[1].text, "Total gross sales (incl tax)");
+    EXPECT_EQ(items[1].font, ReportFont::body);
+    EXPECT_EQ(items[1].x, 425);
+    EXPECT_EQ(items[1].y, 250);
+    EXPECT_EQ(items[2].text, "0.00");
+    EXPECT_EQ(items[2].x, 1175);
+    EXPECT_EQ(items[2].y, 250);
+    // Line 9 at 250 + 8 * 60; heading 10 three lines lower.
+    EXPECT_EQ(items[17].y, 730);
+    EXPECT_EQ(items[19].text, "Income Taxes");
+    EXPECT_EQ(items[19].y, 850);
+    EXPECT_EQ(items[20].y, 930);
+    EXPECT_EQ(items.back().text, "0.00");
+    EXPECT_EQ(items.back().y, 1290);
+}
+
+}  // namespace

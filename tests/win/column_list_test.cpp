@@ -1,0 +1,189 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/column_list.h"
+#include "app/dialog_template.h"
+#include "tests/win/modal_driver.h"
+
+namespace {
+
+INT_PTR CALLBACK pageProc(HWND, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND && lp) cColumnList::controlCommand(reinterpret_cast<HWND>(lp), HIWORD(wp));
+    return FALSE;
+}
+
+const int mainWidths[5] = {17, 14, 24, 28, -17};
+const std::string mainHeadings[5] = {"\x02" "Date", "Type", "Descr", "Name", "\x01" "Amount"};
+
+class ColumnList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cDialogTemplate t(WS_POPUP | WS_CAPTION, 0, 10, 10, 330, 260, "columns");
+        page = t.createModeless(nullptr, pageProc);
+        list = new cColumnList;
+        list->create(page, 2501, 2, 0, 316, 230, mainWidths, mainHeadings, 5);
+    }
+    void TearDown() override {
+        DestroyWindow(page);
+        list->release();
+    }
+    void fill(const std::vector<std::string>& texts) {
+        list->setCount(0);
+        for (std::string t : texts) list->addRow(t, 0);
+        list->showRows();
+        list->select(list->count(), 1, 0);
+    }
+    std::string shown(int position) {
+        char buf[512] = "";
+        SendMessageA(list->listBox(), LB_GETTEXT, static_cast<WPARAM>(position - 1), reinterpret_cast<LPARAM>(buf));
+        return buf;
+    }
+    void clickHeading(int column) {
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(2501 + column, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(list->heading(column)));
+    }
+    int unitsX(int pixels) {
+        RECT r = {0, 0, 4, 8};
+        MapDialogRect(page, &r);
+        return static_cast<int>(std::floor(pixels * 4.0 / r.right + 0.5));
+    }
+    HWND page = nullptr;
+    cColumnList* list = nullptr;
+};
+
+TEST_F(ColumnList, HeadingsKindsAndTabStopsOfTheMainList) {
+    EXPECT_EQ(list->kind(1), 3);   // date
+    EXPECT_EQ(list->kind(2), 1);   // text
+    EXPECT_EQ(list->kind(5), -2);  // number, right-aligned
+    EXPECT_EQ(windowText(list->heading(1)), "  Date");
+    EXPECT_EQ(windowText(list->heading(3)), "  Descr");
+    EXPECT_EQ(windowText(list->heading(5)), "Amount  ");
+    EXPECT_EQ(GetDlgCtrlID(list->heading(4)), 2505);
+    EXPECT_TRUE(GetWindowLongA(list->heading(5), GWL_STYLE) & SS_RIGHT);
+
+    int s = unitsX(GetSystemMetrics(SM_CXVSCROLL));
+    int available = 316 - s - 8;
+    int w[5];
+    for (int i = 0; i < 5; ++i) {
+        w[i] = static_cast<int>(std::nearbyint(available * mainWidths[i] / 100.0));
+        EXPECT_EQ(list->width(i + 1), w[i]);
+    }
+    // Each heading starts where the scaled widths before it end; each field's
+    // stop lies 2 units right of its heading's left edge.
+    const std::vector<int>& stops = list->tabStops();
+    ASSERT_EQ(stops.size(), 5u);
+    int left = 2;
+    for (int i = 1; i <= 5; ++i) {
+        EXPECT_NEAR(itemRectUnits(page, 2501 + i).left, left, 1) << i;
+        if (i >= 2 && i <= 4) EXPECT_EQ(stops[static_cast<size_t>(i - 1)], left - 2 + 2) << i;
+        left += std::abs(w[i - 1]);
+    }
+    // The Amount field ends 6 units short of the columns' total width.
+    int total = 316 - s - 8;
+    EXPECT_EQ(stops[4], -(total - 6));
+    EXPECT_EQ(stops[0], 2);
+}
+
+TEST_F(ColumnList, CellsAreCutToWhatFitsIn95PercentOfTheColumn) {
+    std::string longName(200, 'W');
+    std::string row = "01-02-2006\tService \tRent\t" + longName + "\t12.00";
+    std::string fitted = row;
+    list->addRow(fitted, 0);
+    size_t nameStart = fitted.find("Rent\t") + 5;
+    std::string cut = fitted.substr(nameStart, fitted.find('\t', nameStart) - nameStart);
+    EXPECT_GT(cut.size(), 0u);
+    EXPECT_LT(cut.size(), longName.size());
+    // The kept part fits the limit and one more character would not.
+    RECT limit = {0, 0, static_cast<int>(std::nearbyint(list->width(4) * 0.95f)), 0};
+    MapDialogRect(page, &limit);
+    HDC dc = GetDC(list->listBox());
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list->listBox(), WM_GETFONT, 0, 0)));
+    SIZE kept, more;
+    GetTextExtentPoint32A(dc, cut.c_str(), static_cast<int>(cut.size()), &kept);
+    GetTextExtentPoint32A(dc, longName.c_str(), static_cast<int>(cut.size() + 1), &more);
+    SelectObject(dc, old);
+    ReleaseDC(list->listBox(), dc);
+    EXPECT_LE(kept.cx, limit.right);
+    EXPECT_GT(more.cx, limit.right);
+    // Short cells stay whole; trailing empty cells leave no trailing TABs.
+    std::string shortRow = "01-02-2006\tA\t\t\t";
+    list->addRow(shortRow, 0);
+    EXPECT_EQ(shortRow, "01-02-2006\tA");
+}
+
+TEST_F(ColumnList, SortDirectionFollowsTheCurrentOrder) {
+    fill({"01-02-2006\tA\tx\tn\t5.00", "02-03-2006\tB\ty\tn\t30.00", "01-05-2007\tC\tz\tn\t12.00"});
+    clickHeading(1);  // ascending dates now: sorts descending
+    EXPECT_EQ(shown(1).substr(0, 10), "01-05-2007");
+    EXPECT_EQ(shown(3).substr(0, 10), "01-02-2006");
+    clickHeading(1);
+    EXPECT_EQ(shown(1).substr(0, 10), "01-02-2006");
+    EXPECT_EQ(shown(3).substr(0, 10), "01-05-2007");
+
+    // Amount: first below last -> descending; then ascending.
+    fill({"01-02-2006\tA\tx\tn\t5.00", "02-03-2006\tB\ty\tn\t30.00", "01-05-2007\tC\tz\tn\t12.00"});
+    clickHeading(5);
+    EXPECT_NE(shown(1).find("30.00"), std::string::npos);
+    EXPECT_NE(shown(3).find("5.00"), std::string::npos);
+    clickHeading(5);
+    EXPECT_NE(shown(1).find("\t5.00"), std::string::npos);
+    EXPECT_NE(shown(3).find("30.00"), std::string::npos);
+
+    // Text: last > first (case-sensitive) counts as ascending; order folds case.
+    fill({"01-02-2006\tA\tapple\tn\t1.00", "01-02-2006\tA\tBanana\tn\t1.00", "01-02-2006\tA\tcherry\tn\t1.00"});
+    clickHeading(3);
+    EXPECT_NE(shown(1).find("cherry"), std::string::npos);
+    EXPECT_NE(shown(2).find("Banana"), std::string::npos);
+    EXPECT_NE(shown(3).find("apple"), std::string::npos);
+    // "Banana" < "apple" byte-wise: with B last and a first, not ascending -> ascending sort.
+    fill({"01-02-2006\tA\tapple\tn\t1.00", "01-02-2006\tA\tcherry\tn\t1.00", "01-02-2006\tA\tBanana\tn\t1.00"});
+    clickHeading(3);
+    EXPECT_NE(shown(1).find("apple"), std::string::npos);
+    EXPECT_NE(shown(2).find("Banana"), std::string::npos);
+}
+
+TEST_F(ColumnList, EqualKeysAndTheRowMapping) {
+    // 12.40 and 12.45 share the key 12: both come before 20 either way round.
+    fill({"01-01-2006\tA\ta\tn\t20.00", "01-01-2006\tA\tb\tn\t12.40", "01-01-2006\tA\tc\tn\t12.45"});
+    clickHeading(5);  // 20 > 12: not ascending -> ascending
+    EXPECT_NE(shown(3).find("20.00"), std::string::npos);
+    // rowAt still names the rows in the order they were added.
+    for (int p = 1; p <= 3; ++p) {
+        int r = list->rowAt(p);
+        ASSERT_GE(r, 1);
+        EXPECT_EQ(shown(p), list->rowText(r));
+    }
+    EXPECT_EQ(list->rowAt(0), 0);
+    EXPECT_EQ(list->rowAt(4), 0);
+}
+
+TEST_F(ColumnList, SelectionFollowsTheRecordThroughASort) {
+    fill({"01-02-2006\tA\tx\tn\t1.00", "02-03-2006\tB\ty\tn\t2.00", "03-05-2006\tC\tz\tn\t3.00"});
+    list->select(1, 0, 0);
+    int row = list->rowAt(list->selected());
+    clickHeading(1);
+    EXPECT_EQ(list->rowAt(list->selected()), row);
+    EXPECT_EQ(list->selected(), 3);
+    EXPECT_EQ(SendMessageA(list->listBox(), LB_GETCURSEL, 0, 0), 2);
+}
+
+TEST_F(ColumnList, SelectionNotificationWithNothingSelectedSelectsTheFirstRow) {
+    fill({"01-02-2006\tA\tx\tn\t1.00", "02-03-2006\tB\ty\tn\t2.00"});
+    SendMessageA(list->listBox(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(2501, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list->listBox()));
+    EXPECT_EQ(list->selected(), 1);
+    EXPECT_EQ(SendMessageA(list->listBox(), LB_GETCURSEL, 0, 0), 0);
+}
+
+TEST_F(ColumnList, EmptyListHasNoSelectionAndIgnoresSorting) {
+    fill({});
+    EXPECT_EQ(list->selected(), 0);
+    clickHeading(1);
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(cColumnList::dateKey("03-07-2006"), 7 + 3 * 32 + 26 * 512);
+}
+
+}  // namespace

@@ -1,0 +1,384 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <gtest/gtest.h>
+
+#include "app/commands.h"
+#include "app/list_state.h"
+#include "app/main_window.h"
+#include "ledger/tables.h"
+#include "reports/filter.h"
+#include "tests/support/ledger_builders.h"
+#include "tests/win/modal_driver.h"
+#include "tests/win/win_fixture.h"
+
+namespace {
+
+using MainWindow = MainWindowTest;
+
+std::string menuText(HMENU menu, UINT pos) {
+    char buf[64] = "";
+    GetMenuStringA(menu, pos, buf, sizeof buf, MF_BYPOSITION);
+    return buf;
+}
+
+TEST_F(MainWindow, ControlsCaptionsAndMenu) {
+    start();
+    EXPECT_EQ(windowText(main), "Quirvel");
+    LONG style = GetWindowLongA(main, GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_EQ(GetWindow(main, GW_OWNER), nullptr);
+
+    const std::pair<int, const char*> buttons[] = {{1001, "Serv"}, {1006, "Earn"}, {1003, "Prod"},
+                                                   {1002, "Exps"}, {1007, "Data"}, {1008, "Edit"},
+                                                   {1010, "Filter"}, {1009, "Rept"}, {1011, "Quit"}};
+    for (const auto& b : buttons) EXPECT_EQ(itemText(main, b.first), b.second) << b.first;
+    RECT quit = itemRectUnits(main, 1011);
+    EXPECT_EQ(quit.left, 236);
+    EXPECT_EQ(quit.right, 25);  // width
+    RECT tabs = itemRectUnits(main, 1100);
+    EXPECT_EQ(tabs.left, 1);
+    EXPECT_EQ(tabs.top, 25);
+    EXPECT_EQ(tabs.right, 318);
+    EXPECT_EQ(tabs.bottom, 230);
+    RECT client;
+    GetClientRect(main, &client);
+    RECT expected = {0, 0, 320, 300};
+    MapDialogRect(main, &expected);
+    EXPECT_EQ(client.right, expected.right);
+    EXPECT_EQ(client.bottom, expected.bottom);
+    EXPECT_NE(GetDlgItem(main, 999), nullptr);
+    EXPECT_TRUE(GetWindowLongA(tabControl, GWL_STYLE) & TCS_OWNERDRAWFIXED);
+
+    const char* titles[] = {"All Transactions", " Services       ", " Earnings       ", " Products       ",
+                            " Expenses       "};
+    ASSERT_EQ(SendMessageA(tabControl, TCM_GETITEMCOUNT, 0, 0), 5);
+    for (int i = 0; i < 5; ++i) {
+        char buf[64] = "";
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = buf;
+        item.cchTextMax = sizeof buf;
+        SendMessageA(tabControl, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(std::string(buf), titles[i]);
+        EXPECT_NE(GetDlgItem(pages[i + 1], 2501 + i), nullptr);
+    }
+
+    HMENU bar = GetMenu(main);
+    ASSERT_EQ(GetMenuItemCount(bar), 4);
+    EXPECT_EQ(menuText(bar, 0), "&File");
+    EXPECT_EQ(menuText(bar, 1), "&Edit");
+    EXPECT_EQ(menuText(bar, 2), "&View");
+    EXPECT_EQ(menuText(bar, 3), "&Help");
+    const std::pair<int, const char*> items[] = {
+        {101, "&Open"}, {102, "&Save"}, {103, "Save&As"}, {104, "&Archive"}, {105, "&Print"}, {106, "E&xit"},
+        {211, "Service"}, {212, "Earning"}, {213, "Product"}, {214, "Expense"}, {201, "&Change record"},
+        {202, "&Delete record"}, {203, "&Names list"}, {204, "&Descr list"}, {205, "&State sales tax"},
+        {304, "&Filtered"}, {303, "&Form data"}, {305, "&Tax Report"}, {401, "&Contents"}, {402, "&About"}};
+    for (const auto& it : items) {
+        char buf[64] = "";
+        EXPECT_GT(GetMenuStringA(bar, static_cast<UINT>(it.first), buf, sizeof buf, MF_BYCOMMAND), 0) << it.first;
+        EXPECT_EQ(std::string(buf), it.second);
+    }
+    EXPECT_EQ(menuText(GetSubMenu(bar, 1), 0), "Add record");
+    EXPECT_EQ(GetMenuState(GetSubMenu(bar, 0), 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+}
+
+TEST_F(MainWindow, FirstStartWithoutSettings) {
+    start();
+    EXPECT_TRUE(rows(1).empty());
+    EXPECT_EQ(statusText(0), "");
+    EXPECT_EQ(statusText(1), " 0 : 0");
+    EXPECT_EQ(dataFolder, folder.path());
+    EXPECT_EQ(helpPath, folder.path() + "Quirvel.chm");
+    EXPECT_EQ(filterEndDate, 0xFFFF);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindow, SettingsNamingAMissingLedger) {
+    writeSettingsFile("C:\\gone\\old books.qvl\r\n.05\r\n");
+    start();
+    EXPECT_TRUE(rows(1).empty());
+    EXPECT_EQ(ledgerPath, "C:\\gone\\old books.qvl");
+    EXPECT_EQ(statusText(0), "C:\\gone\\old books.qvl");
+    EXPECT_DOUBLE_EQ(combinedTaxRate, 0.05);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindow, RefusedLedgerAtStartUpIsNeverOverwritten) {
+    std::string path = folder.file("other.qvl");
+    std::string foreign = "Quirxel Version 3";
+    Bytes bytes(foreign.begin(), foreign.end());
+    bytes.resize(26, 0);
+    folder.write("other.qvl", bytes);
+    writeSettingsFile(path + "\r\n");
+    start();
+    ASSERT_EQ(prompts.messageTexts(), std::vector<std::string>{"Not a Quirvel file type"});
+    EXPECT_EQ(ledgerPath, "");
+    prompts.chosenFiles.push_back("");  // Save now asks for a name; cancel
+    command(cmdSave);
+    EXPECT_EQ(folder.read("other.qvl").size(), 26u);
+}
+
+TEST_F(MainWindow, StatusBarShowsTheFileNameInsideTheDataFolder) {
+    std::string path = installLedger(sampleImage());
+    start();
+    EXPECT_EQ(statusText(0), "books.qvl");
+    EXPECT_EQ(statusText(1), " 7 : 7");
+    // The same file reached through a path differing in letter case.
+    std::string upper = path;
+    for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    ledgerPath = upper;
+    updateStatus(0);
+    EXPECT_EQ(statusText(0), upper);
+    selectPosition(5);
+    EXPECT_EQ(statusText(1), " 5 : 7");
+}
+
+TEST_F(MainWindow, RowsPerTabAndTheirTexts) {
+    installLedger(sampleImage());
+    start();
+    std::vector<std::string> all = rows(1);
+    ASSERT_EQ(all.size(), 7u);
+    EXPECT_EQ(all[0], "01-05-2006\tService \tConsulting\tAcme Corp\t500.00");
+    EXPECT_EQ(all[3], "02-14-2006\tSold    \tWidgets\tBolt & Co\t24.24");  // 19.99 + 1.00 + 2.00 + 1.25
+    EXPECT_EQ(all[4], "03-02-2006\tBought  \tWidgets\tBolt & Co\t10.00");   // tax included: not added
+    EXPECT_EQ(all[5], "03-20-2006\tPersonal\tWidgets\t\t5.31");
+    clickTab(2);
+    EXPECT_EQ(rows(2), std::vector<std::string>{all[0]});
+    clickTab(3);
+    EXPECT_EQ(rows(3), std::vector<std::string>{all[6]});
+    clickTab(4);
+    EXPECT_EQ(rows(4), (std::vector<std::string>{all[3], all[4], all[5]}));
+    clickTab(5);
+    EXPECT_EQ(rows(5), (std::vector<std::string>{all[1], all[2]}));
+    EXPECT_EQ(currentType, 2);
+    EXPECT_EQ(currentListId, 2505);
+    EXPECT_EQ(statusText(1), " 2 : 2");
+}
+
+TEST_F(MainWindow, FocusTransactionIsSelectedOrKeptForLater) {
+    installLedger(sampleImage());
+    start();
+    EXPECT_EQ(selectedRow, 7);  // the latest
+    focusTransaction = 2;
+    refillList();
+    EXPECT_EQ(selectedRow, 2);
+    EXPECT_EQ(focusTransaction, 0);
+    clickTab(2);  // services only: transaction 4 is not shown
+    focusTransaction = 4;
+    refillList();
+    EXPECT_EQ(selectedRow, 1);
+    EXPECT_EQ(focusTransaction, 4);
+    clickTab(4);
+    EXPECT_EQ(selectedRow, 1);
+    EXPECT_EQ(focusTransaction, 0);
+}
+
+TEST_F(MainWindow, TabSwitchesRefillOncePerSwitch) {
+    installLedger(sampleImage());
+    start();
+    // Behind the list's back: a change only a refill can show.
+    transactions[1].amount = 11100;
+    clickTab(2);
+    EXPECT_EQ(rows(1)[0].substr(rows(1)[0].rfind('\t') + 1), "111.00");  // the old tab filled once more
+    EXPECT_EQ(rows(2)[0].substr(rows(2)[0].rfind('\t') + 1), "111.00");
+    transactions[1].amount = 22200;
+    NMHDR n = {tabControl, idTabs, static_cast<UINT>(NM_CLICK)};
+    SendMessageA(mainWindow, WM_NOTIFY, idTabs, reinterpret_cast<LPARAM>(&n));  // the same tab again
+    EXPECT_EQ(rows(2)[0].substr(rows(2)[0].rfind('\t') + 1), "111.00");
+    clickTab(3);
+    clickTab(2);
+    EXPECT_EQ(rows(2)[0].substr(rows(2)[0].rfind('\t') + 1), "222.00");
+}
+
+TEST_F(MainWindow, OwnerDrawnTabsInTheirColours) {
+    start();
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 100, 30);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_TAB;
+    item.CtlID = idTabs;
+    item.itemID = 1;
+    item.hwndItem = tabControl;
+    item.hDC = dc;
+    item.rcItem = {0, 0, 100, 30};
+    item.itemState = ODS_SELECTED;
+    SendMessageA(mainWindow, WM_DRAWITEM, idTabs, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(GetPixel(dc, 2, 28), RGB(220, 230, 240));
+    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
+    item.itemState = ODS_SELECTED | ODS_FOCUS;
+    SendMessageA(mainWindow, WM_DRAWITEM, idTabs, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(GetPixel(dc, 2, 28), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST_F(MainWindow, SaveAsksEvenWithoutChanges) {
+    std::string path = installLedger(sampleImage());
+    start();
+    Bytes before = folder.read("books.qvl");
+    prompts.answers = {mb::idNo};
+    command(cmdSave);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Save this file now?");
+    EXPECT_EQ(prompts.messages[0].title, "Save File");
+    EXPECT_EQ(prompts.messages[0].style, mb::yesNo | mb::iconQuestion);
+    EXPECT_EQ(settingsChanged, 0);
+    prompts.answers = {mb::idYes};
+    transactions[1].amount = 1;
+    command(cmdSave);
+    EXPECT_NE(folder.read("books.qvl"), before);
+    EXPECT_EQ(settingsChanged, 1);
+    EXPECT_EQ(ledgerPath, path);
+}
+
+TEST_F(MainWindow, SaveAsOfANeverSavedLedger) {
+    start();
+    appendListEntry(descrList, 1, "Fees");
+    ledgerChanged = 1;
+    prompts.chosenFiles = {""};
+    command(cmdSaveAs);
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    const FileDialogRequest& r = prompts.fileRequests[0];
+    EXPECT_EQ(r.caption, "Save File");
+    EXPECT_EQ(r.folder, folder.path());
+    EXPECT_EQ(r.defaultExtension, "qvl");
+    EXPECT_EQ(r.flags, static_cast<unsigned long>(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR));
+    EXPECT_EQ(ledgerChanged, 1);
+    EXPECT_EQ(statusText(0), "");
+    prompts.chosenFiles = {folder.file("new.qvl")};
+    command(cmdSaveAs);
+    EXPECT_EQ(folder.read("new.qvl").size(), 23u + 6u);
+    EXPECT_EQ(statusText(0), "new.qvl");
+    EXPECT_EQ(ledgerChanged, 0);
+}
+
+TEST_F(MainWindow, OpenAsksAboutUnsavedChanges) {
+    std::string first = installLedger(sampleImage());
+    LedgerImage second;
+    second.transactions = {makeTransaction("07-07-2007", typeService, 0, 0, 700)};
+    folder.write("second.qvl", encodeLedger(second));
+    start();
+    transactions[1].amount = 1;
+    ledgerChanged = 1;
+    prompts.chosenFiles = {folder.file("second.qvl")};
+    prompts.answers = {mb::idNo};
+    command(cmdOpen);
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    EXPECT_EQ(prompts.fileRequests[0].caption, "Open File");
+    EXPECT_FALSE(prompts.fileRequests[0].save);
+    EXPECT_EQ(prompts.fileRequests[0].flags, static_cast<unsigned long>(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_LONGNAMES));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Current file has changed...\r\nSave it before opening the new file?");
+    EXPECT_EQ(prompts.messages[0].title, "Save File");
+    EXPECT_EQ(rows(1), std::vector<std::string>{"07-07-2007\tService \t\t\t7.00"});
+    EXPECT_EQ(statusText(0), "second.qvl");
+    EXPECT_EQ(ledgerChanged, 0);
+    EXPECT_EQ(folder.read("books.qvl"), encodeLedger(sampleImage()));  // the changes were dropped
+    (void)first;
+
+    prompts.messages.clear();
+    prompts.chosenFiles = {""};
+    command(cmdOpen);  // cancelled: nothing happens
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(ledgerPath, folder.file("second.qvl"));
+}
+
+TEST_F(MainWindow, QuitWithoutChangesAsksAndWritesNothingOnCancel) {
+    installLedger(sampleImage());
+    start();
+    Bytes settingsBefore = folder.read("quirvel.ini");
+    prompts.answers = {mb::idCancel};
+    command(idQuit);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Quit program now?");
+    EXPECT_EQ(prompts.messages[0].title, "Quit Program");
+    EXPECT_EQ(prompts.messages[0].style, mb::okCancel | mb::iconQuestion);
+    EXPECT_TRUE(IsWindow(main));
+    prompts.answers = {mb::idOk};
+    command(cmdExit);
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(folder.read("quirvel.ini"), settingsBefore);  // settingsChanged was never set
+}
+
+TEST_F(MainWindow, QuitWithChanges) {
+    std::string path = installLedger(sampleImage());
+    start();
+    transactions[1].amount = 4242;
+    ledgerChanged = 1;
+    prompts.answers = {mb::idCancel};
+    SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+    EXPECT_EQ(prompts.messages.back().text, "This file has changed... save it before quiting?");
+    EXPECT_EQ(prompts.messages.back().style, mb::yesNoCancel | mb::iconQuestion);
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(folder.read("books.qvl"), encodeLedger(sampleImage()));
+    stateTaxRate = 0.07;
+    settingsChanged = 1;
+    prompts.answers = {mb::idYes};
+    SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(main));
+    LedgerImage saved = decodeLedger(folder.read("books.qvl"), 0).image;
+    EXPECT_EQ(saved.transactions[0].amount, 4242);
+    Bytes ini = folder.read("quirvel.ini");
+    EXPECT_EQ(std::string(ini.begin(), ini.end()), path + "\r\n.07\r\n0\r\n0\r\n0\r\n");
+}
+
+TEST_F(MainWindow, QuitWithChangesAnsweredNoWritesNoLedger) {
+    installLedger(sampleImage());
+    start();
+    ledgerChanged = 1;
+    transactions[1].amount = 1;
+    prompts.answers = {mb::idNo};
+    SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(folder.read("books.qvl"), encodeLedger(sampleImage()));
+}
+
+TEST_F(MainWindow, NoSecondCommandWhileAQuestionIsUp) {
+    installLedger(sampleImage());
+    start();
+    static HWND window;
+    window = main;
+    prompts.duringMessage = [] {
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(cmdOpen, 0), 0);             // dropped
+        SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);                          // refused
+    };
+    prompts.answers = {mb::idNo};
+    command(cmdSave);
+    prompts.duringMessage = nullptr;
+    EXPECT_EQ(prompts.messages.size(), 1u);  // only "Save this file now?"
+    EXPECT_TRUE(prompts.fileRequests.empty());
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_FALSE(commandInProgress());
+}
+
+TEST_F(MainWindow, ButtonsLoseTheDefaultFrameAfterEveryCommand) {
+    start();
+    for (int id = 1001; id <= 1010; ++id)
+        SendMessageA(GetDlgItem(main, id), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
+    SendMessageA(GetDlgItem(main, 1011), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
+    command(IDCANCEL);  // Esc: does nothing else
+    for (int id = 1001; id <= 1010; ++id)
+        EXPECT_EQ(GetWindowLongA(GetDlgItem(main, id), GWL_STYLE) & 0xF, BS_PUSHBUTTON) << id;
+    EXPECT_EQ(GetWindowLongA(GetDlgItem(main, 1011), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
+    EXPECT_TRUE(IsWindow(main));
+}
+
+TEST_F(MainWindow, HelpContentsOpensTheHelpFile) {
+    start();
+    command(cmdContents);
+    ASSERT_EQ(prompts.helpRequests.size(), 1u);
+    EXPECT_EQ(prompts.helpRequests[0].first, folder.path() + "Quirvel.chm");
+    EXPECT_EQ(prompts.helpRequests[0].second, 0u);  // HH_DISPLAY_TOPIC
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+#include "tests/win/modal_driver.h"
+
+#include <deque>
+
+namespace {
+
+struct Expected {
+    std::string caption;
+    std::function<void(HWND)> steps;
+};
+
+std::deque<Expected> queue;
+HHOOK hook = nullptr;
+HWND pendingDialog = nullptr;
+std::function<void(HWND)> pendingSteps;
+
+void CALLBACK runSteps(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND dialog = pendingDialog;
+    auto steps = std::move(pendingSteps);
+    pendingDialog = nullptr;
+    pendingSteps = nullptr;
+    if (steps) steps(dialog);
+}
+
+LRESULT CALLBACK cbtProc(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_ACTIVATE && !queue.empty() && !pendingSteps) {
+        HWND w = reinterpret_cast<HWND>(wp);
+        char cls[32] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (std::string(cls) == "#32770" && windowText(w) == queue.front().caption) {
+            pendingDialog = w;
+            pendingSteps = std::move(queue.front().steps);
+            queue.pop_front();
+            SetTimer(nullptr, 0, 0, runSteps);
+        }
+    }
+    return CallNextHookEx(hook, code, wp, lp);
+}
+
+}  // namespace
+
+void whenDialogOpens(const std::string& caption, std::function<void(HWND)> steps) {
+    if (!hook) hook = SetWindowsHookExA(WH_CBT, cbtProc, nullptr, GetCurrentThreadId());
+    queue.push_back({caption, std::move(steps)});
+}
+
+bool allDialogsHandled() { return queue.empty() && !pendingSteps; }
+
+void clearDialogQueue() {
+    queue.clear();
+    pendingSteps = nullptr;
+    pendingDialog = nullptr;
+}
+
+std::string windowText(HWND w) {
+    int n = GetWindowTextLengthA(w);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    GetWindowTextA(w, &s[0], n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+std::string itemText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
+
+void setItemText(HWND dialog, int id, const std::string& text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool isChecked(HWND dialog, int id) { return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void pumpMessages() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+RECT itemRectUnits(HWND dialog, int id) {
+    RECT r;
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    RECT base = {0, 0, 4, 8};
+    MapDialogRect(dialog, &base);
+    auto units = [](long px, long per, long base) { return (px * per + base / 2) / base; };
+    RECT u = {units(r.left, 4, base.right), units(r.top, 8, base.bottom), units(r.right - r.left, 4, base.right),
+              units(r.bottom - r.top, 8, base.bottom)};
+    return u;  // left, top, width, height
+}

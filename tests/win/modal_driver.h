@@ -1,0 +1,27 @@
+// Drives modal dialogs from inside their own message loop: when a dialog
+// with the expected caption is activated, the steps run from a zero-delay
+// thread timer, which the dialog's loop dispatches.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Queue steps for the next dialog (class #32770) whose caption is `caption`.
+// The steps must close the dialog (or open the next queued one).
+void whenDialogOpens(const std::string& caption, std::function<void(HWND)> steps);
+// True when every queued dialog appeared and its steps ran.
+bool allDialogsHandled();
+// Forgets what is still queued.
+void clearDialogQueue();
+
+// Helpers that act through the real controls.
+std::string windowText(HWND w);
+std::string itemText(HWND dialog, int id);
+void setItemText(HWND dialog, int id, const std::string& text);  // WM_SETTEXT: sends EN_CHANGE
+void click(HWND dialog, int id);                                 // BM_CLICK
+bool isChecked(HWND dialog, int id);
+// Pumps messages already waiting (for posted work).
+void pumpMessages();
+// Position and size of a control in its dialog's units.
+RECT itemRectUnits(HWND dialog, int id);
