@@ -47,6 +47,18 @@ LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+void cColumnList::fitText(std::string& text, int pixelWidth) const {
+    size_t measured = std::min<size_t>(text.size(), 127);
+    int sum = 0;
+    size_t fit = 0;
+    while (fit < measured) {
+        sum += charWidths_[static_cast<unsigned char>(text[fit])];
+        if (sum > pixelWidth) break;
+        ++fit;
+    }
+    text.resize(fit);
+}
+
 int cColumnList::toPixelsX(int units) const {
     RECT r = {0, 0, units, 0};
     MapDialogRect(parent_, &r);
@@ -139,6 +151,20 @@ void cColumnList::create(HWND parent, int listId, int x, int y, int width, int h
         if (kinds_[i + 1] < 0) tabStops_[i] = -(layout[i + 1] + tabStops_[i] - 6);
     SendMessageA(listBox_, LB_SETTABSTOPS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(tabStops_.data()));
 
+    // Cells are cut to 95 % of their column. 0.95 in single precision lies
+    // just below 0.95, so products that would be exact halves round down.
+    cellLimits_.assign(static_cast<size_t>(n) + 1, 0);
+    for (int i = 1; i <= n; ++i) {
+        float limitUnits = static_cast<float>(std::abs(widths_[i])) * 0.95f;
+        cellLimits_[static_cast<size_t>(i)] = toPixelsX(static_cast<int>(std::nearbyint(limitUnits)));
+    }
+
+    HDC measure = GetDC(listBox_);
+    HGDIOBJ oldFont = SelectObject(measure, reinterpret_cast<HGDIOBJ>(SendMessageA(listBox_, WM_GETFONT, 0, 0)));
+    GetCharWidth32A(measure, 0, 255, charWidths_);
+    SelectObject(measure, oldFont);
+    ReleaseDC(listBox_, measure);
+
     headings_.assign(static_cast<size_t>(n) + 1, nullptr);
     int left = x;
     for (int i = 1; i <= n; ++i) {
@@ -176,10 +202,7 @@ void cColumnList::addRow(std::string& text, int data) {
             cell = rest.substr(0, tab);
             rest = rest.substr(tab + 1);
         }
-        // 0.95 in single precision lies just below 0.95, so exact halves round down.
-        float limitUnits = static_cast<float>(std::abs(widths_[i])) * 0.95f;
-        int limit = toPixelsX(static_cast<int>(std::nearbyint(limitUnits)));
-        fitText(listBox_, cell, limit);
+        fitText(cell, cellLimits_[static_cast<size_t>(i)]);
         row += cell + "\t";
     }
     while (!row.empty() && row.back() == '\t') row.pop_back();
@@ -194,19 +217,6 @@ void cColumnList::addRow(std::string& text, int data) {
     rows_[slot] = row;
     order_[slot] = rowTotal_;
     data_[slot] = data;
-}
-
-void cColumnList::fitText(HWND window, std::string& text, int pixelWidth) {
-    if (text.empty()) return;
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
-    int measured = static_cast<int>(std::min<size_t>(text.size(), 127));
-    int fit = 0;
-    SIZE size;
-    GetTextExtentExPointA(dc, text.c_str(), measured, pixelWidth, &fit, nullptr, &size);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
-    text.resize(static_cast<size_t>(std::max(0, std::min(fit, measured))));
 }
 
 int cColumnList::dateKey(const std::string& text) {

@@ -33,7 +33,9 @@ public:
     void create(HWND parent, int listId, int x, int y, int width, int height, const int* widths,
                 const std::string* headings, int n);
     void addRow(std::string& text, int data);
-    static void fitText(HWND window, std::string& text, int pixelWidth);
+    // Cuts text to the characters that fit in pixelWidth (at most the first
+    // 127 characters are measured).
+    void fitText(std::string& text, int pixelWidth) const;
     static int dateKey(const std::string& text);
     void sortByColumn(int column);
 
@@ -67,4 +69,9 @@ private:
     std::vector<std::string> rows_{std::string()};  // 1-based
     std::vector<int> order_{0};
     std::vector<int> data_{0};
+    // Advance widths of the list box font's 256 characters, measured once:
+    // fitting thousands of cells from them gives what GDI measures (its
+    // text extent is the sum of advance widths) without a call per cell.
+    INT charWidths_[256] = {};
+    std::vector<int> cellLimits_{0};  // pixel limit of each column
 };

@@ -8,9 +8,11 @@
 #include "app/main_window.h"
 #include "app/prompts.h"
 #include "app/transaction_list.h"
+#include "app/transaction_ops.h"
 #include "ledger/ledger_file.h"
 #include "ledger/settings.h"
 #include "ledger/tables.h"
+#include "reports/list_maintenance.h"
 
 namespace {
 
@@ -39,6 +41,19 @@ void openLedger() {
     fillList();
     updateStatus(0);
     updateStatus(1);
+}
+
+// The commands that work on the selected row do nothing on an empty list.
+bool haveSelection() { return rowCount > 0 && currentList && currentList->selected() > 0; }
+
+void deleteSelected() {
+    if (!haveSelection()) return;
+    if (showMessage("Delete this record now?", "Update Descriptions", mb::yesNo | mb::iconStop) != mb::idYes) return;
+    keptDescrIndex = 0;
+    keptNameIndex = 0;
+    deleteTransaction();
+    updateStatus(1);
+    fillList();
 }
 
 void saveNow() {
@@ -70,6 +85,9 @@ void dispatch(int id) {
         quitByCommand = true;
         SendMessageA(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
         quitByCommand = false;
+        break;
+    case cmdDeleteRecord:
+        deleteSelected();
         break;
     case cmdContents:
         prompts().htmlHelp(helpPath, HH_DISPLAY_TOPIC);

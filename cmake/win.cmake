@@ -17,6 +17,7 @@ set(WIN32_TESTS
   tests/win/files_win_test.cpp
   tests/win/column_list_test.cpp
   tests/win/main_window_test.cpp
+  tests/win/commands_test.cpp
   tests/support/temp_folder_win32.cpp
 )
 
@@ -42,3 +43,11 @@ target_link_options(win_tests PRIVATE -static -mconsole)
 
 add_test(NAME win32_tests COMMAND win_tests)
 set_tests_properties(win32_tests PROPERTIES TIMEOUT 1200)
+
+# Benchmarks (not tests): scripts/bench.sh runs them under Wine.
+add_executable(ledger_bench EXCLUDE_FROM_ALL bench/ledger_bench.cpp)
+target_link_libraries(ledger_bench PRIVATE quirvel_win)
+target_link_options(ledger_bench PRIVATE -static -mconsole)
+add_executable(fill_list_bench EXCLUDE_FROM_ALL bench/fill_list_bench.cpp resources/quirvel.rc)
+target_link_libraries(fill_list_bench PRIVATE quirvel_win)
+target_link_options(fill_list_bench PRIVATE -static -mconsole)
