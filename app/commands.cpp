@@ -4,14 +4,22 @@
 #include <commdlg.h>
 #include <htmlhelp.h>
 
+#include "app/about_box.h"
 #include "app/list_state.h"
 #include "app/main_window.h"
 #include "app/prompts.h"
 #include "app/transaction_list.h"
 #include "app/transaction_ops.h"
+#include "entry/record_dialog.h"
+#include "entry/sales_tax_dialog.h"
+#include "ledger/archive_command.h"
 #include "ledger/ledger_file.h"
 #include "ledger/settings.h"
 #include "ledger/tables.h"
+#include "reports/filter_dialog.h"
+#include "reports/list_dialog.h"
+#include "reports/printing.h"
+#include "reports/tax_report_dialog.h"
 #include "reports/list_maintenance.h"
 
 namespace {
@@ -45,6 +53,31 @@ void openLedger() {
 
 // The commands that work on the selected row do nothing on an empty list.
 bool haveSelection() { return rowCount > 0 && currentList && currentList->selected() > 0; }
+
+void addRecord(int type) {
+    currentType = type;
+    showEntryDialog(0);
+}
+
+void viewSelected() {
+    if (!haveSelection()) return;
+    int t = transactionAtPosition(selectedRow = currentList->selected());
+    if (t == 0) return;
+    currentType = transactions[static_cast<size_t>(t)].type;
+    browseDirection = 1;
+    focusTransaction = t;
+    showRecordView();
+    viewPosition = {0, 0};
+}
+
+void changeSelected() {
+    if (!haveSelection()) return;
+    int t = transactionAtPosition(selectedRow = currentList->selected());
+    if (t == 0) return;
+    currentType = transactions[static_cast<size_t>(t)].type;
+    showEntryDialog(t);
+    updateStatus(1);
+}
 
 void deleteSelected() {
     if (!haveSelection()) return;
@@ -80,17 +113,69 @@ void dispatch(int id) {
         saveLedgerAs();
         updateStatus(0);
         break;
+    case cmdArchive:
+        archiveLedger();
+        break;
+    case cmdPrint:
+        printList();
+        break;
+    case idRept:
+    case cmdTaxReport:
+        showTaxReport();
+        break;
     case cmdExit:
     case idQuit:
         quitByCommand = true;
         SendMessageA(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
         quitByCommand = false;
         break;
+    case idServ:
+    case idExps:
+    case idProd:
+    case idEarn:
+        addRecord(id - 1000);
+        break;
+    case cmdAddService:
+        addRecord(typeService);
+        break;
+    case cmdAddEarning:
+        addRecord(typeEarnings);
+        break;
+    case cmdAddProduct:
+        addRecord(typeSold);
+        break;
+    case cmdAddExpense:
+        addRecord(typeExpense);
+        break;
+    case idData:
+    case cmdFormData:
+        viewSelected();
+        break;
+    case idEdit:
+    case cmdChangeRecord:
+        changeSelected();
+        break;
+    case idFilter:
+    case cmdFiltered:
+        showFilterDialog();
+        break;
+    case cmdNamesList:
+    case cmdDescrList:
+        // Its changes can renumber what the rows point to: show them anew.
+        showListMaintenance(id == cmdNamesList ? 0 : 1);
+        fillList();
+        break;
+    case cmdSalesTax:
+        showSalesTaxDialog();
+        break;
     case cmdDeleteRecord:
         deleteSelected();
         break;
     case cmdContents:
         prompts().htmlHelp(helpPath, HH_DISPLAY_TOPIC);
+        break;
+    case cmdAbout:
+        showAbout();
         break;
     default:
         break;

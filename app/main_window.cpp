@@ -7,11 +7,13 @@
 #include "app/dialog_template.h"
 #include "app/list_state.h"
 #include "app/transaction_list.h"
+#include "entry/record_dialog.h"
 #include "ledger/ledger_file.h"
 #include "ledger/settings.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "reports/list_maintenance.h"
+#include "reports/tax_report.h"
 
 HWND mainWindow = nullptr;
 HWND tabControl = nullptr;
@@ -296,5 +298,7 @@ void resetAllState() {
     resetListState();
     resetFilterState();
     resetListMaintenanceState();
+    resetRecordDialogState();
+    resetTaxReport();
     helpPath.clear();
 }

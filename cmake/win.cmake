@@ -8,6 +8,16 @@ set(WIN32_SOURCES
   app/main_window.cpp
   app/transaction_list.cpp
   app/commands.cpp
+  reports/descr_name_boxes.cpp
+  entry/record_dialog.cpp
+  reports/filter_dialog.cpp
+  entry/sales_tax_dialog.cpp
+  reports/list_dialog.cpp
+  app/about_box.cpp
+  ledger/ask_text.cpp
+  ledger/archive_command.cpp
+  reports/printing.cpp
+  reports/tax_report_dialog.cpp
 )
 
 set(WIN32_TESTS
@@ -17,7 +27,16 @@ set(WIN32_TESTS
   tests/win/files_win_test.cpp
   tests/win/column_list_test.cpp
   tests/win/main_window_test.cpp
+  tests/win/record_dialog_test.cpp
+  tests/win/filter_dialog_test.cpp
+  tests/win/sales_tax_dialog_test.cpp
+  tests/win/list_dialog_test.cpp
+  tests/win/about_box_test.cpp
+  tests/win/archive_command_test.cpp
   tests/win/commands_test.cpp
+  tests/win/print_capture.cpp
+  tests/win/report_dialog_test.cpp
+  tests/win/printing_test.cpp
   tests/support/temp_folder_win32.cpp
 )
 

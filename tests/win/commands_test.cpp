@@ -50,8 +50,57 @@ TEST_F(Commands, DeleteAnsweredNoChangesNothing) {
 
 TEST_F(Commands, SelectionCommandsOnAnEmptyListDoNothing) {
     start();
-    command(cmdDeleteRecord);
+    for (int id : {cmdDeleteRecord, idData, cmdFormData, idEdit, cmdChangeRecord}) command(id);
     EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(ledgerChanged, 0);
+    // No dialog opened: a queued expectation would still be waiting.
+    EXPECT_TRUE(allDialogsHandled());
+}
+
+void closeBox(HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+// Each button or menu item opens its dialog; the menu's "Add record" items
+// behave exactly like the type buttons.
+TEST_F(Commands, ButtonsAndMenuItemsOpenTheirDialogs) {
+    installLedger(sampleImage());
+    start();
+    selectPosition(1);  // the service of 01-05-2006
+    const std::pair<int, const char*> opened[] = {
+        {idServ, "Add new service  transaction"},   {cmdAddService, "Add new service  transaction"},
+        {idExps, "Add new expense  transaction"},   {cmdAddExpense, "Add new expense  transaction"},
+        {idEarn, "Add new earnings transaction"},   {cmdAddEarning, "Add new earnings transaction"},
+        {idProd, "Add new product transaction"},    {cmdAddProduct, "Add new product transaction"},
+        {idFilter, "Filter Transactions"},          {cmdFiltered, "Filter Transactions"},
+        {cmdSalesTax, "State Sales Taxes"},         {cmdNamesList, "List of Names"},
+        {cmdDescrList, "List of Descriptions"},     {cmdArchive, "Archive date"},
+        {cmdAbout, "About Quirvel"},                {idRept, "Tax Report"},
+        {cmdTaxReport, "Tax Report"},
+    };
+    for (const auto& o : opened) {
+        whenDialogOpens(o.second, closeBox);
+        command(o.first);
+        EXPECT_TRUE(allDialogsHandled()) << o.first;
+        clearDialogQueue();
+        if (currentTab != 1) clickTab(1);
+        selectPosition(1);
+    }
+}
+
+TEST_F(Commands, DataAndEditWorkOnTheSelectedRow) {
+    installLedger(sampleImage());
+    start();
+    selectPosition(2);  // the expense of 01-09-2006
+    std::string dateShown;
+    whenDialogOpens("Expense  transaction", [&](HWND view) {
+        dateShown = itemText(view, 2001);
+        closeBox(view);
+    });
+    command(idData);
+    EXPECT_EQ(dateShown, "01-09");
+    EXPECT_EQ(currentType, typeExpense);
+    whenDialogOpens("Change expense  transaction", closeBox);
+    command(cmdChangeRecord);
+    EXPECT_TRUE(allDialogsHandled());
     EXPECT_EQ(ledgerChanged, 0);
 }
 

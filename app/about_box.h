@@ -1,0 +1,5 @@
+// Help > About: the program's name, version and the maker's mail and web links.
+#pragma once
+
+// Runs the About box modally over the main window; returns when it closes.
+void showAbout();

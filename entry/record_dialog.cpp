@@ -1,0 +1,546 @@
+#include "entry/record_dialog.h"
+
+#include <cctype>
+
+#include "app/dialog_template.h"
+#include "app/list_state.h"
+#include "app/main_window.h"
+#include "app/prompts.h"
+#include "app/transaction_ops.h"
+#include "entry/tax_arithmetic.h"
+#include "ledger/tables.h"
+#include "reports/descr_name_boxes.h"
+#include "text/amount_text.h"
+#include "text/date_text.h"
+
+std::string rememberedYear;
+double workingRate = 0;
+int appliedTaxMode = 0;
+int browseDirection = 1;
+POINT viewPosition = {0, 0};
+
+namespace {
+
+constexpr int noId = 0xFFFF;
+constexpr INT_PTR reopenView = 100;  // the view ended by "&Next" or "&Prev"
+
+const DWORD dialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
+const DWORD editStyle = WS_TABSTOP | ES_AUTOHSCROLL;
+const DWORD readOnlyStyle = ES_READONLY;
+const DWORD comboStyle = CBS_DROPDOWN | CBS_SORT | CBS_DISABLENOSCROLL | WS_VSCROLL | WS_TABSTOP;
+const DWORD optionStyle = BS_AUTORADIOBUTTON | WS_TABSTOP;
+const DWORD groupButtonStyle = BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP;
+
+// The entry dialog while it is open (one at a time: it is modal).
+struct EntryState {
+    bool initialising = false;   // WM_INITDIALOG's own fills raise no reactions
+    bool changing = false;       // changing focusTransaction rather than adding
+    bool refillingRate = false;  // the rate box is being refilled with the combined rate
+    bool completing = false;     // type-ahead is putting a whole item into a box
+};
+EntryState entry;
+
+std::string boxText(HWND dialog, int id) {
+    HWND box = GetDlgItem(dialog, id);
+    if (!box) return "";
+    int n = GetWindowTextLengthA(box);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    n = GetWindowTextA(box, &s[0], n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+void setBoxText(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
+
+double boxNumber(HWND dialog, int id) { return readNumber(boxText(dialog, id)); }
+
+void setCheck(HWND dialog, int id, bool on) {
+    if (HWND b = GetDlgItem(dialog, id)) SendMessageA(b, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void focusControl(HWND dialog, HWND control) {
+    if (control) SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+std::string trimBlanks(const std::string& s) {
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return "";
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// A child created after the template, in the dialog's font, at a place in
+// dialog units converted as the dialog manager converts its own controls.
+HWND createChild(HWND dialog, const char* cls, const char* text, DWORD style, DWORD exStyle, int id, int x, int y,
+                 int cx, int cy) {
+    RECT base = {0, 0, 4, 8};
+    MapDialogRect(dialog, &base);
+    HWND w = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, MulDiv(x, base.right, 4),
+                             MulDiv(y, base.bottom, 8), MulDiv(cx, base.right, 4), MulDiv(cy, base.bottom, 8), dialog,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(w, WM_SETFONT, static_cast<WPARAM>(SendMessageA(dialog, WM_GETFONT, 0, 0)), FALSE);
+    return w;
+}
+
+// Replaces the tax box by an editable or a read-only one at the same place
+// and the same position in the tab order.
+HWND recreateTaxBox(HWND dialog, bool editable) {
+    HWND old = GetDlgItem(dialog, idTaxBox);
+    HWND before = old ? GetWindow(old, GW_HWNDPREV) : nullptr;
+    if (old) DestroyWindow(old);
+    HWND box = createChild(dialog, "EDIT", "", editable ? editStyle : readOnlyStyle, WS_EX_CLIENTEDGE, idTaxBox,
+                           50, 125, 40, 12);
+    SetWindowPos(box, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return box;
+}
+
+// " Miles:" over the amount label: the new label lies above it, and the old
+// one is clipped where the new one covers it, whatever order they paint in.
+void showMilesLabel(HWND dialog) {
+    HWND label = createChild(dialog, "STATIC", " Miles:", SS_RIGHT, 0, noId, 3, 65, 45, 12);
+    SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (HWND amountLabel = GetDlgItem(dialog, idAmountLabel))
+        SetWindowLongA(amountLabel, GWL_STYLE, GetWindowLongA(amountLabel, GWL_STYLE) | WS_CLIPSIBLINGS);
+}
+
+// The date box is just wide enough for "MM-DD": give the text the room the
+// edit's standard margins would take.
+void narrowDateMargins(HWND dialog) {
+    SendMessageA(GetDlgItem(dialog, idDateBox), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
+}
+
+bool validType() { return currentType >= 1 && currentType <= 6; }
+
+std::string entryCaption(bool changing) {
+    std::string kind = "product";
+    if (!isProductType(currentType)) {
+        kind = typeNames[static_cast<size_t>(currentType)];
+        for (char& c : kind) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return (changing ? "Change " : "Add new ") + kind + " transaction";
+}
+
+std::string viewCaption() {
+    return (isProductType(currentType) ? std::string("product") : typeNames[static_cast<size_t>(currentType)]) +
+           " transaction";
+}
+
+void addLabel(cDialogTemplate& t, int id, const char* text, short x, short y, short cx, DWORD extra = 0) {
+    t.add(id, "STATIC", text, SS_RIGHT | extra, 0, x, y, cx, 12);
+}
+
+void addFieldLabels(cDialogTemplate& t, const char* amountLabel) {
+    addLabel(t, noId, "Date:", 3, 5, 45);
+    addLabel(t, noId, "Year:", 100, 5, 18);
+    addLabel(t, noId, "Descr:", 3, 25, 45);
+    addLabel(t, noId, "Name:", 3, 45, 45);
+    addLabel(t, idAmountLabel, amountLabel, 3, 65, 45);
+}
+
+cDialogTemplate entryTemplate(bool changing) {
+    bool product = isProductType(currentType);
+    cDialogTemplate t(dialogStyle | DS_CENTER, 0, 0, 0, 250, product ? 220 : 105, entryCaption(changing));
+    t.add(idDateBox, "EDIT", "", editStyle, WS_EX_CLIENTEDGE, 50, 5, 25, 12);
+    t.add(idYearBox, "EDIT", rememberedYear, editStyle, WS_EX_CLIENTEDGE, 121, 5, 25, 12);
+    t.add(idDescrBox, "COMBOBOX", "", comboStyle, 0, 50, 25, 90, 100);
+    t.add(idNameBox, "COMBOBOX", "", comboStyle, 0, 50, 45, 90, 100);
+    t.add(idAmountBox, "EDIT", "", editStyle, WS_EX_CLIENTEDGE, 50, 65, 40, 12);
+    addFieldLabels(t, product ? "Orig Cost:" : "Amount:");
+    if (!product) {
+        t.add(idSave, "BUTTON", "&OK", BS_PUSHBUTTON | WS_TABSTOP, 0, 200, 5, 40, 30);
+        return t;
+    }
+    t.add(idSold, "BUTTON", "&Sold", optionStyle, 0, 110, 65, 35, 12);
+    t.add(idBought, "BUTTON", "&Bought", optionStyle, 0, 148, 65, 40, 12);
+    t.add(idPersonal, "BUTTON", "&Personal", optionStyle, 0, 190, 65, 40, 12);
+    addLabel(t, noId, "Handling:", 3, 85, 45, WS_GROUP);  // ends the product-kind group
+    addLabel(t, noId, "Shipping:", 3, 105, 45);
+    addLabel(t, noId, "Sales Tax:", 3, 125, 45);
+    addLabel(t, noId, "%", 95, 125, 12);
+    addLabel(t, noId, "Total:", 3, 145, 45);
+    t.add(idHandlingBox, "EDIT", "", editStyle, WS_EX_CLIENTEDGE, 50, 85, 40, 12);
+    t.add(idShippingBox, "EDIT", "", editStyle, WS_EX_CLIENTEDGE, 50, 105, 40, 12);
+    t.add(idTaxBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 125, 40, 12);
+    t.add(idRateBox, "EDIT", "", editStyle, WS_EX_CLIENTEDGE, 110, 125, 30, 12);
+    t.add(idTotalBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 145, 40, 12);
+    t.add(idTaxAdded, "BUTTON", "Tax to be added", optionStyle, 0, 160, 108, 80, 12);
+    t.add(idTaxIncluded, "BUTTON", "&Tax already included", optionStyle, 0, 160, 120, 80, 12);
+    t.add(idTaxSpecified, "BUTTON", "&Specify tax", optionStyle, 0, 160, 132, 80, 12);
+    t.add(idResale, "BUTTON", "Resale - no tax", optionStyle, 0, 160, 144, 80, 12);
+    t.add(idClear, "BUTTON", "C&lear", groupButtonStyle, 0, 10, 170, 50, 22);
+    t.add(idSave, "BUTTON", "&OK", groupButtonStyle, 0, 130, 170, 50, 22);
+    t.add(IDCANCEL, "BUTTON", "Cancel", groupButtonStyle, 0, 182, 170, 50, 22);
+    return t;
+}
+
+cDialogTemplate viewTemplate() {
+    bool product = isProductType(currentType);
+    cDialogTemplate t(dialogStyle, 0, static_cast<short>(viewPosition.x), static_cast<short>(viewPosition.y), 250,
+                      product ? 185 : 100, viewCaption());
+    t.add(idDateBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 5, 25, 12);
+    t.add(idYearBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 121, 5, 25, 12);
+    t.add(idDescrBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 25, 80, 12);
+    t.add(idNameBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 45, 90, 12);
+    t.add(idAmountBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 65, 40, 12);
+    addFieldLabels(t, "Amount:");
+    t.add(idNext, "BUTTON", "&Next", BS_PUSHBUTTON | WS_TABSTOP, 0, 200, 5, 40, 20);
+    t.add(idPrev, "BUTTON", "&Prev", BS_PUSHBUTTON | WS_TABSTOP, 0, 200, 30, 40, 20);
+    if (!product) return t;
+    t.add(idSold, "BUTTON", "&Sold", BS_AUTORADIOBUTTON | WS_DISABLED, 0, 110, 65, 35, 12);
+    t.add(idBought, "BUTTON", "&Bought", BS_AUTORADIOBUTTON | WS_DISABLED, 0, 148, 65, 40, 12);
+    t.add(idPersonal, "BUTTON", "&Personal", BS_AUTORADIOBUTTON | WS_DISABLED, 0, 190, 65, 40, 12);
+    t.add(idHandlingBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 85, 40, 12);
+    t.add(idShippingBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 105, 40, 12);
+    t.add(idTaxBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 125, 40, 12);
+    t.add(idTotalBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 145, 40, 12);
+    addLabel(t, noId, "Handling:", 3, 85, 45);
+    addLabel(t, noId, "Shipping:", 3, 105, 45);
+    addLabel(t, noId, "Sales Tax:", 3, 125, 45);
+    addLabel(t, noId, "Total:", 3, 145, 45);
+    return t;
+}
+
+// --- Entry dialog reactions ---
+
+void recomputeTotal(HWND dialog) {
+    double sum = boxNumber(dialog, idAmountBox) + boxNumber(dialog, idHandlingBox) + boxNumber(dialog, idShippingBox);
+    if (checkedOption(dialog, idTaxAdded, idResale) != 2) sum += boxNumber(dialog, idTaxBox);
+    setBoxText(dialog, idTotalBox, formatMask(sum, "0.00"));
+}
+
+void applyTaxMode(HWND dialog, int mode) {
+    double amount = boxNumber(dialog, idAmountBox);
+    if (mode == modeTaxSpecified && appliedTaxMode != modeTaxSpecified)
+        focusControl(dialog, recreateTaxBox(dialog, true));
+    else if (mode != modeTaxSpecified && appliedTaxMode == modeTaxSpecified)
+        recreateTaxBox(dialog, false);
+    setBoxText(dialog, idAmountLabel, mode == modeTaxIncluded ? "Amt Paid:" : "Orig Cost:");
+    double tax = 0;
+    computeSalesTax(mode, amount, workingRate, tax);
+    appliedTaxMode = mode;
+    setBoxText(dialog, idTaxBox, "");
+    if (tax != 0) setBoxText(dialog, idTaxBox, formatMask(tax, "0.00"));
+    recomputeTotal(dialog);
+}
+
+void reapplyCheckedMode(HWND dialog) {
+    int option = checkedOption(dialog, idTaxAdded, idResale);
+    if (option) applyTaxMode(dialog, option - 1);
+}
+
+void rateChanged(HWND dialog) {
+    workingRate = boxNumber(dialog, idRateBox) / 100;
+    // The refill is itself a change of the rate box; with a combined rate of
+    // 0 it reads 0 again, so only the user's change may refill.
+    if (workingRate == 0 && !entry.refillingRate) {
+        entry.refillingRate = true;
+        setBoxText(dialog, idRateBox, plainNumberText(100 * combinedTaxRate));
+        entry.refillingRate = false;
+    }
+    reapplyCheckedMode(dialog);
+}
+
+// Completes what the user typed with the first item that begins with it,
+// leaving the completed part selected so that typing on replaces it.
+void typeAhead(HWND box) {
+    if (entry.completing) return;
+    int n = GetWindowTextLengthA(box);
+    if (n == 0) return;
+    std::string typed(static_cast<size_t>(n) + 1, '\0');
+    n = GetWindowTextA(box, &typed[0], n + 1);
+    typed.resize(static_cast<size_t>(n));
+    LRESULT at = SendMessageA(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(typed.c_str()));
+    if (at == CB_ERR) return;
+    LRESULT len = SendMessageA(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(at), 0);
+    if (len == CB_ERR) return;
+    std::string full(static_cast<size_t>(len) + 1, '\0');
+    SendMessageA(box, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&full[0]));
+    full.resize(static_cast<size_t>(len));
+    entry.completing = true;
+    SetWindowTextA(box, full.c_str());
+    SendMessageA(box, CB_SETEDITSEL, 0, MAKELPARAM(typed.size(), full.size()));
+    entry.completing = false;
+}
+
+void clearEntries(HWND dialog) {
+    const int boxes[] = {idDateBox,     idYearBox,     idDescrBox, idNameBox, idAmountBox,
+                         idHandlingBox, idShippingBox, idTaxBox,   idRateBox};
+    for (int id : boxes) setBoxText(dialog, id, "");
+    setCheck(dialog, idSold, true);
+    setCheck(dialog, idBought, false);
+    setCheck(dialog, idPersonal, false);
+    setCheck(dialog, idTaxAdded, false);
+    setCheck(dialog, idTaxIncluded, false);
+    setBoxText(dialog, idRateBox, formatMask(100 * combinedTaxRate, "0.000"));
+    SendMessageA(GetDlgItem(dialog, idTaxBox), EM_SETREADONLY, FALSE, 0);
+}
+
+// The entry a description or name box names, asking before a new text is
+// added. False when the text was to be added but the list refused it.
+bool chooseEntry(HWND dialog, int id, ListKind kind, uint8_t group, const char* question, uint16_t& index) {
+    index = 0;
+    std::string text = trimBlanks(boxText(dialog, id));
+    if (text.empty()) return true;
+    HWND box = GetDlgItem(dialog, id);
+    LRESULT at = SendMessageA(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (at != CB_ERR) {
+        index = static_cast<uint16_t>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
+        return true;
+    }
+    if (showMessage(question, text, mb::yesNo | mb::iconQuestion) != mb::idYes) return true;
+    index = static_cast<uint16_t>(appendListEntry(kind, group, text));
+    return index != 0;
+}
+
+// Reads a money box into cents; a text beyond the stored range is refused
+// rather than clamped, so what is stored is always what was typed.
+bool readAmount(HWND dialog, int id, int32_t& cents) {
+    std::string text = boxText(dialog, id);
+    if (!amountFits(text)) {
+        showMessage("This amount is too large: amounts must lie between -21474836.48 and 21474836.47.", "Quirvel",
+                    mb::ok | mb::iconExclamation);
+        focusControl(dialog, GetDlgItem(dialog, id));
+        return false;
+    }
+    cents = parseAmount(text);
+    return true;
+}
+
+void save(HWND dialog) {
+    std::string dateText = boxText(dialog, idDateBox);
+    std::string yearText = boxText(dialog, idYearBox);
+    rememberedYear = yearText;
+    std::string fixed = normalizeDateText(dateText + "-" + yearText);
+    if (fixed.empty()) {
+        showMessage("Illegal date", "", mb::ok | mb::iconStop);
+        return;
+    }
+    Transaction record;
+    record.date = packDate(fixed);
+    record.type = static_cast<uint8_t>(currentType);
+    uint8_t group = listGroupOf(currentType);
+    if (isProductType(currentType)) {
+        int kind = checkedOption(dialog, idSold, idPersonal);
+        record.type = static_cast<uint8_t>(2 + (kind ? kind : 1));
+    }
+    if (!entry.changing && transactionCount >= maxTransactions) {
+        // Refused (with placeTransaction's message) before a new description
+        // or name is added to the lists for a record that cannot be stored.
+        placeTransaction(record);
+        return;
+    }
+    if (!chooseEntry(dialog, idDescrBox, descrList, group, "Ok to add this description?", record.descrIndex)) return;
+    if (!chooseEntry(dialog, idNameBox, nameList, group, "Ok to add this name?", record.nameIndex)) return;
+    record.taxMode = static_cast<uint8_t>(checkedOption(dialog, idTaxAdded, idResale) - 1);
+    record.taxRate = static_cast<float>(boxNumber(dialog, idRateBox));
+    if (!readAmount(dialog, idAmountBox, record.amount) || !readAmount(dialog, idHandlingBox, record.handling) ||
+        !readAmount(dialog, idShippingBox, record.shipping) || !readAmount(dialog, idTaxBox, record.salesTax))
+        return;
+    record.reserved = 0;
+    if (record.descrIndex == 0 && record.nameIndex == 0) {
+        showMessage("No description or name entered", "", mb::ok | mb::iconExclamation);
+        return;
+    }
+    if (record.amount == 0) {
+        showMessage("No amount specified", "", mb::ok | mb::iconExclamation);
+        focusControl(dialog, GetDlgItem(dialog, idAmountBox));
+        return;
+    }
+    int position = entry.changing ? changeTransaction(record) : insertTransaction(record);
+    if (position == 0) return;
+    ledgerChanged = 1;
+    EndDialog(dialog, IDOK);
+}
+
+void entryCommand(HWND dialog, int id, int code) {
+    bool product = isProductType(currentType);
+    switch (id) {
+    case idDescrBox:
+    case idNameBox:
+        if (code == CBN_EDITCHANGE) typeAhead(GetDlgItem(dialog, id));
+        break;
+    case idSold:
+    case idBought:
+    case idPersonal:
+        if (code == BN_CLICKED) ShowWindow(GetDlgItem(dialog, idResale), id == idSold ? SW_SHOW : SW_HIDE);
+        break;
+    case idTaxAdded:
+    case idTaxIncluded:
+    case idTaxSpecified:
+    case idResale:
+        if (code == BN_CLICKED) applyTaxMode(dialog, id - idTaxAdded);
+        break;
+    case idRateBox:
+        if (product && code == EN_CHANGE) rateChanged(dialog);
+        break;
+    case idAmountBox:
+        if (product && code == EN_CHANGE) reapplyCheckedMode(dialog);
+        break;
+    case idHandlingBox:
+    case idShippingBox:
+    case idTaxBox:
+        if (product && code == EN_CHANGE) recomputeTotal(dialog);
+        break;
+    case idClear:
+        if (code == BN_CLICKED) clearEntries(dialog);
+        break;
+    case idSave:
+        if (code == BN_CLICKED) save(dialog);
+        break;
+    case IDCANCEL:
+        EndDialog(dialog, IDCANCEL);
+        break;
+    default:
+        break;
+    }
+}
+
+BOOL initEntry(HWND dialog) {
+    entry.initialising = true;
+    narrowDateMargins(dialog);
+    fillDescrNameBoxes(dialog);
+    workingRate = combinedTaxRate;
+    if (entry.changing) {
+        loadRecordIntoDialog(dialog);
+        appliedTaxMode = transactions[static_cast<size_t>(focusTransaction)].taxMode;
+    } else {
+        setCheck(dialog, idSold, true);
+        setCheck(dialog, idTaxAdded, true);
+        SetFocus(GetDlgItem(dialog, idDateBox));
+        appliedTaxMode = modeTaxAdded;
+    }
+    setBoxText(dialog, idRateBox, formatMask(100 * combinedTaxRate, "0.000"));
+    entry.initialising = false;
+    return entry.changing ? TRUE : FALSE;  // a change starts in the first box
+}
+
+INT_PTR CALLBACK entryProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        return initEntry(dialog);
+    case WM_COMMAND:
+        if (!entry.initialising) entryCommand(dialog, LOWORD(wp), HIWORD(wp));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+// --- Record view ---
+
+// Where the view's client area lies, in dialog units from the main window's
+// client origin: the place the next view opens at.
+POINT viewOrigin(HWND view) {
+    POINT p = {0, 0};
+    ClientToScreen(view, &p);
+    if (mainWindow) ScreenToClient(mainWindow, &p);
+    RECT base = {0, 0, 4, 8};
+    MapDialogRect(view, &base);
+    if (base.right > 0) p.x = MulDiv(p.x, 4, base.right);
+    if (base.bottom > 0) p.y = MulDiv(p.y, 8, base.bottom);
+    return p;
+}
+
+void stepView(HWND view, int by) {
+    if (by > 0 ? selectedRow >= rowCount : selectedRow <= 1) return;
+    int t = transactionAtPosition(selectedRow + by);
+    if (t < 1 || t > transactionCount) return;
+    viewPosition = viewOrigin(view);
+    EndDialog(view, reopenView);
+    browseDirection = by > 0 ? 0 : 1;
+    selectedRow += by;
+    focusTransaction = t;
+    currentType = transactions[static_cast<size_t>(t)].type;
+    if (currentList) currentList->select(selectedRow, 1, 0);
+}
+
+INT_PTR CALLBACK viewProc(HWND view, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        narrowDateMargins(view);
+        loadRecordIntoDialog(view);
+        return FALSE;  // the loader put the focus on "&Prev" or "&Next"
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDCANCEL) EndDialog(view, IDCANCEL);
+        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == idNext) stepView(view, 1);
+        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == idPrev) stepView(view, -1);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+int checkedOption(HWND dialog, int first, int last) {
+    for (int id = first; id <= last; ++id) {
+        HWND b = GetDlgItem(dialog, id);
+        if (b && SendMessageA(b, BM_GETCHECK, 0, 0) == BST_CHECKED) return id - first + 1;
+    }
+    return 0;
+}
+
+void loadRecordIntoDialog(HWND dialog) {
+    if (focusTransaction < 1 || focusTransaction > transactionCount) return;
+    const Transaction r = transactions[static_cast<size_t>(focusTransaction)];
+    std::string date = formatDate(r.date);
+    setBoxText(dialog, idDateBox, date.substr(0, 5));
+    setBoxText(dialog, idYearBox, date.substr(date.size() - 4));
+    if (currentType == typeExpense && isMileageDescription(descriptionText(r.descrIndex))) showMilesLabel(dialog);
+    setBoxText(dialog, idDescrBox, descriptionText(r.descrIndex));
+    setBoxText(dialog, idNameBox, nameText(r.nameIndex));
+    setBoxText(dialog, idAmountBox, formatAmount(r.amount));
+    if (isProductType(currentType)) {
+        if (HWND resale = GetDlgItem(dialog, idResale)) ShowWindow(resale, currentType == typeSold ? SW_SHOW : SW_HIDE);
+        for (int id = idSold; id <= idPersonal; ++id) setCheck(dialog, id, id == idSold + (r.type - typeSold));
+        setBoxText(dialog, idHandlingBox, formatAmount(r.handling));
+        setBoxText(dialog, idShippingBox, formatAmount(r.shipping));
+        for (int id = idTaxAdded; id <= idResale; ++id) setCheck(dialog, id, id == idTaxAdded + r.taxMode);
+        // The view's amount label always reads "Amount:"; only the entry
+        // dialog (the one with tax options) names what the amount holds.
+        bool entryLayout = GetDlgItem(dialog, idTaxAdded) != nullptr;
+        if (r.taxMode == modeTaxIncluded) {
+            if (entryLayout) setBoxText(dialog, idAmountLabel, "Amt Paid:");
+        } else {
+            if (entryLayout) setBoxText(dialog, idAmountLabel, "Orig Cost:");
+            if (r.taxMode == modeTaxSpecified) recreateTaxBox(dialog, true);
+        }
+        setBoxText(dialog, idTaxBox, formatAmount(r.salesTax));
+        setBoxText(dialog, idTotalBox, formatAmount(transactionTotal(r)));
+    }
+    HWND next = GetDlgItem(dialog, idNext), prev = GetDlgItem(dialog, idPrev);
+    if (next && prev) {
+        HWND chosen = browseDirection == 1 ? prev : next;
+        SendMessageA(chosen == prev ? next : prev, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+        focusControl(dialog, chosen);
+        SendMessageA(chosen, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    }
+    updateStatus(1);
+}
+
+void showEntryDialog(int transaction) {
+    if (transaction < 0 || transaction > transactionCount || !validType()) return;
+    // A change replaces the transaction of the selected row: never open one
+    // for another transaction, or the save would delete the wrong record.
+    if (transaction != 0 && transactionAtPosition(selectedRow) != transaction) return;
+    focusTransaction = transaction;
+    entry = EntryState{};
+    entry.changing = transaction != 0;
+    cDialogTemplate t = entryTemplate(entry.changing);
+    t.runModal(mainWindow, entryProc);
+}
+
+void showRecordView() {
+    for (;;) {
+        if (focusTransaction < 1 || focusTransaction > transactionCount || !validType()) return;
+        cDialogTemplate t = viewTemplate();
+        if (t.runModal(mainWindow, viewProc) != reopenView) return;
+    }
+}
+
+void resetRecordDialogState() {
+    rememberedYear.clear();
+    workingRate = 0;
+    appliedTaxMode = 0;
+    browseDirection = 1;
+    viewPosition = {0, 0};
+}

@@ -1,0 +1,41 @@
+// The entry dialog (adding and changing a transaction) and the record view
+// (looking at one, stepping through the main list). Both share one layout
+// per type and one loader.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Control ids of both dialogs.
+enum : int {
+    idDateBox = 2001, idYearBox = 2002, idAmountLabel = 2005, idAmountBox = 2006,
+    idHandlingBox = 2007, idShippingBox = 2008, idTaxBox = 2009, idRateBox = 2010,
+    idTaxAdded = 2011, idTaxIncluded = 2012, idTaxSpecified = 2013, idResale = 2014, idTotalBox = 2015,
+    idClear = 2021, idSave = 2022,
+    idNext = 2051, idPrev = 2052,
+    idSold = 2054, idBought = 2055, idPersonal = 2056,
+};
+
+extern std::string rememberedYear;  // the year box at the last "&OK"
+extern double workingRate;          // fraction the entry dialog computes tax with
+extern int appliedTaxMode;          // tax mode last applied; 2 = the tax box is editable
+extern int browseDirection;         // 1: the view opened or moved back; 0: moved on
+extern POINT viewPosition;          // view origin, dialog units from the main window's client origin
+
+// Adds a transaction of currentType (transaction 0) or changes the given
+// one, which must be the one in the selected row. A number out of range
+// opens nothing.
+void showEntryDialog(int transaction);
+
+// Shows transaction focusTransaction (of type currentType) read-only, and
+// again for each step "&Next" and "&Prev" take through the current list.
+void showRecordView();
+
+// Fills the open dialog's boxes from transaction focusTransaction.
+void loadRecordIntoDialog(HWND dialog);
+
+// 1-based position of the first checked option among ids first..last;
+// 0 when none is checked or the options do not exist.
+int checkedOption(HWND dialog, int first, int last);
+
+void resetRecordDialogState();

@@ -1,0 +1,83 @@
+#include "entry/sales_tax_dialog.h"
+
+#include <windows.h>
+
+#include "app/dialog_template.h"
+#include "app/main_window.h"
+#include "ledger/tables.h"
+#include "text/amount_text.h"
+
+namespace {
+
+enum : int { idState = 4001, idCounty = 4002, idLocal = 4003, idDistrict = 4004, idStore = 2022 };
+
+constexpr int noId = -1;  // labels
+
+bool initialising = false;
+
+struct RateBox {
+    int id;
+    double* rate;
+};
+const RateBox rateBoxes[] = {
+    {idState, &stateTaxRate}, {idCounty, &countyTaxRate}, {idLocal, &localTaxRate}, {idDistrict, &districtTaxRate}};
+
+double boxNumber(HWND dialog, int id) {
+    HWND w = GetDlgItem(dialog, id);
+    int n = GetWindowTextLengthA(w);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    n = GetWindowTextA(w, &s[0], n + 1);
+    s.resize(static_cast<size_t>(n));
+    return readNumber(s);
+}
+
+void storeRates(HWND dialog) {
+    for (const RateBox& b : rateBoxes) *b.rate = boxNumber(dialog, b.id);
+    recomputeCombinedRate();
+    settingsChanged = 1;
+}
+
+INT_PTR CALLBACK salesTaxProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        initialising = true;
+        // Fractions, not percent: 0.0625 shows as .0625.
+        for (const RateBox& b : rateBoxes) SetDlgItemTextA(dialog, b.id, formatMask(*b.rate, "#.####").c_str());
+        initialising = false;
+        return TRUE;
+    case WM_COMMAND:
+        if (initialising || HIWORD(wp) != BN_CLICKED) return TRUE;
+        if (LOWORD(wp) == idStore) {
+            storeRates(dialog);
+            EndDialog(dialog, IDOK);
+        } else if (LOWORD(wp) == IDCANCEL) {  // close box: the rates stay as they were
+            EndDialog(dialog, IDCANCEL);
+        }
+        // Enter (IDOK) does nothing: "&Ok" is not the default button.
+        return TRUE;
+    }
+    return FALSE;
+}
+
+cDialogTemplate salesTaxTemplate() {
+    // No DS_CENTER: the position is relative to the main window's client area.
+    cDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 50, 40, 170, 100, "State Sales Taxes");
+    const DWORD edit = ES_AUTOHSCROLL | WS_TABSTOP;
+    t.add(idState, "EDIT", "", edit, WS_EX_CLIENTEDGE, 70, 5, 40, 12);
+    t.add(idCounty, "EDIT", "", edit, WS_EX_CLIENTEDGE, 70, 25, 40, 12);
+    t.add(idLocal, "EDIT", "", edit, WS_EX_CLIENTEDGE, 70, 45, 40, 12);
+    t.add(idDistrict, "EDIT", "", edit, WS_EX_CLIENTEDGE, 70, 65, 40, 12);
+    t.add(noId, "STATIC", "State Tax:", SS_RIGHT, 0, 3, 5, 65, 12);
+    t.add(noId, "STATIC", "County Tax:", SS_RIGHT, 0, 3, 25, 65, 12);
+    t.add(noId, "STATIC", "Local Tax:", SS_RIGHT, 0, 3, 45, 65, 12);
+    t.add(noId, "STATIC", "District Tax:", SS_RIGHT, 0, 3, 65, 65, 12);
+    t.add(idStore, "BUTTON", "&Ok", BS_PUSHBUTTON | WS_TABSTOP, 0, 120, 25, 40, 30);
+    return t;
+}
+
+}  // namespace
+
+void showSalesTaxDialog() {
+    cDialogTemplate t = salesTaxTemplate();
+    t.runModal(mainWindow, salesTaxProc);
+}

@@ -1,0 +1,4 @@
+// File > Archive: asks for the ending year or date, then archives.
+#pragma once
+
+void archiveLedger();

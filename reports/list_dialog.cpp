@@ -1,0 +1,301 @@
+#include "reports/list_dialog.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/dialog_template.h"
+#include "app/list_state.h"
+#include "app/main_window.h"
+#include "ledger/tables.h"
+#include "reports/list_maintenance.h"
+
+namespace {
+
+enum : int {
+    idEntryList = 5000,
+    idEntryText = 5001,
+    idServices = 3002,  // then Earnings, Products, Expenses in tab order
+    idUnused = 3006,
+    idAdd = 5002,
+    idChange = 5003,
+    idDelete = 5004,
+    idReset = 3024,
+};
+
+// Valid while the dialog is open.
+struct {
+    HWND dialog = nullptr;
+    HWND list = nullptr;
+    int shownGroup = 1;
+    int shownCount = 0;
+    std::string oldText;  // text loaded by the first press of "Change"
+    bool unusedView = false;
+    bool initialising = false;
+    bool mainWasEnabled = false;
+} state;
+
+ListKind kind() { return listKind == descrList ? descrList : nameList; }
+
+HWND item(int id) { return GetDlgItem(state.dialog, id); }
+
+void enable(int id, bool on) { EnableWindow(item(id), on ? TRUE : FALSE); }
+
+std::string editText() {
+    HWND edit = item(idEntryText);
+    int n = GetWindowTextLengthA(edit);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    GetWindowTextA(edit, &s[0], n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+void setEditText(const std::string& s) { SetWindowTextA(item(idEntryText), s.c_str()); }
+
+// The sorted list box puts each text where it belongs; its entry number goes
+// on the item the add returned, so equal texts keep their own numbers.
+void addItem(const std::string& text, int entry) {
+    LRESULT at = SendMessageA(state.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (at >= 0) SendMessageA(state.list, LB_SETITEMDATA, static_cast<WPARAM>(at), entry);
+}
+
+int itemCount() { return static_cast<int>(SendMessageA(state.list, LB_GETCOUNT, 0, 0)); }
+
+int entryAt(int index) { return static_cast<int>(SendMessageA(state.list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0)); }
+
+int selectedEntry() {
+    LRESULT sel = SendMessageA(state.list, LB_GETCURSEL, 0, 0);
+    return sel == LB_ERR ? 0 : entryAt(static_cast<int>(sel));
+}
+
+// The program's own selections send no notification; what they highlight is
+// what a later "Change" or "Delete " works on, so it becomes the chosen entry.
+void highlight(int index) {
+    SendMessageA(state.list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    chosenEntry = selectedEntry();
+}
+
+void highlightEntry(int entry) {
+    for (int i = 0, n = itemCount(); i < n; ++i)
+        if (entryAt(i) == entry) return highlight(i);
+    highlight(-1);
+}
+
+int fillGroupList(ListKind k, int group) {
+    SendMessageA(state.list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(state.list, LB_RESETCONTENT, 0, 0);
+    std::vector<ListItem> items = groupEntries(k, group);
+    for (const ListItem& it : items) addItem(it.text, it.entry);
+    SendMessageA(state.list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(state.list, nullptr, TRUE);
+    return static_cast<int>(items.size());
+}
+
+int fillUnusedList(ListKind k) {
+    SendMessageA(state.list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(state.list, LB_RESETCONTENT, 0, 0);
+    std::vector<int> unused = unusedEntries(k);
+    const std::string* list = k == descrList ? descriptions.data() : names.data();
+    for (int e : unused) addItem(entryText(list[e]), e);
+    SendMessageA(state.list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(state.list, nullptr, TRUE);
+    return static_cast<int>(unused.size());
+}
+
+void refill() {
+    state.shownCount = state.unusedView ? fillUnusedList(kind()) : fillGroupList(kind(), state.shownGroup);
+}
+
+void setResetCaption() { SetWindowTextA(item(idReset), state.unusedView ? "Delete All" : "Reset"); }
+
+void reset() {
+    enable(idEntryText, true);
+    enable(idAdd, true);
+    enable(idChange, true);
+    enable(idDelete, true);
+    setEditText("");
+    state.unusedView = false;
+    state.oldText.clear();
+    setResetCaption();
+}
+
+void showGroup(int group) {
+    state.shownGroup = group;
+    state.unusedView = false;
+    state.shownCount = fillGroupList(kind(), group);
+    reset();
+}
+
+void showUnused() {
+    state.unusedView = true;
+    state.shownCount = fillUnusedList(kind());
+    state.oldText.clear();
+    setEditText("");
+    enable(idEntryText, false);
+    enable(idAdd, false);
+    enable(idChange, false);
+    enable(idDelete, true);  // the one thing this view is for
+    setResetCaption();
+}
+
+void listNotified(int code) {
+    chosenEntry = selectedEntry();
+    if (state.unusedView && chosenEntry != 0) setEditText(entryTypeText(kind(), chosenEntry));
+    // A double click is "Change", where "Change" can be pressed: in the
+    // unused view it would move an entry of another group into this one.
+    if (code == LBN_DBLCLK && IsWindowEnabled(item(idChange))) SendMessageA(item(idChange), BM_CLICK, 0, 0);
+}
+
+void addPressed() {
+    std::string s = editText();
+    int entry = addEntry(kind(), static_cast<uint8_t>(state.shownGroup), s);
+    // A refused text (list full, too long) stays in the box to be corrected.
+    if (entry == 0 && !s.empty()) return;
+    setEditText("");
+    refill();
+    highlightEntry(entry);
+}
+
+void changePressed() {
+    enable(idAdd, false);
+    enable(idDelete, false);
+    int selected = selectedEntry();
+    if (selected == 0) return;
+    std::string s = editText();
+    if (s.empty()) {
+        chosenEntry = selected;
+        const std::string& entry = kind() == descrList ? descriptions[selected] : names[selected];
+        state.oldText = entryText(entry);
+        setEditText(state.oldText);
+        return;
+    }
+    if (s == state.oldText) return;
+    // The highlighted item is what the user sees being renamed.
+    chosenEntry = selected;
+    bool tooLong = s.size() + 1 > maxEntryBytes;
+    int renamed = changeEntry(kind(), chosenEntry, static_cast<uint8_t>(state.shownGroup), s);
+    if (renamed == 0) {
+        // A text refused with a message stays for correcting; "No" to
+        // combining drops the change.
+        if (!tooLong) reset();
+        return;
+    }
+    setEditText("");
+    state.oldText.clear();
+    refill();
+    highlightEntry(renamed);
+    enable(idAdd, true);
+    enable(idDelete, true);
+}
+
+void deletePressed() {
+    LRESULT position = SendMessageA(state.list, LB_GETCURSEL, 0, 0);
+    if (position == LB_ERR) return;
+    chosenEntry = entryAt(static_cast<int>(position));
+    if (!deleteEntry(kind(), chosenEntry)) return;
+    refill();
+    int n = itemCount();
+    highlight(n == 0 ? -1 : std::min(static_cast<int>(position), n - 1));
+}
+
+void deleteAllPressed() {
+    std::vector<int> shown;
+    for (int i = 0; i < state.shownCount && i < itemCount(); ++i) shown.push_back(entryAt(i));
+    deleteUnusedEntries(kind(), shown);
+    state.shownCount = fillUnusedList(kind());
+    setEditText("");
+    chosenEntry = 0;
+}
+
+// Back to the state the main window had before the dialog disabled it. Done
+// before the dialog goes, so the main window can take the activation.
+void restoreMainWindow() {
+    if (mainWindow && state.mainWasEnabled) EnableWindow(mainWindow, TRUE);
+}
+
+void centreOnScreen(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void initialise(HWND hwnd) {
+    state.initialising = true;
+    state.dialog = hwnd;
+    state.list = GetDlgItem(hwnd, idEntryList);
+    SetWindowTextA(hwnd, kind() == descrList ? "List of Descriptions" : "List of Names");
+    centreOnScreen(hwnd);
+    CheckRadioButton(hwnd, idServices, idUnused, idServices);
+    state.shownGroup = 1;
+    state.unusedView = false;
+    state.oldText.clear();
+    state.shownCount = fillGroupList(kind(), 1);
+    state.initialising = false;
+}
+
+void command(int id, int code) {
+    if (id == IDCANCEL) {
+        restoreMainWindow();
+        EndDialog(state.dialog, IDCANCEL);
+        return;
+    }
+    if (id == idEntryList) return listNotified(code);
+    if (code != BN_CLICKED || !IsWindowEnabled(item(id))) return;
+    if (id >= idServices && id < idUnused) return showGroup(tabTypeCodes[id - idServices + 1] - '0');
+    switch (id) {
+    case idUnused:
+        return showUnused();
+    case idAdd:
+        return addPressed();
+    case idChange:
+        return changePressed();
+    case idDelete:
+        return deletePressed();
+    case idReset:
+        return state.unusedView ? deleteAllPressed() : reset();
+    }
+}
+
+INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        initialise(hwnd);
+        return TRUE;
+    case WM_COMMAND:
+        if (!state.initialising) command(LOWORD(wp), HIWORD(wp));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void showListMaintenance(int kind) {
+    listKind = kind == 1 ? descrList : nameList;
+    state = {};
+    state.mainWasEnabled = mainWindow && IsWindowEnabled(mainWindow);
+    if (mainWindow) EnableWindow(mainWindow, FALSE);
+
+    cDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME, 0, 0, 0, 170, 260,
+                      "Process Names List");
+    t.add(idEntryList, "LISTBOX", "", LBS_SORT | LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 10, 10, 140,
+          100);
+    t.add(idEntryText, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 10, 110, 140, 12);
+    const char* const groups[] = {"Services", "Earnings", "Products", "Expenses", "Unused"};
+    for (int i = 0; i < 5; ++i)
+        t.add(idServices + i, "BUTTON", groups[i], BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), 0, 20,
+              static_cast<short>(135 + 15 * i), 60, 12);
+    t.add(idAdd, "BUTTON", "Add", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 100, 135, 50, 20);
+    t.add(idChange, "BUTTON", "Change", BS_PUSHBUTTON | WS_TABSTOP, 0, 100, 160, 50, 20);
+    t.add(idDelete, "BUTTON", "Delete ", BS_PUSHBUTTON | WS_TABSTOP, 0, 100, 185, 50, 20);
+    t.add(idReset, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, 0, 100, 210, 50, 20);
+    t.runModal(nullptr, dialogProc);
+
+    restoreMainWindow();
+    if (mainWindow && state.mainWasEnabled && IsWindowVisible(mainWindow)) SetActiveWindow(mainWindow);
+    state.dialog = state.list = nullptr;
+}

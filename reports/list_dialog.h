@@ -1,0 +1,9 @@
+// The "List of Names" / "List of Descriptions" dialog: shows the entries of
+// one group (or the unused ones) and adds, renames, combines and deletes
+// them through the operations of reports/list_maintenance.h.
+#pragma once
+
+// kind 0 = names, 1 = descriptions. Modal; returns when the dialog closes.
+// The main window is disabled meanwhile, so nothing there can renumber the
+// entries the dialog's list still holds.
+void showListMaintenance(int kind);

@@ -1,0 +1,13 @@
+// The "Tax Report" dialog: the eighteen lines of the sales and use tax
+// report and the income tax summary, with "&Print" and "&Close".
+#pragma once
+
+enum : int { idReportPrint = 4005, idReportClose = 4006 };
+
+// Computes the report from the rows the main list shows, shows it modally
+// and returns when it closes.
+void showTaxReport();
+
+// Prints the texts already in taxReportLabels and taxReportValues on one
+// page of the printer the user picks.
+void printTaxReport();

@@ -1,0 +1,571 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/list_state.h"
+#include "app/main_window.h"
+#include "entry/record_dialog.h"
+#include "ledger/tables.h"
+#include "tests/support/ledger_builders.h"
+#include "tests/win/modal_driver.h"
+#include "tests/win/win_fixture.h"
+#include "text/date_text.h"
+
+namespace {
+
+class RecordDialog : public MainWindowTest {
+protected:
+    // The sample ledger on the "All Transactions" tab with `row` selected.
+    void startAt(int row, const LedgerImage& image = sampleImage()) {
+        installLedger(image);
+        start();
+        selectPosition(row);
+    }
+};
+
+// Client size in dialog units.
+SIZE clientUnits(HWND d) {
+    RECT c;
+    GetClientRect(d, &c);
+    RECT base = {0, 0, 4, 8};
+    MapDialogRect(d, &base);
+    return {(c.right * 4 + base.right / 2) / base.right, (c.bottom * 8 + base.bottom / 2) / base.bottom};
+}
+
+// The dialog itself is shown only once its loop runs idle.
+bool shown(HWND w) { return GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE; }
+bool readOnly(HWND d, int id) { return GetWindowLongA(GetDlgItem(d, id), GWL_STYLE) & ES_READONLY; }
+bool isDefaultButton(HWND d, int id) { return (GetWindowLongA(GetDlgItem(d, id), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON; }
+void cancel(HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); }
+
+// Types into a combo box's edit field as the keyboard does.
+void typeInto(HWND d, int id, const std::string& text) {
+    HWND edit = FindWindowExA(GetDlgItem(d, id), nullptr, "Edit", nullptr);
+    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 0);
+}
+
+std::pair<int, int> editSelection(HWND d, int id) {
+    DWORD start = 0, end = 0;
+    SendMessageA(GetDlgItem(d, id), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {static_cast<int>(start), static_cast<int>(end)};
+}
+
+HWND milesLabel(HWND d) {
+    for (HWND w = GetWindow(d, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (windowText(w) == " Miles:") return w;
+    return nullptr;
+}
+
+std::string thisYear() { return std::to_string(currentLocalYear()); }
+
+// --- Entry dialog: services, expenses, earnings ---
+
+TEST_F(RecordDialog, AddingAServiceWithANewDescription) {
+    startAt(1);
+    currentType = typeService;
+    prompts.answers = {mb::idYes};
+    whenDialogOpens("Add new service  transaction", [&](HWND d) {
+        SIZE size = clientUnits(d);
+        EXPECT_EQ(size.cx, 250);
+        EXPECT_EQ(size.cy, 105);
+        EXPECT_EQ(GetWindow(d, GW_OWNER), main);
+        const struct {
+            int id, x, y, w;
+        } layout[] = {{2001, 50, 5, 25}, {2002, 121, 5, 25}, {2006, 50, 65, 40}, {2005, 3, 65, 45}, {2022, 200, 5, 40}};
+        for (const auto& c : layout) {
+            RECT r = itemRectUnits(d, c.id);
+            EXPECT_EQ(r.left, c.x) << c.id;
+            EXPECT_EQ(r.top, c.y) << c.id;
+            EXPECT_EQ(r.right, c.w) << c.id;
+        }
+        EXPECT_EQ(itemText(d, 2005), "Amount:");
+        EXPECT_EQ(itemText(d, 2002), "");
+        EXPECT_EQ(GetDlgItem(d, 2010), nullptr);
+        EXPECT_EQ(GetFocus(), GetDlgItem(d, 2001));
+        HWND descr = GetDlgItem(d, 2003);
+        ASSERT_EQ(SendMessageA(descr, CB_GETCOUNT, 0, 0), 1);  // the service group only
+        EXPECT_EQ(SendMessageA(descr, CB_GETITEMDATA, 0, 0), 1);
+        setItemText(d, 2001, "3/7");
+        setItemText(d, 2003, "Rent");
+        setItemText(d, 2006, "500");
+        click(d, 2022);
+    });
+    showEntryDialog(0);
+
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Ok to add this description?");
+    EXPECT_EQ(prompts.messages[0].title, "Rent");
+    EXPECT_EQ(prompts.messages[0].style, mb::yesNo | mb::iconQuestion);
+    ASSERT_EQ(descrCount, 6);
+    EXPECT_EQ(descriptions[6], entry(1, "Rent"));
+    ASSERT_EQ(transactionCount, 8);
+    const Transaction& t = transactions[8];  // this year: after every 2006 record
+    EXPECT_EQ(t.date, packDate("03-07-" + thisYear()));
+    EXPECT_EQ(t.type, typeService);
+    EXPECT_EQ(t.descrIndex, 6);
+    EXPECT_EQ(t.nameIndex, 0);
+    EXPECT_EQ(t.amount, 50000);
+    EXPECT_EQ(t.taxMode, 255);
+    EXPECT_EQ(t.handling + t.shipping + t.salesTax, 0);
+    EXPECT_EQ(t.taxRate, 0.0f);
+    EXPECT_EQ(ledgerChanged, 1);
+    EXPECT_EQ(rows(1).size(), 8u);
+    EXPECT_EQ(selectedRow, 8);
+
+    whenDialogOpens("Add new earnings transaction", [](HWND d) {
+        EXPECT_EQ(itemText(d, 2002), "");  // the empty year was remembered
+        cancel(d);
+    });
+    currentType = typeEarnings;
+    showEntryDialog(0);
+}
+
+TEST_F(RecordDialog, SaveChecksInOrderAndKeepsTheDialogOpen) {
+    startAt(1);
+    currentType = typeExpense;
+    whenDialogOpens("Add new expense  transaction", [&](HWND d) {
+        auto ok = [&](const std::string& expected) {
+            prompts.messages.clear();
+            click(d, 2022);
+            ASSERT_EQ(prompts.messages.size(), 1u);
+            EXPECT_EQ(prompts.messages[0].text, expected);
+        };
+        setItemText(d, 2001, "13/1");
+        setItemText(d, 2002, "2005");
+        ok("Illegal date");
+        EXPECT_EQ(prompts.messages[0].title, "");
+        EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconStop);
+        EXPECT_EQ(rememberedYear, "2005");
+
+        setItemText(d, 2001, "3/7");
+        ok("No description or name entered");  // before the empty amount
+        EXPECT_EQ(prompts.messages[0].title, "");
+        EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconExclamation);
+
+        setItemText(d, 2004, "landlord");  // an existing name, any case: no question
+        ok("No amount specified");
+        EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconExclamation);
+        EXPECT_EQ(GetFocus(), GetDlgItem(d, 2006));
+
+        setItemText(d, 2006, "21474836.48");  // one cent past the stored range
+        ok("This amount is too large: amounts must lie between -21474836.48 and 21474836.47.");
+        setItemText(d, 2006, "");
+
+        setItemText(d, 2003, "  Travel ");
+        prompts.messages.clear();
+        click(d, 2022);
+        EXPECT_EQ(prompts.messageTexts(),
+                  (std::vector<std::string>{"Ok to add this description?", "No amount specified"}));
+        EXPECT_EQ(prompts.messages[0].title, "Travel");
+        EXPECT_EQ(descriptions[descrCount], entry(2, "Travel"));
+        click(d, 2022);  // the box's items are not updated: asked and added again
+        EXPECT_EQ(descrCount, 7);
+        EXPECT_EQ(descriptions[7], entry(2, "Travel"));
+        cancel(d);
+    });
+    showEntryDialog(0);
+    EXPECT_EQ(transactionCount, 7);
+    EXPECT_EQ(ledgerChanged, 0);
+}
+
+TEST_F(RecordDialog, RefusedListEntriesAndAFullLedgerStoreNothing) {
+    startAt(1);
+    currentType = typeService;
+    whenDialogOpens("Add new service  transaction", [&](HWND d) {
+        setItemText(d, 2001, "3/7");
+        setItemText(d, 2006, "5");
+        setItemText(d, 2004, std::string(300, 'n'));
+        click(d, 2022);
+        EXPECT_EQ(prompts.messageTexts(),
+                  (std::vector<std::string>{"Ok to add this name?", "This text is too long: at most 254 characters can be kept."}));
+        EXPECT_EQ(nameCount, 4);
+
+        setItemText(d, 2004, "");
+        setItemText(d, 2003, "Fees");
+        descrCount = maxDescriptions;
+        prompts.messages.clear();
+        click(d, 2022);
+        ASSERT_EQ(prompts.messages.size(), 2u);
+        EXPECT_EQ(prompts.messages[1].text.substr(0, 32), "The list of descriptions is full");
+        EXPECT_EQ(itemText(d, 2003), "Fees");
+        descrCount = 5;
+
+        transactionCount = maxTransactions;
+        prompts.messages.clear();
+        click(d, 2022);  // refused before any question about the new description
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text.substr(0, 18), "The ledger is full");
+        transactionCount = 7;
+        cancel(d);
+    });
+    showEntryDialog(0);
+    EXPECT_EQ(transactionCount, 7);
+    EXPECT_EQ(descrCount, 5);
+    EXPECT_EQ(ledgerChanged, 0);
+}
+
+TEST_F(RecordDialog, TypeAheadCompletesFromTheBoxItems) {
+    LedgerImage image = sampleImage();
+    image.descriptions.push_back(entry(1, "Contract work"));
+    image.descriptions.push_back(entry(1, "consulting"));  // the same text again: one item
+    startAt(1, image);
+    currentType = typeService;
+    whenDialogOpens("Add new service  transaction", [](HWND d) {
+        EXPECT_EQ(SendMessageA(GetDlgItem(d, 2003), CB_GETCOUNT, 0, 0), 2);
+        typeInto(d, 2003, "c");
+        EXPECT_EQ(itemText(d, 2003), "Consulting");
+        EXPECT_EQ(editSelection(d, 2003), std::make_pair(1, 10));
+        typeInto(d, 2003, "ONTR");
+        EXPECT_EQ(itemText(d, 2003), "Contract work");
+        EXPECT_EQ(editSelection(d, 2003), std::make_pair(5, 13));
+        typeInto(d, 2003, "x");
+        EXPECT_EQ(itemText(d, 2003), "Contrx");
+        typeInto(d, 2004, "a");
+        EXPECT_EQ(itemText(d, 2004), "Acme Corp");
+        cancel(d);
+    });
+    showEntryDialog(0);
+}
+
+// --- Entry dialog: products ---
+
+TEST_F(RecordDialog, ProductLayoutTaxAndTotal) {
+    startAt(1);
+    currentType = typeBought;  // any product type opens the product dialog as Sold
+    rememberedYear = "2005";
+    whenDialogOpens("Add new product transaction", [&](HWND d) {
+        SIZE size = clientUnits(d);
+        EXPECT_EQ(size.cx, 250);
+        EXPECT_EQ(size.cy, 220);
+        // Creation order is the tab order; labels have no id.
+        const int order[] = {2001, 2002, 2003, 2004, 2006, -1, -1, -1, -1, 2005, 2054, 2055, 2056, -1, -1, -1,
+                             -1,   -1,   2007, 2008, 2009, 2010, 2015, 2011, 2012, 2013, 2014, 2021, 2022, 2};
+        std::vector<int> ids;
+        for (HWND w = GetWindow(d, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            int id = GetDlgCtrlID(w);
+            ids.push_back(id == 0xFFFF ? -1 : id);
+        }
+        EXPECT_EQ(ids, std::vector<int>(std::begin(order), std::end(order)));
+        const struct {
+            int id, x, y, w, h;
+            const char* text;
+        } layout[] = {{2054, 110, 65, 35, 12, "&Sold"},          {2055, 148, 65, 40, 12, "&Bought"},
+                      {2056, 190, 65, 40, 12, "&Personal"},      {2009, 50, 125, 40, 12, ""},
+                      {2010, 110, 125, 30, 12, "6.250"},         {2011, 160, 108, 80, 12, "Tax to be added"},
+                      {2012, 160, 120, 80, 12, "&Tax already included"}, {2013, 160, 132, 80, 12, "&Specify tax"},
+                      {2014, 160, 144, 80, 12, "Resale - no tax"}, {2021, 10, 170, 50, 22, "C&lear"},
+                      {2022, 130, 170, 50, 22, "&OK"},            {2, 182, 170, 50, 22, "Cancel"}};
+        for (const auto& c : layout) {
+            RECT r = itemRectUnits(d, c.id);
+            EXPECT_EQ((std::vector<long>{r.left, r.top, r.right, r.bottom}), (std::vector<long>{c.x, c.y, c.w, c.h})) << c.id;
+            EXPECT_EQ(itemText(d, c.id), c.text);
+        }
+        EXPECT_EQ(itemText(d, 2002), "2005");
+        EXPECT_EQ(itemText(d, 2005), "Orig Cost:");
+        EXPECT_TRUE(isChecked(d, 2054));
+        EXPECT_TRUE(isChecked(d, 2011));
+        EXPECT_TRUE(shown(GetDlgItem(d, 2014)));
+        EXPECT_TRUE(readOnly(d, 2009));
+        EXPECT_TRUE(readOnly(d, 2015));
+        EXPECT_EQ(itemText(d, 2015), "");  // nothing computed until the first change
+
+        setItemText(d, 2006, "19.99");
+        EXPECT_EQ(itemText(d, 2009), "1.25");
+        EXPECT_EQ(itemText(d, 2015), "21.24");
+        click(d, 2012);
+        EXPECT_EQ(itemText(d, 2005), "Amt Paid:");
+        EXPECT_EQ(itemText(d, 2009), "1.18");
+        EXPECT_EQ(itemText(d, 2015), "19.99");
+        click(d, 2011);
+        EXPECT_EQ(itemText(d, 2005), "Orig Cost:");
+        setItemText(d, 2007, "1");
+        EXPECT_EQ(itemText(d, 2009), "1.25");  // handling is never taxed
+        EXPECT_EQ(itemText(d, 2015), "22.24");
+        setItemText(d, 2001, "2/14");
+        setItemText(d, 2003, "widgets");
+        click(d, 2022);
+    });
+    showEntryDialog(0);
+    EXPECT_TRUE(prompts.messages.empty());
+    ASSERT_EQ(transactionCount, 8);
+    const Transaction& t = transactions[1];  // 02-14-2005: before every 2006 record
+    EXPECT_EQ(t.date, packDate("02-14-2005"));
+    EXPECT_EQ(t.type, typeSold);
+    EXPECT_EQ(t.descrIndex, 4);
+    EXPECT_EQ(t.amount, 1999);
+    EXPECT_EQ(t.handling, 100);
+    EXPECT_EQ(t.salesTax, 125);
+    EXPECT_EQ(t.taxMode, 0);
+    EXPECT_FLOAT_EQ(t.taxRate, 6.25f);
+}
+
+TEST_F(RecordDialog, SpecifiedTaxAndTheRateBox) {
+    startAt(1);
+    currentType = typeSold;
+    whenDialogOpens("Add new product transaction", [&](HWND d) {
+        HWND before = GetDlgItem(d, 2009);
+        RECT beforeRect, afterRect;
+        GetWindowRect(before, &beforeRect);
+        setItemText(d, 2006, "10");
+        click(d, 2013);
+        HWND box = GetDlgItem(d, 2009);
+        EXPECT_NE(box, before);
+        EXPECT_FALSE(readOnly(d, 2009));
+        EXPECT_TRUE(GetWindowLongA(box, GWL_STYLE) & WS_TABSTOP);
+        EXPECT_EQ(itemText(d, 2009), "");
+        EXPECT_EQ(GetFocus(), box);
+        EXPECT_EQ(GetWindow(box, GW_HWNDPREV), GetDlgItem(d, 2008));  // same place in the tab order
+        EXPECT_EQ(GetWindow(box, GW_HWNDNEXT), GetDlgItem(d, 2010));
+        GetWindowRect(box, &afterRect);
+        EXPECT_TRUE(EqualRect(&beforeRect, &afterRect));
+        setItemText(d, 2009, "3.00");
+        setItemText(d, 2007, "1.00");
+        EXPECT_EQ(itemText(d, 2015), "14.00");
+        setItemText(d, 2006, "20");
+        EXPECT_EQ(itemText(d, 2009), "");
+        EXPECT_EQ(itemText(d, 2015), "21.00");
+        setItemText(d, 2009, "3");
+        setItemText(d, 2010, "7");
+        EXPECT_EQ(itemText(d, 2009), "");
+        click(d, 2011);
+        EXPECT_TRUE(readOnly(d, 2009));
+        EXPECT_EQ(itemText(d, 2009), "1.40");  // the typed rate, not the combined one
+
+        setItemText(d, 2010, "");
+        EXPECT_EQ(itemText(d, 2010), " 6.25");
+        EXPECT_EQ(itemText(d, 2009), "1.25");
+
+        click(d, 2013);
+        setItemText(d, 2009, "3");
+        setItemText(d, 2001, "1/2");
+        setItemText(d, 2002, "06");
+        setItemText(d, 2003, "Widgets");
+        click(d, 2022);
+    });
+    showEntryDialog(0);
+    ASSERT_EQ(transactionCount, 8);
+    const Transaction& t = transactions[1];
+    EXPECT_EQ(t.date, packDate("01-02-2006"));
+    EXPECT_EQ(t.salesTax, 300);
+    EXPECT_EQ(t.taxMode, 2);
+    EXPECT_EQ(t.handling, 100);
+    EXPECT_FLOAT_EQ(t.taxRate, 6.25f);
+}
+
+TEST_F(RecordDialog, RateRefillWithAZeroCombinedRateEnds) {
+    startAt(1);
+    combinedTaxRate = 0;
+    currentType = typeSold;
+    whenDialogOpens("Add new product transaction", [](HWND d) {
+        EXPECT_EQ(itemText(d, 2010), "0.000");
+        setItemText(d, 2006, "10");
+        EXPECT_EQ(itemText(d, 2009), "");  // a zero tax leaves the box empty
+        EXPECT_EQ(itemText(d, 2015), "10.00");
+        setItemText(d, 2010, "");
+        EXPECT_EQ(itemText(d, 2010), " 0");
+        setItemText(d, 2010, "5");
+        EXPECT_EQ(itemText(d, 2009), "0.50");
+        cancel(d);
+    });
+    showEntryDialog(0);
+}
+
+TEST_F(RecordDialog, ResaleHiddenForBoughtButKeptAndClear) {
+    startAt(1);
+    currentType = typeSold;
+    whenDialogOpens("Add new product transaction", [&](HWND d) {
+        HWND resale = GetDlgItem(d, 2014);
+        setItemText(d, 2006, "10");
+        click(d, 2014);
+        EXPECT_EQ(itemText(d, 2009), "");
+        EXPECT_EQ(itemText(d, 2015), "10.00");
+        click(d, 2055);
+        EXPECT_FALSE(shown(resale));
+        EXPECT_TRUE(isChecked(d, 2014));
+        click(d, 2054);
+        EXPECT_TRUE(shown(resale));
+        click(d, 2056);
+        EXPECT_FALSE(shown(resale));
+
+        setItemText(d, 2001, "9/9");
+        setItemText(d, 2004, "Bolt & Co");
+        click(d, 2021);
+        for (int id : {2001, 2002, 2003, 2004, 2006, 2007, 2008, 2009}) EXPECT_EQ(itemText(d, id), "") << id;
+        EXPECT_EQ(itemText(d, 2010), "6.250");
+        EXPECT_TRUE(isChecked(d, 2054));
+        EXPECT_FALSE(isChecked(d, 2056));
+        EXPECT_TRUE(isChecked(d, 2014));    // kept, and still hidden
+        EXPECT_FALSE(shown(resale));
+        EXPECT_FALSE(readOnly(d, 2009));
+
+        click(d, 2055);
+        setItemText(d, 2001, "9/9");
+        setItemText(d, 2002, "2006");
+        setItemText(d, 2004, "Bolt & Co");
+        setItemText(d, 2006, "10");
+        click(d, 2022);
+    });
+    showEntryDialog(0);
+    ASSERT_EQ(transactionCount, 8);
+    const Transaction& t = transactions[8];
+    EXPECT_EQ(t.type, typeBought);
+    EXPECT_EQ(t.taxMode, 3);
+    EXPECT_EQ(t.salesTax, 0);
+    EXPECT_EQ(t.nameIndex, 2);
+}
+
+// --- Entry dialog: changing ---
+
+TEST_F(RecordDialog, ChangingKeepsTheStoredTaxAndMovesByDate) {
+    LedgerImage image = sampleImage();
+    image.transactions[3] = makeTransaction("02-14-2006", typeSold, 4, 2, 1999, modeTaxSpecified, 300, 100, 200);
+    startAt(4, image);
+    combinedTaxRate = 0.08;  // changed since: the stored tax is not recomputed
+    currentType = typeSold;
+    whenDialogOpens("Change product transaction", [&](HWND d) {
+        const std::pair<int, const char*> shown[] = {{2001, "02-14"}, {2002, "2006"},  {2003, "Widgets"},
+                                                     {2004, "Bolt & Co"}, {2006, "19.99"}, {2007, "1.00"},
+                                                     {2008, "2.00"},  {2009, "3.00"},  {2010, "8.000"},
+                                                     {2015, "25.99"}};
+        for (const auto& s : shown) EXPECT_EQ(itemText(d, s.first), s.second) << s.first;
+        EXPECT_FALSE(readOnly(d, 2009));
+        EXPECT_TRUE(isChecked(d, 2013));
+        EXPECT_TRUE(isChecked(d, 2054));
+        EXPECT_EQ(appliedTaxMode, 2);
+        setItemText(d, 2001, "5/1");
+        click(d, 2022);
+    });
+    showEntryDialog(4);
+    EXPECT_TRUE(prompts.messages.empty());
+    ASSERT_EQ(transactionCount, 7);
+    EXPECT_EQ(transactions[4].type, typeBought);
+    const Transaction& t = transactions[7];  // after 04-30-2006
+    EXPECT_EQ(t.date, packDate("05-01-2006"));
+    EXPECT_EQ(t.salesTax, 300);
+    EXPECT_EQ(t.taxMode, 2);
+    EXPECT_EQ(t.descrIndex, 4);
+    EXPECT_EQ(selectedRow, 7);
+    EXPECT_EQ(ledgerChanged, 1);
+
+    // A number that is not the selected row's transaction opens nothing.
+    showEntryDialog(3);
+    showEntryDialog(99);
+    focusTransaction = 0;
+    showRecordView();
+}
+
+TEST_F(RecordDialog, MileageLabelForStoredMileageOnly) {
+    startAt(3);
+    currentType = typeExpense;
+    whenDialogOpens("Change expense  transaction", [](HWND d) {
+        HWND label = milesLabel(d);
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(GetDlgCtrlID(label), 0xFFFF);
+        RECT miles, amount;  // over the amount label, exactly
+        GetWindowRect(label, &miles);
+        GetWindowRect(GetDlgItem(d, 2005), &amount);
+        EXPECT_TRUE(EqualRect(&miles, &amount));
+        EXPECT_TRUE(GetWindowLongA(label, GWL_STYLE) & SS_RIGHT);
+        EXPECT_EQ(itemText(d, 2006), "123.40");
+        cancel(d);
+    });
+    showEntryDialog(3);
+    focusTransaction = 3;
+    whenDialogOpens("Expense  transaction", [](HWND d) {
+        EXPECT_NE(milesLabel(d), nullptr);
+        cancel(d);
+    });
+    showRecordView();
+    whenDialogOpens("Add new expense  transaction", [](HWND d) {
+        setItemText(d, 2003, "Mileage");
+        EXPECT_EQ(milesLabel(d), nullptr);
+        cancel(d);
+    });
+    showEntryDialog(0);
+}
+
+// --- Record view ---
+
+TEST_F(RecordDialog, ViewShowsTheRowAndStepsThroughTheList) {
+    startAt(5);
+    focusTransaction = 5;
+    currentType = typeBought;
+    POINT moved = {};
+    whenDialogOpens("product transaction", [&](HWND d) {
+        SIZE size = clientUnits(d);
+        EXPECT_EQ(size.cx, 250);
+        EXPECT_EQ(size.cy, 185);
+        POINT origin = {0, 0}, mainOrigin = {0, 0};
+        ClientToScreen(d, &origin);
+        ClientToScreen(main, &mainOrigin);
+        EXPECT_EQ(origin.x, mainOrigin.x);
+        EXPECT_EQ(origin.y, mainOrigin.y);
+        const std::pair<int, const char*> shown[] = {{2001, "03-02"}, {2002, "2006"}, {2003, "Widgets"},
+                                                     {2004, "Bolt & Co"}, {2006, "10.00"}, {2009, "0.59"},
+                                                     {2015, "10.00"}, {2005, "Amount:"}, {2051, "&Next"}, {2052, "&Prev"}};
+        for (const auto& s : shown) EXPECT_EQ(itemText(d, s.first), s.second) << s.first;
+        for (int id : {2001, 2002, 2003, 2004, 2006, 2007, 2008, 2009, 2015}) EXPECT_TRUE(readOnly(d, id)) << id;
+        EXPECT_TRUE(isChecked(d, 2055));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, 2055)));
+        EXPECT_EQ(GetDlgItem(d, 2010), nullptr);
+        EXPECT_EQ(GetFocus(), GetDlgItem(d, 2052));
+        EXPECT_TRUE(isDefaultButton(d, 2052));
+        EXPECT_EQ(statusText(1), " 5 : 7");
+        RECT w;
+        GetWindowRect(d, &w);
+        SetWindowPos(d, nullptr, w.left + 40, w.top + 32, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        moved = {0, 0};
+        ClientToScreen(d, &moved);
+        click(d, 2051);
+    });
+    whenDialogOpens("product transaction", [&](HWND d) {  // the Personal row
+        POINT origin = {0, 0};
+        ClientToScreen(d, &origin);
+        EXPECT_NEAR(origin.x, moved.x, 1);  // kept in dialog units
+        EXPECT_NEAR(origin.y, moved.y, 1);
+        EXPECT_EQ(itemText(d, 2001), "03-20");
+        EXPECT_TRUE(isChecked(d, 2056));
+        EXPECT_EQ(GetFocus(), GetDlgItem(d, 2051));
+        EXPECT_TRUE(isDefaultButton(d, 2051));
+        EXPECT_FALSE(isDefaultButton(d, 2052));
+        click(d, 2051);
+    });
+    whenDialogOpens("Earnings transaction", [&](HWND d) {
+        SIZE size = clientUnits(d);
+        EXPECT_EQ(size.cy, 100);
+        EXPECT_EQ(itemText(d, 2003), "Interest");
+        EXPECT_EQ(statusText(1), " 7 : 7");
+        click(d, 2051);  // the last row: nothing happens
+        EXPECT_EQ(focusTransaction, 7);
+        EXPECT_EQ(selectedRow, 7);
+        click(d, 2052);
+    });
+    whenDialogOpens("product transaction", [&](HWND d) {
+        EXPECT_EQ(itemText(d, 2001), "03-20");
+        EXPECT_EQ(GetFocus(), GetDlgItem(d, 2052));
+        cancel(d);
+    });
+    showRecordView();
+    EXPECT_EQ(selectedRow, 6);
+    EXPECT_EQ(currentList->selected(), 6);
+    EXPECT_EQ(currentType, typePersonal);
+    EXPECT_EQ(browseDirection, 1);
+}
+
+TEST_F(RecordDialog, PrevOnTheFirstRowDoesNothing) {
+    startAt(1);
+    focusTransaction = 1;
+    currentType = typeService;
+    whenDialogOpens("Service  transaction", [](HWND d) {
+        EXPECT_EQ(clientUnits(d).cy, 100);
+        EXPECT_EQ(itemRectUnits(d, 2003).right, 80);
+        EXPECT_EQ(itemText(d, 2006), "500.00");
+        click(d, 2052);
+        EXPECT_EQ(selectedRow, 1);
+        cancel(d);
+    });
+    showRecordView();
+    EXPECT_EQ(focusTransaction, 1);
+}
+
+}  // namespace

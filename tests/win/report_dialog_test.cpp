@@ -1,0 +1,241 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "app/main_window.h"
+#include "reports/printing.h"
+#include "reports/tax_report.h"
+#include "reports/tax_report_dialog.h"
+#include "tests/support/ledger_builders.h"
+#include "tests/win/modal_driver.h"
+#include "tests/win/print_capture.h"
+#include "tests/win/win_fixture.h"
+#include "text/amount_text.h"
+
+namespace {
+
+struct StaticText {
+    RECT units;  // left, top, width, height
+    LONG style;
+    int id;
+    std::string text;
+};
+
+BOOL CALLBACK collectStatic(HWND w, LPARAM param) {
+    char cls[32] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0) return TRUE;
+    RECT r, base = {0, 0, 4, 8};
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+    MapDialogRect(GetParent(w), &base);
+    auto units = [](long px, long per, long b) { return (px * per + b / 2) / b; };
+    RECT u = {units(r.left, 4, base.right), units(r.top, 8, base.bottom), units(r.right - r.left, 4, base.right),
+              units(r.bottom - r.top, 8, base.bottom)};
+    reinterpret_cast<std::vector<StaticText>*>(param)->push_back(
+        {u, GetWindowLongA(w, GWL_STYLE), GetDlgCtrlID(w), windowText(w)});
+    return TRUE;
+}
+
+std::vector<StaticText> statics(HWND dialog) {
+    std::vector<StaticText> out;
+    EnumChildWindows(dialog, collectStatic, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+class ReportDialog : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        installLedger(sampleImage());
+        start();
+    }
+};
+
+TEST_F(ReportDialog, LinesStandAtTheirPlacesWithTheFigures) {
+    bool sawDialog = false;
+    whenDialogOpens("Tax Report", [&](HWND d) {
+        sawDialog = true;
+        std::vector<StaticText> texts = statics(d);
+        ASSERT_EQ(texts.size(), 36u);
+        // y -> (label, value); every label at x 3 w 100, every value at x 130 w 50.
+        std::map<int, std::pair<std::string, std::string>> lines;
+        for (const StaticText& s : texts) {
+            EXPECT_EQ(s.units.bottom, 10) << s.text;
+            EXPECT_EQ(s.id, -1) << s.text;  // no control id
+            if (s.units.left == 3) {
+                EXPECT_EQ(s.units.right, 100) << s.text;
+                EXPECT_EQ(s.style & SS_TYPEMASK, SS_LEFT) << s.text;
+                lines[s.units.top].first = s.text;
+            } else {
+                EXPECT_EQ(s.units.left, 130) << s.text;
+                EXPECT_EQ(s.units.right, 50) << s.text;
+                EXPECT_EQ(s.style & SS_TYPEMASK, SS_RIGHT) << s.text;
+                lines[s.units.top].second = s.text;
+            }
+        }
+        // The sample: services 500.00, rent 800.00, 123.40 miles, a sale of
+        // 19.99 with 1.25 tax, a purchase of 10.00, personal use tax 0.31 and
+        // 25.00 earned; the combined rate is 0.0625.
+        const struct {
+            int y;
+            const char* label;
+            const char* value;
+        } expected[] = {
+            {7, "State and Local Sales Taxes", ""}, {20, "Total gross sales (incl tax)", "19.99"},
+            {30, "Personal, subject to use tax", "0.31"}, {40, "Total (line 1 + line 2)", "20.30"},
+            {50, "Sales to others for resale", "0.00"}, {60, "Sales tax collected", "1.25"},
+            {70, "Total exempt transactions", "1.25"}, {80, "Amount subject to tax", "19.05"},
+            {90, "Total sales and use tax", "1.19"}, {100, "Total amount due", "1.19"},
+            {127, "Income Taxes", ""}, {140, "Products sales", "19.99"},
+            {150, "Products purchases", "10.00"}, {160, "Total services", "500.00"},
+            {170, "Total earnings", "25.00"}, {180, "Total Income", "534.99"},
+            {190, "Total Expenses", "800.00"}, {200, "Total Miles", "123.40"},
+        };
+        ASSERT_EQ(lines.size(), 18u);
+        for (const auto& e : expected) {
+            EXPECT_EQ(lines[e.y].first, e.label) << e.y;
+            EXPECT_EQ(lines[e.y].second, e.value) << e.y;
+        }
+        click(d, idReportClose);
+    });
+    showTaxReport();
+    EXPECT_TRUE(sawDialog);
+    EXPECT_FALSE(showZeroAmounts);  // zeros are empty again once it has closed
+}
+
+TEST_F(ReportDialog, FrameButtonsAndACancelledPrint) {
+    bool stillOpen = false;
+    whenDialogOpens("Tax Report", [&](HWND d) {
+        LONG style = GetWindowLongA(d, GWL_STYLE);
+        EXPECT_TRUE(style & WS_SYSMENU);
+        EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+        EXPECT_EQ(GetWindow(d, GW_OWNER), mainWindow);
+        RECT client, size = {0, 0, 200, 275};
+        GetClientRect(d, &client);
+        MapDialogRect(d, &size);
+        EXPECT_EQ(client.right, size.right);
+        EXPECT_EQ(client.bottom, size.bottom);
+        // Centred on the screen's work area.
+        RECT frame, work;
+        GetWindowRect(d, &frame);
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, 2);
+        EXPECT_NEAR((frame.top + frame.bottom) / 2, (work.top + work.bottom) / 2, 2);
+
+        const struct {
+            int id;
+            const char* text;
+            int x;
+        } buttons[] = {{idReportPrint, "&Print", 50}, {idReportClose, "&Close", 120}};
+        for (const auto& b : buttons) {
+            EXPECT_EQ(itemText(d, b.id), b.text);
+            RECT r = itemRectUnits(d, b.id);
+            EXPECT_EQ(r.left, b.x);
+            EXPECT_EQ(r.top, 220);
+            EXPECT_EQ(r.right, 50);
+            EXPECT_EQ(r.bottom, 25);
+        }
+        EXPECT_EQ(GetNextDlgTabItem(d, GetDlgItem(d, idReportPrint), FALSE), GetDlgItem(d, idReportClose));
+
+        click(d, idReportPrint);  // the print dialog is cancelled
+        stillOpen = IsWindow(d) != FALSE;
+        SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
+    });
+    PrintCapture capture;
+    showTaxReport();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(prompts.printRequests, std::vector<unsigned long>{printDialogFlags});
+    EXPECT_TRUE(capture.calls.empty());
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ReportDialog, PrintsOnePageAtTheReportsPlaces) {
+    PrintCapture capture;
+    whenDialogOpens("Tax Report", [&](HWND d) {
+        prompts.printer = capture.metafileDC();
+        click(d, idReportPrint);
+        click(d, idReportClose);
+    });
+    showTaxReport();
+    EXPECT_EQ(capture.calls, (std::vector<std::string>{"StartDoc Quirvel Tax Report", "StartPage", "EndPage", "EndDoc"}));
+    std::vector<DrawnText> texts = capture.texts();
+    ASSERT_EQ(texts.size(), 34u);  // 18 labels and 16 values
+    EXPECT_EQ(capture.pages(), 1);
+
+    // The screen is the metafile's reference: 96 pixels an inch, no margins.
+    HDC screen = GetDC(nullptr);
+    int perInch = GetDeviceCaps(screen, LOGPIXELSX);
+    HFONT bodyFont = CreateFontA(-MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                 DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    HGDIOBJ old = SelectObject(screen, bodyFont);
+    TEXTMETRICA tm = {};
+    GetTextMetricsA(screen, &tm);
+    SelectObject(screen, old);
+    DeleteObject(bodyFont);
+    ReleaseDC(nullptr, screen);
+    const double h = tm.tmHeight;
+
+    const DrawnText& first = texts[0];
+    EXPECT_EQ(first.text, "State and Local Sales Taxes");
+    EXPECT_EQ(first.x, perInch);
+    EXPECT_EQ(first.y, static_cast<int>(3 * h));
+    EXPECT_EQ(first.font.lfWeight, FW_BOLD);
+    EXPECT_TRUE(first.font.lfUnderline);
+    EXPECT_EQ(first.font.lfHeight, -MulDiv(12, perInch, 72));
+
+    EXPECT_EQ(texts[1].text, "Total gross sales (incl tax)");
+    EXPECT_EQ(texts[1].x, perInch * 3 / 2);
+    EXPECT_EQ(texts[1].y, static_cast<int>(5 * h));
+    EXPECT_EQ(texts[1].font.lfWeight, FW_NORMAL);
+    EXPECT_FALSE(texts[1].font.lfUnderline);
+    EXPECT_EQ(texts[1].font.lfHeight, -MulDiv(10, perInch, 72));
+    EXPECT_EQ(texts[2].text, "19.99");
+    EXPECT_EQ(texts[2].x, perInch * 4);
+    EXPECT_EQ(texts[2].y, texts[1].y);
+
+    const DrawnText& income = texts[19];
+    EXPECT_EQ(income.text, "Income Taxes");
+    EXPECT_EQ(income.x, perInch);
+    EXPECT_TRUE(income.font.lfUnderline);
+    // Nine lines of 1.5 h, then 3 h before the second heading.
+    EXPECT_NEAR(income.y, 5 * h + 8 * 1.5 * h + 3 * h, 1);
+    EXPECT_EQ(texts.back().text, "123.40");
+    EXPECT_NEAR(texts.back().y, income.y + 0.5 * h + 7 * 1.5 * h, 1);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ReportDialog, RefusedPrintJobIsReportedAndTheReportStaysOpen) {
+    // A memory DC is no printer: the spooler refuses the document.
+    bool stillOpen = false;
+    HDC memory = CreateCompatibleDC(nullptr);
+    whenDialogOpens("Tax Report", [&](HWND d) {
+        prompts.printer = memory;
+        click(d, idReportPrint);
+        stillOpen = IsWindow(d) != FALSE;
+        click(d, idReportClose);
+    });
+    showTaxReport();
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "The printer did not accept the job.");
+    EXPECT_EQ(prompts.messages[0].title, "Print");
+    EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconExclamation);
+    EXPECT_EQ(GetObjectType(memory), 0u);  // the printer DC was deleted all the same
+}
+
+// A page to look at, made only when QUIRVEL_RENDER_DIR names a folder.
+TEST_F(ReportDialog, RenderForALook) {
+    const char* dir = std::getenv("QUIRVEL_RENDER_DIR");
+    if (!dir) GTEST_SKIP() << "QUIRVEL_RENDER_DIR not set";
+    PrintCapture capture;
+    computeTaxReport();
+    prompts.printer = capture.bitmapDC(816, 1056, std::string("Z:") + dir + "/report-page");
+    printTaxReport();
+    endTaxReport();
+}
+
+}  // namespace
