@@ -16,6 +16,17 @@ std::string ansiText(const std::wstring& w) {
     return s;
 }
 
+std::string windowText(HWND window) {
+    if (!window) return std::string();
+    int n = GetWindowTextLengthA(window);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    n = GetWindowTextA(window, &s[0], n + 1);
+    s.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return s;
+}
+
+std::string controlText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
+
 cDialogTemplate::cDialogTemplate(DWORD style, DWORD exStyle, short x, short y, short cx, short cy,
                                  const std::string& caption) {
     putDword(style | DS_SETFONT);

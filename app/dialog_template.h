@@ -31,6 +31,10 @@ private:
     WORD count_ = 0;
 };
 
+// The text of a window, or of a dialog's control ("" when it has none).
+std::string windowText(HWND window);
+std::string controlText(HWND dialog, int id);
+
 // ANSI text of the system code page to UTF-16, and back.
 std::wstring wideText(const std::string& s);
 std::string ansiText(const std::wstring& s);

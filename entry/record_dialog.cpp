@@ -40,15 +40,7 @@ struct EntryState {
 };
 EntryState entry;
 
-std::string boxText(HWND dialog, int id) {
-    HWND box = GetDlgItem(dialog, id);
-    if (!box) return "";
-    int n = GetWindowTextLengthA(box);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(box, &s[0], n + 1);
-    s.resize(static_cast<size_t>(n));
-    return s;
-}
+std::string boxText(HWND dialog, int id) { return controlText(dialog, id); }
 
 void setBoxText(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
 
@@ -243,11 +235,8 @@ void rateChanged(HWND dialog) {
 // leaving the completed part selected so that typing on replaces it.
 void typeAhead(HWND box) {
     if (entry.completing) return;
-    int n = GetWindowTextLengthA(box);
-    if (n == 0) return;
-    std::string typed(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(box, &typed[0], n + 1);
-    typed.resize(static_cast<size_t>(n));
+    std::string typed = windowText(box);
+    if (typed.empty()) return;
     LRESULT at = SendMessageA(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(typed.c_str()));
     if (at == CB_ERR) return;
     LRESULT len = SendMessageA(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(at), 0);

@@ -22,14 +22,7 @@ struct RateBox {
 const RateBox rateBoxes[] = {
     {idState, &stateTaxRate}, {idCounty, &countyTaxRate}, {idLocal, &localTaxRate}, {idDistrict, &districtTaxRate}};
 
-double boxNumber(HWND dialog, int id) {
-    HWND w = GetDlgItem(dialog, id);
-    int n = GetWindowTextLengthA(w);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(w, &s[0], n + 1);
-    s.resize(static_cast<size_t>(n));
-    return readNumber(s);
-}
+double boxNumber(HWND dialog, int id) { return readNumber(controlText(dialog, id)); }
 
 void storeRates(HWND dialog) {
     for (const RateBox& b : rateBoxes) *b.rate = boxNumber(dialog, b.id);

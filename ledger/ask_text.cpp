@@ -42,12 +42,7 @@ INT_PTR CALLBACK askProc(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
         if (id != IDOK && id != IDCANCEL) return FALSE;
         auto* state = reinterpret_cast<cAskState*>(GetWindowLongPtrA(box, DWLP_USER));
         if (id == IDOK) {
-            HWND edit = GetDlgItem(box, idAnswer);
-            int n = GetWindowTextLengthA(edit);
-            std::string text(static_cast<size_t>(n) + 1, '\0');
-            n = GetWindowTextA(edit, &text[0], n + 1);
-            text.resize(static_cast<size_t>(n));
-            state->answer = text;
+            state->answer = controlText(box, idAnswer);
         }
         state->lock->release();
         EndDialog(box, id);

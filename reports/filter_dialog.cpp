@@ -25,14 +25,6 @@ constexpr int noId = -1;  // labels
 
 bool initialising = false;
 
-std::string controlText(HWND dialog, int id) {
-    HWND w = GetDlgItem(dialog, id);
-    int n = GetWindowTextLengthA(w);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(w, &s[0], n + 1);
-    s.resize(static_cast<size_t>(n));
-    return s;
-}
 
 // Shows the item standing for entry `wanted` (found by its item data, since
 // the box has sorted the items); nothing when there is none.

@@ -43,14 +43,7 @@ HWND item(int id) { return GetDlgItem(state.dialog, id); }
 
 void enable(int id, bool on) { EnableWindow(item(id), on ? TRUE : FALSE); }
 
-std::string editText() {
-    HWND edit = item(idEntryText);
-    int n = GetWindowTextLengthA(edit);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    GetWindowTextA(edit, &s[0], n + 1);
-    s.resize(static_cast<size_t>(n));
-    return s;
-}
+std::string editText() { return windowText(item(idEntryText)); }
 
 void setEditText(const std::string& s) { SetWindowTextA(item(idEntryText), s.c_str()); }
 

@@ -53,16 +53,6 @@ void clearDialogQueue() {
     pendingDialog = nullptr;
 }
 
-std::string windowText(HWND w) {
-    int n = GetWindowTextLengthA(w);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    GetWindowTextA(w, &s[0], n + 1);
-    s.resize(static_cast<size_t>(n));
-    return s;
-}
-
-std::string itemText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
-
 void setItemText(HWND dialog, int id, const std::string& text) {
     SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "app/dialog_template.h"  // windowText, controlText
+
 // Queue steps for the next dialog (class #32770) whose caption is `caption`.
 // The steps must close the dialog (or open the next queued one).
 void whenDialogOpens(const std::string& caption, std::function<void(HWND)> steps);
@@ -16,8 +18,7 @@ bool allDialogsHandled();
 void clearDialogQueue();
 
 // Helpers that act through the real controls.
-std::string windowText(HWND w);
-std::string itemText(HWND dialog, int id);
+inline std::string itemText(HWND dialog, int id) { return controlText(dialog, id); }
 void setItemText(HWND dialog, int id, const std::string& text);  // WM_SETTEXT: sends EN_CHANGE
 void click(HWND dialog, int id);                                 // BM_CLICK
 bool isChecked(HWND dialog, int id);
