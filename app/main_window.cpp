@@ -130,6 +130,14 @@ void createPages(HWND hwnd) {
                      SWP_NOACTIVATE);
         after = pages[tab];
         lists[tab]->create(pages[tab], 2500 + tab, 2, 0, mainWidthUnits - 4, mainHeightUnits - 70, widths, headings, 5);
+        // The list is taller than the display area under the tab titles: let
+        // its page reach down to the list's bottom edge so no row is cut off.
+        RECT listRect;
+        GetWindowRect(lists[tab]->listBox(), &listRect);
+        MapWindowPoints(nullptr, pages[tab], reinterpret_cast<POINT*>(&listRect), 2);
+        if (listRect.bottom > area.bottom - area.top)
+            SetWindowPos(pages[tab], nullptr, 0, 0, area.right - area.left, listRect.bottom + 1,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(pages[1], SW_SHOW);
 }
