@@ -1,20 +1,36 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds Quirvel.exe and starts it under Wine. On a
-# machine without a screen it runs on a virtual display and saves a
+# Sets up what is missing, builds Quirvel.exe and its help, and starts it
+# under Wine on the demonstration ledger (a bicycle shop's year 2025). The
+# program runs from build/demo, a folder of its own with a fresh copy of the
+# ledger and settings that name it, so a user's own books are never touched.
+# On a machine without a screen it runs on a virtual display and saves a
 # screenshot instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 scripts/setup.sh
-scripts/build.sh win --target Quirvel
+scripts/build.sh win --target Quirvel helpfile
 source scripts/wine-env.sh
-boot_prefix "$root/build/win/wineprefix"
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  exec wine "$root/build/win/Quirvel.exe"
+# The display comes first: Wine's desktop starts with the prefix's services.
+headless=1
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then headless=0; fi
+if [ "$headless" = 1 ]; then
+  trap stop_wine EXIT
+  start_display
 fi
-trap stop_wine EXIT
-start_display
-wine "$root/build/win/Quirvel.exe" &
+boot_prefix "$root/build/win/wineprefix"
+
+demo="$root/build/demo"
+rm -rf "$demo" && mkdir -p "$demo"
+cp build/win/Quirvel.exe build/win/Quirvel.chm "$demo/"
+cp samples/demo.qvl "$demo/demo.qvl"
+# Settings: the ledger, then the state, county, local and district rates.
+printf '%s\r\n.0625\r\n0\r\n.01\r\n0\r\n' "$(winepath -w "$demo/demo.qvl")" > "$demo/quirvel.ini"
+
+if [ "$headless" = 0 ]; then
+  exec wine "$demo/Quirvel.exe"
+fi
+wine "$demo/Quirvel.exe" >/dev/null 2>&1 &
 for _ in $(seq 100); do xdotool search --name '^Quirvel$' >/dev/null 2>&1 && break; sleep 0.2; done
 sleep 2
 shot="$root/build/quirvel-screen.png"

@@ -8,6 +8,8 @@ scripts/setup.sh
 
 echo "== host build and tests =="
 scripts/build.sh host
+echo "== a short fuzz run of the file readers and text conversions =="
+scripts/fuzz.sh 60
 (cd build/host && ctest --output-on-failure)
 
 echo "== Windows build and Win32 tests under Wine =="

@@ -63,6 +63,15 @@ target_link_options(win_tests PRIVATE -static -mconsole)
 add_test(NAME win32_tests COMMAND win_tests)
 set_tests_properties(win32_tests PROPERTIES TIMEOUT 1200)
 
+# Saving survives being killed: kill_test.sh kills kill_saver under Wine.
+add_executable(kill_saver tests/kill/kill_saver.cpp)
+target_link_libraries(kill_saver PRIVATE quirvel_win)
+target_link_options(kill_saver PRIVATE -static -mconsole)
+add_test(NAME kill_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/kill/kill_test.sh
+  $<TARGET_FILE:kill_saver> ${CMAKE_BINARY_DIR}/kill_test)
+set_tests_properties(kill_test PROPERTIES TIMEOUT 180)
+include(${CMAKE_CURRENT_LIST_DIR}/packaging.cmake)
+
 # Benchmarks (not tests): scripts/bench.sh runs them under Wine.
 add_executable(ledger_bench EXCLUDE_FROM_ALL bench/ledger_bench.cpp)
 target_link_libraries(ledger_bench PRIVATE quirvel_win)

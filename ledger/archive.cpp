@@ -1,6 +1,7 @@
 #include "ledger/archive.h"
 
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
 #include "app/list_state.h"
@@ -23,6 +24,17 @@ std::vector<uint16_t> renumberUsed(const std::vector<bool>& used, const std::str
         newIndex[e] = static_cast<uint16_t>(carried.size());
     }
     return newIndex;
+}
+
+// Windows file names ignore letter case and take either slash.
+bool samePath(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(a[i])));
+        char y = b[i] == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(b[i])));
+        if (x != y) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -84,6 +96,14 @@ void archiveUpTo(const std::string& answer) {
     request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
     std::string path = prompts().fileDialog(request);
     if (path.empty()) return;
+    if (!ledgerPath.empty() && samePath(path, ledgerPath)) {
+        // The archive would replace the ledger's own file while the later
+        // transactions live only in memory, and archiving asks for no save.
+        showMessage("The archive cannot be written over the open ledger " + path +
+                        ".\r\nChoose another file name for the archive.",
+                    "File Error", mb::ok | mb::iconStop);
+        return;
+    }
 
     std::string error;
     if (!writeFileSafely(path, encodeLedger(buildArchiveImage(k)), error)) {

@@ -19,6 +19,7 @@ LedgerImage buildArchiveImage(int k);
 
 // The Archive command after its prompt: asks for the archive file, writes
 // transactions 1..k there and removes them from the working ledger. Nothing
-// changes for an empty answer, an illegal date, a cancelled file dialog or
-// a file that cannot be written (that one with a message).
+// changes for an empty answer, an illegal date, a cancelled file dialog, the
+// open ledger's own file or a file that cannot be written (those two with a
+// message).
 void archiveUpTo(const std::string& answer);

@@ -3,6 +3,7 @@
 // to a temporary file in the same folder, which is flushed, closed and then
 // moved over the old file in one step.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,8 +14,10 @@ bool fileExists(const std::string& path);    // an existing file, not a folder
 bool folderExists(const std::string& path);
 bool createFolder(const std::string& path);  // only the last component
 
-// Reads the whole file. On failure returns false and a reason in error.
-bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error);
+// Reads the whole file, or only its first `limit` bytes: a caller that can
+// use no more than that must not have to hold a file of any length. On
+// failure returns false and a reason in error.
+bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error, size_t limit = SIZE_MAX);
 
 // Replaces the file with bytes, or leaves it exactly as it was and returns
 // false with a reason in error.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,7 +22,7 @@ bool folderExists(const std::string& path) {
 
 bool createFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
 
-bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error) {
+bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error, size_t limit) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
         error = std::strerror(errno);
@@ -30,7 +31,9 @@ bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error) {
     bytes.clear();
     unsigned char buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+    while (bytes.size() < limit &&
+           (n = std::fread(buf, 1, std::min(sizeof buf, limit - bytes.size()), f)) > 0)
+        bytes.insert(bytes.end(), buf, buf + n);
     bool ok = !std::ferror(f);
     std::fclose(f);
     if (!ok) error = "read error";

@@ -36,7 +36,7 @@ bool folderExists(const std::string& path) {
 
 bool createFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
-bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error) {
+bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error, size_t limit) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
@@ -47,8 +47,9 @@ bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error) {
     char buf[65536];
     DWORD got = 0;
     bool ok = true;
-    for (;;) {
-        if (!ReadFile(h, buf, sizeof buf, &got, nullptr)) {
+    while (bytes.size() < limit) {
+        DWORD want = static_cast<DWORD>(limit - bytes.size() < sizeof buf ? limit - bytes.size() : sizeof buf);
+        if (!ReadFile(h, buf, want, &got, nullptr)) {
             error = lastErrorText();
             ok = false;
             break;

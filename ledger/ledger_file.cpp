@@ -6,6 +6,11 @@
 
 const char ledgerHeader[18] = "Quirvel Version 3";
 
+// "Version" ends by byte 17, so a header is at most 19 bytes long.
+static_assert(maxLedgerFileBytes >= 19 + 6 + size_t{transactionRecordBytes} * maxTransactions +
+                                        (1 + maxEntryBytes) * (maxDescriptions + maxNames),
+              "a load must read every byte a ledger can use");
+
 namespace {
 
 // Windows' OFN_* values for the save dialogs.
@@ -191,7 +196,7 @@ void installLedgerImage(const LedgerImage& image) {
 bool loadLedger(const std::string& path) {
     Bytes bytes;
     std::string error;
-    if (!readWholeFile(path, bytes, error)) {
+    if (!readWholeFile(path, bytes, error, maxLedgerFileBytes)) {
         showMessage("The file " + path + " could not be opened:\r\n" + error, "File Error", mb::ok | mb::iconStop);
         return false;
     }

@@ -29,6 +29,11 @@ constexpr int transactionRecordBytes = 30;
 constexpr int oldRecordBytes = 22;
 extern const char ledgerHeader[18];  // "Quirvel Version 3"
 
+// No ledger the reader accepts reaches past this many bytes (the longest
+// header, full tables, every entry 255 bytes long); what follows is ignored,
+// so a load reads no further.
+constexpr size_t maxLedgerFileBytes = 1u << 20;
+
 Bytes encodeLedger(const LedgerImage& image);
 // combinedRate (a fraction) gives the taxRate of converted old records.
 DecodeResult decodeLedger(const Bytes& bytes, double combinedRate);

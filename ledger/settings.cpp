@@ -66,7 +66,8 @@ void readSettings() {
     if (!fileExists(path)) return;
     Bytes bytes;
     std::string error;
-    if (!readWholeFile(path, bytes, error)) return;  // start as on a first run
+    // Five short lines; a longer file holds nothing more worth reading.
+    if (!readWholeFile(path, bytes, error, 64 * 1024)) return;  // start as on a first run
     decodeSettings(std::string(bytes.begin(), bytes.end()));
 }
 

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/main_window.h"
+#include "ledger/archive.h"
 #include "ledger/ledger_file.h"
 #include "ledger/settings.h"
 #include "tests/support/ledger_builders.h"
@@ -12,6 +15,21 @@
 #include "tests/support/temp_folder.h"
 
 namespace {
+
+// What a folder holds: a failed write must leave no temporary file behind.
+std::vector<std::string> filesIn(const TempFolder& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder.path() + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = fd.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 TEST(DataFolderWin, ProgramOutsideProgramFilesKeepsItsFilesBesideItself) {
     char exe[MAX_PATH];
@@ -102,8 +120,69 @@ TEST_F(FilesWin, EveryFailingStepOfASaveKeepsTheOldFile) {
         setWriteFault(0, false);
         EXPECT_EQ(folder.read("sweep.qvl"), before) << k;
         EXPECT_EQ(ledgerChanged, 1);
+        EXPECT_EQ(filesIn(folder), (std::vector<std::string>{"probe.qvl", "sweep.qvl"})) << k;
     }
     EXPECT_EQ(prompts.messages.size(), static_cast<size_t>(operations));
+}
+
+TEST_F(FilesWin, EveryFailingStepOfASettingsWriteKeepsTheOldFile) {
+    ledgerPath = "C:\\old.qvl";
+    ASSERT_TRUE(writeSettings());
+    Bytes before = folder.read("quirvel.ini");
+    ledgerPath = "C:\\new.qvl";
+    setWriteFault(0, false);
+    ASSERT_TRUE(writeSettings());
+    int operations = writeOperationCount();
+    for (bool persistent : {false, true}) {
+        for (int k = 1; k <= operations; ++k) {
+            folder.write("quirvel.ini", before);
+            setWriteFault(k, persistent);
+            EXPECT_FALSE(writeSettings()) << k;
+            setWriteFault(0, false);
+            EXPECT_EQ(folder.read("quirvel.ini"), before) << k;
+            EXPECT_EQ(filesIn(folder), std::vector<std::string>{"quirvel.ini"}) << k;
+        }
+    }
+    EXPECT_EQ(prompts.messages.size(), 2u * operations);
+}
+
+TEST_F(FilesWin, EveryFailingStepOfAnArchiveWriteKeepsTheTransactions) {
+    installLedgerImage(sampleImage());
+    prompts.chosenFiles = {folder.file("probe.qvl")};
+    setWriteFault(0, false);
+    archiveUpTo("02-2006");
+    int operations = writeOperationCount();
+    ASSERT_EQ(transactionCount, sampleImage().transactions.size() - 4);
+    DeleteFileA(folder.file("probe.qvl").c_str());
+    for (int k = 1; k <= operations; ++k) {
+        installLedgerImage(sampleImage());
+        prompts.chosenFiles = {folder.file("old.qvl")};
+        setWriteFault(k, true);
+        archiveUpTo("02-2006");
+        setWriteFault(0, false);
+        EXPECT_EQ(transactionCount, sampleImage().transactions.size()) << k;
+        EXPECT_EQ(filesIn(folder), std::vector<std::string>{}) << k;
+    }
+    EXPECT_EQ(prompts.messages.size(), static_cast<size_t>(operations));
+}
+
+// A file picked by mistake with "All Files" may be gigabytes long; only the
+// start of it can hold a ledger, and a 32-bit process cannot hold it whole.
+TEST_F(FilesWin, HugeFileLoadsFromItsStartOnly) {
+    std::string path = folder.file("huge.qvl");
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    Bytes start = encodeLedger(sampleImage());
+    DWORD written = 0;
+    WriteFile(h, start.data(), static_cast<DWORD>(start.size()), &written, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL << 30;  // sparse: the rest reads as zeros
+    ASSERT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(h));
+    CloseHandle(h);
+    ASSERT_TRUE(loadLedger(path));
+    EXPECT_EQ(encodeLedger(currentLedgerImage()), start);
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 }  // namespace

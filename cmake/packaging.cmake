@@ -1,0 +1,41 @@
+# Windows build: what ships besides Quirvel.exe. The help file Quirvel.chm
+# (compiled from help/ with chmcmd) and the installer QuirvelSetup.exe
+# (makensis), both built by default, with the tests that check them.
+find_program(CHMCMD chmcmd)
+find_program(MAKENSIS makensis)
+if(NOT CHMCMD OR NOT MAKENSIS)
+  message(WARNING "chmcmd (fp-utils) or makensis (nsis) is missing: no help file and no installer. "
+                  "scripts/setup.sh installs them.")
+  return()
+endif()
+
+file(GLOB QUIRVEL_HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*)
+# chmcmd writes the compiled file into its working folder.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/Quirvel.chm
+  COMMAND ${CHMCMD} --verbosity 0 ${CMAKE_SOURCE_DIR}/help/quirvel.hhp
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  DEPENDS ${QUIRVEL_HELP_SOURCES}
+  COMMENT "Compiling the help file Quirvel.chm"
+  VERBATIM)
+add_custom_target(helpfile ALL DEPENDS ${CMAKE_BINARY_DIR}/Quirvel.chm)
+
+# The installer ships the program without its debugging information.
+set(QUIRVEL_SHIPPED_EXE ${CMAKE_BINARY_DIR}/installer/Quirvel.exe)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/QuirvelSetup.exe
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/installer
+  COMMAND ${CMAKE_STRIP} -o ${QUIRVEL_SHIPPED_EXE} $<TARGET_FILE:Quirvel>
+  COMMAND ${MAKENSIS} -V2 -DEXE=${QUIRVEL_SHIPPED_EXE} -DCHM=${CMAKE_BINARY_DIR}/Quirvel.chm
+          -DICON=${CMAKE_SOURCE_DIR}/resources/quirvel.ico -DOUTFILE=${CMAKE_BINARY_DIR}/QuirvelSetup.exe
+          ${CMAKE_SOURCE_DIR}/installer/quirvel.nsi
+  DEPENDS Quirvel ${CMAKE_BINARY_DIR}/Quirvel.chm ${CMAKE_SOURCE_DIR}/installer/quirvel.nsi
+          ${CMAKE_SOURCE_DIR}/resources/quirvel.ico
+  COMMENT "Building the installer QuirvelSetup.exe"
+  VERBATIM)
+add_custom_target(installer ALL DEPENDS ${CMAKE_BINARY_DIR}/QuirvelSetup.exe)
+add_dependencies(installer helpfile)
+
+add_test(NAME help_file COMMAND bash ${CMAKE_SOURCE_DIR}/tests/help/check_help.sh ${CMAKE_BINARY_DIR}/Quirvel.chm)
+# Drives the installed program's window on the shared display: alone.
+add_test(NAME installer COMMAND bash ${CMAKE_SOURCE_DIR}/tests/installer/install_test.sh
+  ${CMAKE_BINARY_DIR}/QuirvelSetup.exe ${CMAKE_BINARY_DIR}/wineprefix)
+set_tests_properties(installer PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE)

@@ -1,0 +1,58 @@
+// Writes the seed corpus of every fuzz target: make_corpus FOLDER makes
+// FOLDER/ledger, FOLDER/settings, FOLDER/date and FOLDER/amount.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fuzz/seed_ledgers.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void writeTexts(const fs::path& folder, const std::vector<std::string>& texts) {
+    fs::create_directories(folder);
+    for (size_t i = 0; i < texts.size(); ++i) writeFile(folder / ("seed" + std::to_string(i)), texts[i]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_corpus FOLDER\n");
+        return 2;
+    }
+    fs::path root = argv[1];
+    fs::create_directories(root / "ledger");
+    for (const SeedLedger& seed : seedLedgers())
+        writeFile(root / "ledger" / seed.name, std::string(seed.bytes.begin(), seed.bytes.end()));
+
+    writeTexts(root / "settings", {
+        "C:\\books\\shop.qvl\r\n.0725\r\n.01\r\n0\r\n.00125\r\n",
+        "",
+        "\r\n\r\n\r\n\r\n\r\n",
+        "D:\\a.qvl\n.05\nabc\n",
+        "no line end",
+        "C:\\x.qvl\r\n-.5\r\n6.25\r\n  +1.\r\n.0000005\r\nextra\r\nlines\r\n",
+        "\r\n" + std::string(400, '9') + "\r\n-" + std::string(400, '9') + "\r\n1.2.3\r\n.\r\n",
+        std::string("C:\\with\0nul\r\r\n.06\r\n", 20),
+    });
+    writeTexts(root / "date", {
+        "3/7", "3/7-06", "3-7-79", "3-7-80", "3,7,99", "3/7/7", "3/7/06-", "3.7-06", "13/1/06", "1/32/06",
+        "0/0/06", "//06", "2/31/06", "3/7/1979", "3/7/2107", "3/7/2108", "12-31-2005", "3-231-005",
+        "\"1,2\",3,2005", " 5a , 7 , 2006.6 ", "+1/+2/+3",
+    });
+    writeTexts(root / "amount", {
+        "12.34", "-0.05", "21474836.47", "21474836.48", "-21474836.48", "-21474836.49", ".999", "  +3.",
+        "1e5", "", "-", ".", "5a", std::string(400, '9'), "0.001", "12345678901234567890",
+        std::string("\x01\x00\x00\x00\x00\x00\x00\x80", 8), std::string("\x00\x00\x00\x00\x00\x00\xf0\x7f", 8),
+    });
+    return 0;
+}

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Installs QuirvelSetup.exe silently under Wine, checks where everything
+# landed, runs the installed program through its own window (it must find its
+# settings and write them back in the common application-data folder), then
+# uninstalls and checks that only the user's ledgers and settings are left.
+#   tests/installer/install_test.sh QuirvelSetup.exe WINEPREFIX
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+setup=$(realpath "$1")
+prefix=$(realpath -m "$2")
+SECONDS=0
+
+# Under ./test.sh the display and the prefix's wineserver are already up and
+# are stopped by it; run alone, this script starts and stops its own.
+[ -n "${WINEPREFIX:-}" ] && [ "$(realpath -m "$WINEPREFIX")" = "$prefix" ] && own_server=0 || own_server=1
+source "$root/scripts/wine-env.sh"
+start_display
+boot_prefix "$prefix"
+
+say() { echo "install_test: $*"; }
+fail() { echo "install_test: FAILED: $*" >&2; exit 1; }
+
+windows_path() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
+program_files=$(winepath -u "$(windows_path ProgramFiles)")
+program_data=$(winepath -u "$(windows_path ProgramData)")
+[ -d "$program_files" ] && [ -d "$program_data" ] || fail "no program-files or application-data folder in $prefix"
+install_dir="$program_files/Zembrik/quirvel"
+data_dir="$program_data/Zembrik/quirvel"
+shortcut="$program_data/Microsoft/Windows/Start Menu/Programs/Quirvel.lnk"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zembrik Quirvel'
+
+quirvel_pid=
+remove_traces() {
+  rm -rf "$program_files/Zembrik" "$program_data/Zembrik" "$shortcut"
+  wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
+}
+cleanup() {
+  [ -n "$quirvel_pid" ] && kill "$quirvel_pid" 2>/dev/null || true
+  remove_traces
+  if [ "$own_server" = 1 ]; then stop_wine; fi
+}
+trap cleanup EXIT
+remove_traces
+
+# wait_for COMMAND...: retries for up to 15 seconds.
+wait_for() {
+  for _ in $(seq 75); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+window() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
+has_window() { [ -n "$(window "$1")" ]; }
+no_window() { [ -z "$(window "$1")" ]; }
+# Makes the window active as a user would, by clicking its title bar.
+activate() {
+  local id x y
+  id=$(window "$1")
+  x=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {print $4}')
+  y=$(xwininfo -id "$id" | awk '/Absolute upper-left Y/ {print $4}')
+  xdotool mousemove $((x + 200)) $((y + 10)) click 1
+  sleep 0.3
+}
+
+say "installing silently"
+wine "$setup" /S
+for f in Quirvel.exe Quirvel.chm uninstall.exe; do
+  [ -f "$install_dir/$f" ] || fail "$f is not in $install_dir"
+done
+[ -f "$data_dir/Quirvel.chm" ] || fail "the help file is not in the data folder $data_dir"
+[ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
+wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "no uninstall entry in the registry"
+[ -e "$data_dir/quirvel.ini" ] && fail "the installer must not write settings"
+
+# A ledger and settings in the data folder, as an earlier run would leave
+# them. The rates are written the long way: the program writes them back
+# in its own form (.0625), which shows that it rewrote the file.
+cp "$root/samples/demo.qvl" "$data_dir/books.qvl"
+ledger_windows=$(winepath -w "$data_dir/books.qvl")
+printf '%s\r\n0.0625\r\n0\r\n0.01\r\n0\r\n' "$ledger_windows" > "$data_dir/quirvel.ini"
+touch -d '2000-01-01' "$data_dir/books.qvl"
+
+say "running the installed Quirvel"
+wine "$install_dir/Quirvel.exe" >/dev/null 2>&1 &
+quirvel_pid=$!
+wait_for has_window Quirvel || fail "the installed Quirvel did not open its window"
+sleep 1
+activate Quirvel
+# File > Save. Had the program not read quirvel.ini it would have no ledger
+# path and would ask for a file name instead of saving.
+xdotool key alt+f
+sleep 0.3
+xdotool key s
+wait_for has_window "Save File" || fail "File > Save asked nothing"
+xdotool key Return
+wait_for no_window "Save File" || fail "Save asked for a file name: the settings in $data_dir were not read"
+[ "$(find "$data_dir/books.qvl" -newermt '2001-01-01')" ] || fail "the ledger named by the settings was not saved"
+cmp -s "$root/samples/demo.qvl" "$data_dir/books.qvl" || fail "saving changed the ledger's contents"
+
+# Quit: the save set the settings to be written.
+activate Quirvel
+xdotool key alt+F4
+wait_for has_window "Quit Program" || fail "quitting asked nothing"
+xdotool key Return
+wait_for bash -c "! kill -0 $quirvel_pid 2>/dev/null" || fail "Quirvel did not end"
+quirvel_pid=
+expected=$(printf '%s\r\n.0625\r\n0\r\n.01\r\n0\r\n' "$ledger_windows")
+[ "$(cat "$data_dir/quirvel.ini")" = "$expected" ] || fail "quirvel.ini in $data_dir was not rewritten at quit: $(cat -A "$data_dir/quirvel.ini")"
+[ -e "$install_dir/quirvel.ini" ] && fail "settings were written into the program folder"
+
+say "uninstalling silently"
+# The uninstaller copies itself away and returns at once; wait for its work.
+wine "$install_dir/uninstall.exe" /S
+wait_for bash -c "[ ! -e '$program_files/Zembrik' ]" || fail "the program folder is still there: $(ls "$install_dir" 2>&1)"
+[ -e "$shortcut" ] && fail "the Start-menu shortcut is still there"
+[ -e "$data_dir/Quirvel.chm" ] && fail "the help file is still in the data folder"
+[ -f "$data_dir/books.qvl" ] || fail "the uninstaller removed the user's ledger"
+[ -f "$data_dir/quirvel.ini" ] || fail "the uninstaller removed the user's settings"
+wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry is still in the registry"
+
+say "passed in ${SECONDS}s"

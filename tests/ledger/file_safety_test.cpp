@@ -1,0 +1,257 @@
+// Saving is all or nothing: whichever step of writing the ledger, the
+// settings or an archive fails, once or from then on, the file on disk is
+// the old one (or none), the user is told, the tables stay as they were and
+// no temporary file is left behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/list_state.h"
+#include "ledger/archive.h"
+#include "ledger/settings.h"
+#include "tests/support/ledger_builders.h"
+#include "tests/support/ledger_invariants.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+int refills = 0;
+void countRefill() { ++refills; }
+
+// Big enough to take three writes: a failure can fall between them.
+LedgerImage bigImage() {
+    LedgerImage image = sampleImage();
+    image.transactions.clear();
+    for (int i = 0; i < maxTransactions; ++i)
+        image.transactions.push_back(makeTransaction("01-01-2007", typeService, 1, 1, i + 1));
+    return image;
+}
+
+class FileSafety : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetLedgerTables();
+        resetListState();
+        dataFolder = folder.path();
+        refills = 0;
+        refillList = countRefill;
+    }
+    void TearDown() override {
+        setWriteFault(0, false);
+        resetListState();
+    }
+
+    std::vector<std::string> filesInFolder() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    void removeFile(const std::string& name) const { std::filesystem::remove(folder.file(name)); }
+
+    // How many file operations a fault-free run of `write` counts.
+    template <typename Write>
+    int operationsOf(Write write) {
+        setWriteFault(0, false);
+        write();
+        return writeOperationCount();
+    }
+
+    ScriptedPrompts prompts;
+    TempFolder folder;
+};
+
+TEST_F(FileSafety, LedgerSaveFailingAtAnyStep) {
+    const Bytes oldBytes = encodeLedger(sampleImage());
+    const LedgerImage image = bigImage();
+    const Bytes newBytes = encodeLedger(image);
+    installLedgerImage(image);
+    ledgerPath = folder.file("probe.qvl");
+    const int operations = operationsOf(saveLedger);
+    ASSERT_GE(operations, 7);  // create, three writes, flush, close, move
+    removeFile("probe.qvl");
+
+    const std::string path = folder.file("books.qvl"), earlier = folder.file("earlier.qvl");
+    int swept = 0;
+    for (bool fileExisted : {true, false}) {
+        for (bool persistent : {false, true}) {
+            for (int k = 1; k <= operations + 1; ++k) {  // the last one never fails
+                SCOPED_TRACE(testing::Message() << "existed " << fileExisted << ", persistent " << persistent
+                                                << ", failing operation " << k);
+                removeFile("books.qvl");
+                if (fileExisted) folder.write("books.qvl", oldBytes);
+                installLedgerImage(image);
+                ledgerChanged = 1;
+                settingsChanged = 0;
+                prompts.messages.clear();
+                setWriteFault(k, persistent);
+                bool saved;
+                if (fileExisted) {
+                    ledgerPath = path;
+                    saved = saveLedger();
+                } else {
+                    // A first save goes through Save As; a failed one keeps
+                    // the name the ledger had.
+                    ledgerPath = earlier;
+                    prompts.chosenFiles = {path};
+                    saved = saveLedgerAs();
+                }
+                setWriteFault(0, false);
+                ++swept;
+
+                EXPECT_EQ(saved, k > operations);
+                EXPECT_TRUE(sameImage(currentLedgerImage(), image));
+                if (saved) {
+                    EXPECT_EQ(folder.read("books.qvl"), newBytes);
+                    EXPECT_TRUE(prompts.messages.empty());
+                    EXPECT_EQ(ledgerChanged, 0);
+                    EXPECT_EQ(settingsChanged, 1);
+                    EXPECT_EQ(ledgerPath, path);
+                } else {
+                    if (fileExisted) EXPECT_EQ(folder.read("books.qvl"), oldBytes);
+                    ASSERT_EQ(prompts.messages.size(), 1u);
+                    EXPECT_EQ(prompts.messages[0].title, "File Error");
+                    EXPECT_NE(prompts.messages[0].text.find(path), std::string::npos);
+                    EXPECT_EQ(ledgerChanged, 1);
+                    EXPECT_EQ(settingsChanged, 0);
+                    EXPECT_EQ(ledgerPath, fileExisted ? path : earlier);
+                }
+                EXPECT_EQ(filesInFolder(), fileExisted || saved ? std::vector<std::string>{"books.qvl"}
+                                                                : std::vector<std::string>{});
+            }
+        }
+    }
+    RecordProperty("faultPoints", swept);
+}
+
+TEST_F(FileSafety, SettingsWriteFailingAtAnyStep) {
+    ledgerPath = "C:\\old\\books.qvl";
+    stateTaxRate = 0.05;
+    const Bytes oldBytes = [] {
+        std::string t = encodeSettings();
+        return Bytes(t.begin(), t.end());
+    }();
+    ledgerPath = "C:\\new\\shop.qvl";
+    stateTaxRate = 0.0725;
+    districtTaxRate = 0.00125;
+    const std::string newText = encodeSettings();
+    const int operations = operationsOf(writeSettings);
+    ASSERT_GE(operations, 5);
+    removeFile("quirvel.ini");
+
+    for (bool fileExisted : {true, false}) {
+        for (bool persistent : {false, true}) {
+            for (int k = 1; k <= operations + 1; ++k) {
+                SCOPED_TRACE(testing::Message() << "existed " << fileExisted << ", persistent " << persistent
+                                                << ", failing operation " << k);
+                removeFile("quirvel.ini");
+                if (fileExisted) folder.write("quirvel.ini", oldBytes);
+                prompts.messages.clear();
+                setWriteFault(k, persistent);
+                bool written = writeSettings();
+                setWriteFault(0, false);
+
+                EXPECT_EQ(written, k > operations);
+                EXPECT_EQ(encodeSettings(), newText);  // nothing in memory changed
+                if (written) {
+                    EXPECT_EQ(folder.read("quirvel.ini"), Bytes(newText.begin(), newText.end()));
+                    EXPECT_TRUE(prompts.messages.empty());
+                } else {
+                    if (fileExisted) EXPECT_EQ(folder.read("quirvel.ini"), oldBytes);
+                    ASSERT_EQ(prompts.messages.size(), 1u);
+                    EXPECT_EQ(prompts.messages[0].title, "File Error");
+                }
+                EXPECT_EQ(filesInFolder(), fileExisted || written ? std::vector<std::string>{"quirvel.ini"}
+                                                                  : std::vector<std::string>{});
+            }
+        }
+    }
+}
+
+TEST_F(FileSafety, ArchiveWriteFailingAtAnyStepKeepsTheTransactions) {
+    const LedgerImage image = sampleImage();
+    const Bytes oldArchive = encodeLedger(LedgerImage{});
+    installLedgerImage(image);
+    ledgerPath = folder.file("books.qvl");
+    const int archived = archiveCount(packDate("02-31-2006"));
+    ASSERT_EQ(archived, 4);
+    const Bytes newArchive = encodeLedger(buildArchiveImage(archived));
+    prompts.chosenFiles = {folder.file("probe.qvl")};
+    const int operations = operationsOf([] { archiveUpTo("02-2006"); });
+    ASSERT_GE(operations, 5);
+    removeFile("probe.qvl");
+
+    for (bool fileExisted : {true, false}) {
+        for (bool persistent : {false, true}) {
+            for (int k = 1; k <= operations + 1; ++k) {
+                SCOPED_TRACE(testing::Message() << "existed " << fileExisted << ", persistent " << persistent
+                                                << ", failing operation " << k);
+                removeFile("old.qvl");
+                if (fileExisted) folder.write("old.qvl", oldArchive);
+                installLedgerImage(image);
+                refills = 0;
+                prompts.messages.clear();
+                prompts.chosenFiles = {folder.file("old.qvl")};
+                setWriteFault(k, persistent);
+                archiveUpTo("02-2006");
+                setWriteFault(0, false);
+
+                bool written = k > operations;
+                EXPECT_EQ(ledgerChanged, 0);
+                if (written) {
+                    EXPECT_EQ(folder.read("old.qvl"), newArchive);
+                    EXPECT_EQ(transactionCount, image.transactions.size() - archived);
+                    EXPECT_TRUE(prompts.messages.empty());
+                    EXPECT_EQ(refills, 1);
+                } else {
+                    if (fileExisted) EXPECT_EQ(folder.read("old.qvl"), oldArchive);
+                    EXPECT_TRUE(sameImage(currentLedgerImage(), image));
+                    ASSERT_EQ(prompts.messages.size(), 1u);
+                    EXPECT_EQ(prompts.messages[0].title, "File Error");
+                    EXPECT_EQ(refills, 0);
+                }
+                EXPECT_EQ(filesInFolder(), fileExisted || written ? std::vector<std::string>{"old.qvl"}
+                                                                  : std::vector<std::string>{});
+            }
+        }
+    }
+}
+
+// Written over the open ledger's own file, the archive would leave only the
+// old transactions on disk while the later ones live in memory unsaved.
+TEST_F(FileSafety, ArchiveIsNotWrittenOverTheOpenLedger) {
+    installLedgerImage(sampleImage());
+    ledgerPath = folder.file("Books.qvl");
+    ASSERT_TRUE(saveLedger());
+    const Bytes saved = folder.read("Books.qvl");
+    for (std::string chosen : {folder.file("Books.qvl"), folder.file("BOOKS.QVL")}) {
+        prompts.messages.clear();
+        prompts.chosenFiles = {chosen};
+        archiveUpTo("2006");
+        ASSERT_EQ(prompts.messages.size(), 1u) << chosen;
+        EXPECT_EQ(prompts.messages[0].title, "File Error");
+        EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconStop);
+        EXPECT_EQ(transactionCount, sampleImage().transactions.size());
+        EXPECT_EQ(folder.read("Books.qvl"), saved);
+        EXPECT_EQ(refills, 0);
+    }
+    prompts.chosenFiles = {folder.file("Books-2006.qvl")};
+    archiveUpTo("2006");
+    EXPECT_EQ(transactionCount, 0);
+}
+
+// Only the start of a file can hold a ledger; a load reads no further, so
+// a huge file picked by mistake costs no more than a ledger does.
+TEST_F(FileSafety, HugeFileIsReadOnlyAsFarAsALedgerReaches) {
+    const Bytes start = encodeLedger(sampleImage());
+    folder.write("huge.qvl", start);
+    std::filesystem::resize_file(folder.file("huge.qvl"), 6ull << 30);  // sparse
+    ASSERT_TRUE(loadLedger(folder.file("huge.qvl")));
+    EXPECT_EQ(encodeLedger(currentLedgerImage()), start);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+// Ledger files at every boundary of the format, and every input that once
+// broke the reader (kept in tests/ledger/regressions), load soundly or are
+// refused with a message.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "fuzz/seed_ledgers.h"
+#include "tests/support/load_check.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+class LedgerRegression : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetLedgerTables();
+        dataFolder = folder.path();
+    }
+    ScriptedPrompts prompts;
+    TempFolder folder;
+};
+
+TEST_F(LedgerRegression, BoundaryFilesLoadOrAreRefusedAsExpected) {
+    for (const SeedLedger& seed : seedLedgers()) {
+        SCOPED_TRACE(seed.name);
+        LoadCheck r = loadChecked(folder.file(seed.name), seed.bytes, prompts);
+        EXPECT_EQ(r.problem, "");
+        EXPECT_EQ(r.loaded, seed.loads);
+        EXPECT_EQ(r.messages, seed.messages);
+        if (seed.savedAlike) EXPECT_EQ(encodeLedger(currentLedgerImage()), seed.bytes);
+    }
+}
+
+TEST_F(LedgerRegression, CapacitiesAndIndicesAtTheirLimits) {
+    auto seed = [](const std::string& name) {
+        for (const SeedLedger& s : seedLedgers())
+            if (s.name == name + ".qvl") return s;
+        ADD_FAILURE() << name;
+        return SeedLedger{};
+    };
+    ASSERT_TRUE(loadChecked(folder.file("a.qvl"), seed("v3-everything-full").bytes, prompts).loaded);
+    EXPECT_EQ(transactionCount, 5000);
+    EXPECT_EQ(descrCount, 500);
+    EXPECT_EQ(nameCount, 1000);
+    EXPECT_EQ(names[1000].size(), 255u);
+
+    ASSERT_TRUE(loadChecked(folder.file("b.qvl"), seed("v3-index-past-count").bytes, prompts).loaded);
+    EXPECT_EQ(transactions[1].descrIndex, 1);  // equal to the count: kept
+    EXPECT_EQ(transactions[1].nameIndex, 1);
+    EXPECT_EQ(transactions[2].descrIndex, 0);  // one past: cleared
+    EXPECT_EQ(transactions[2].nameIndex, 0);
+
+    ASSERT_TRUE(loadChecked(folder.file("c.qvl"), seed("v3-entry-lengths-0-and-255").bytes, prompts).loaded);
+    EXPECT_EQ(descriptions[1], "");
+    EXPECT_EQ(descriptions[2].size(), 255u);
+    EXPECT_EQ(descriptionText(1), "");
+}
+
+TEST_F(LedgerRegression, InputsThatOnceFailedLoadSoundly) {
+    namespace fs = std::filesystem;
+    fs::path kept = fs::path(__FILE__).parent_path() / "regressions";
+    ASSERT_TRUE(fs::is_directory(kept)) << kept;
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(kept))
+        if (e.is_regular_file() && e.path().extension() != ".md") files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        std::ifstream in(file, std::ios::binary);
+        Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LoadCheck r = loadChecked(folder.file("input.qvl"), bytes, prompts);
+        EXPECT_EQ(r.problem, "");
+        if (r.loaded) {
+            // What loads saves and loads again as the same tables.
+            LedgerImage loaded = currentLedgerImage();
+            DecodeResult again = decodeLedger(encodeLedger(loaded), combinedTaxRate);
+            EXPECT_TRUE(again.status == DecodeStatus::ok && sameImage(again.image, loaded));
+        }
+    }
+}
+
+}  // namespace
