@@ -4,7 +4,7 @@
 set(FUZZ_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
 add_library(quirvel_fuzz_core STATIC ${PORTABLE_SOURCES} ledger/file_access_posix.cpp
-  tests/support/host_main.cpp tests/support/scripted_prompts.cpp fuzz/seed_ledgers.cpp)
+  tests/support/host_main.cpp tests/support/scripted_prompts.cpp fuzz/boundary_ledgers.cpp)
 target_include_directories(quirvel_fuzz_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(quirvel_fuzz_core PUBLIC -g ${FUZZ_SANITIZE} -fsanitize=fuzzer-no-link)
 target_link_options(quirvel_fuzz_core PUBLIC ${FUZZ_SANITIZE})
@@ -15,6 +15,6 @@ foreach(target ledger_fuzz settings_fuzz date_fuzz amount_fuzz)
   target_link_options(${target} PRIVATE -fsanitize=fuzzer)
 endforeach()
 
-# Writes the seed corpus; not a fuzz target itself.
+# Writes the starting corpus; not a fuzz target itself.
 add_executable(make_corpus fuzz/make_corpus.cpp)
 target_link_libraries(make_corpus PRIVATE quirvel_fuzz_core)

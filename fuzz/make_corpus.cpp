@@ -1,4 +1,4 @@
-// Writes the seed corpus of every fuzz target: make_corpus FOLDER makes
+// Writes the starting corpus of every fuzz target: make_corpus FOLDER makes
 // FOLDER/ledger, FOLDER/settings, FOLDER/date and FOLDER/amount.
 #include <cstdio>
 #include <filesystem>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/seed_ledgers.h"
+#include "fuzz/boundary_ledgers.h"
 
 namespace fs = std::filesystem;
 
@@ -19,7 +19,7 @@ void writeFile(const fs::path& path, const std::string& bytes) {
 
 void writeTexts(const fs::path& folder, const std::vector<std::string>& texts) {
     fs::create_directories(folder);
-    for (size_t i = 0; i < texts.size(); ++i) writeFile(folder / ("seed" + std::to_string(i)), texts[i]);
+    for (size_t i = 0; i < texts.size(); ++i) writeFile(folder / ("input" + std::to_string(i)), texts[i]);
 }
 
 }  // namespace
@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
     }
     fs::path root = argv[1];
     fs::create_directories(root / "ledger");
-    for (const SeedLedger& seed : seedLedgers())
-        writeFile(root / "ledger" / seed.name, std::string(seed.bytes.begin(), seed.bytes.end()));
+    for (const BoundaryLedger& boundary : boundaryLedgers())
+        writeFile(root / "ledger" / boundary.name, std::string(boundary.bytes.begin(), boundary.bytes.end()));
 
     writeTexts(root / "settings", {
         "C:\\books\\shop.qvl\r\n.0725\r\n.01\r\n0\r\n.00125\r\n",

@@ -15,20 +15,20 @@ build=${FUZZ_BUILD:-$root/build/fuzz}
 cmake -S "$root" -B "$build" -DQUIRVEL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j"$(nproc)" --target ledger_fuzz settings_fuzz date_fuzz amount_fuzz make_corpus >/dev/null
-rm -rf "$build/seeds"
-"$build/make_corpus" "$build/seeds"
-cp "$root"/tests/ledger/regressions/*.qvl "$build/seeds/ledger/" 2>/dev/null || true
+rm -rf "$build/starting"
+"$build/make_corpus" "$build/starting"
+cp "$root"/tests/ledger/regressions/*.qvl "$build/starting/ledger/" 2>/dev/null || true
 mkdir -p "$build/artifacts"
 
 # fuzz TARGET SECONDS [libFuzzer options]: the target's corpus first (it
-# grows), then the seeds.
+# grows), then the starting corpus.
 fuzz() {
   local target=$1 time=$2
   shift 2
   local corpus=$build/corpus/$target log=$build/$target.log
   mkdir -p "$corpus"
   if ! "$build/${target}_fuzz" -max_total_time="$time" -timeout=10 -print_final_stats=1 \
-       -artifact_prefix="$build/artifacts/$target-" "$@" "$corpus" "$build/seeds/$target" >"$log" 2>&1; then
+       -artifact_prefix="$build/artifacts/$target-" "$@" "$corpus" "$build/starting/$target" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz: $target failed; the input is in $build/artifacts (log: $log)" >&2
     exit 1

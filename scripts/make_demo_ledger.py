@@ -5,7 +5,7 @@ parts shop, to learn Quirvel with and to show it.
 The figures are made the way the entry dialog makes them: sales tax at the
 combined rate .0725 (state .0625 + local .01), rounded to the cent with a
 half going to the even cent, "Tax already included" amounts holding their
-tax. The output is the same on every run (a fixed random seed).
+tax. The output is the same on every run (a fixed random start value).
 """
 import datetime
 import decimal

@@ -5,13 +5,13 @@
 # being saved.
 #   tests/kill/kill_test.sh KILL_SAVER_EXE WORK_FOLDER [KILLS]
 # Needs the Wine environment of scripts/wine-env.sh (a booted prefix and a
-# running wineserver); CTest runs it from ./test.sh. KILL_SEED repeats a run.
+# running wineserver); CTest runs it from ./test.sh. KILL_RANDOM_START repeats a run.
 set -euo pipefail
 exe=$1
 work=$2
 kills=${3:-30}
-seed=${KILL_SEED:-$$}
-RANDOM=$seed
+start=${KILL_RANDOM_START:-$$}
+RANDOM=$start
 rm -rf "$work"
 mkdir -p "$work"
 ledger=$work/books.qvl
@@ -53,10 +53,10 @@ killed_in=$((SECONDS - started))
 leftovers=$(find "$work" -maxdepth 1 -iname 'qvl*.tmp' | wc -l)
 if wine "$exe" --check "${checks[@]}" >"$work/check.out" 2>&1; then
   saves=$newest
-  echo "kill_test: $kills kills in ${killed_in} s (seed $seed, about $saves saves), every ledger file whole;" \
+  echo "kill_test: $kills kills in ${killed_in} s (start $start, about $saves saves), every ledger file whole;" \
     "$leftovers temporary files left by the kills"
 else
   cat "$work/check.out"
-  echo "kill_test: a killed save left a damaged ledger (seed $seed)" >&2
+  echo "kill_test: a killed save left a damaged ledger (start $start)" >&2
   exit 1
 fi

@@ -3,7 +3,7 @@
 // message; nothing reads or writes outside the tables.
 #include <gtest/gtest.h>
 
-#include "fuzz/seed_ledgers.h"
+#include "fuzz/boundary_ledgers.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/support/load_check.h"
 #include "tests/support/temp_folder.h"
@@ -15,8 +15,8 @@ struct Reference {
     Bytes bytes;
 };
 
-Bytes seed(const std::string& name) {
-    for (const SeedLedger& s : seedLedgers())
+Bytes start(const std::string& name) {
+    for (const BoundaryLedger& s : boundaryLedgers())
         if (s.name == name) return s.bytes;
     return {};
 }
@@ -24,8 +24,8 @@ Bytes seed(const std::string& name) {
 // Small ledgers of each layout: version 3 with both lists, version 2 and
 // the header-less version 0.
 std::vector<Reference> references() {
-    return {{"version 3", encodeLedger(sampleImage())}, {"version 2", seed("v2-sample.qvl")},
-            {"version 0", seed("v0-sample.qvl")}};
+    return {{"version 3", encodeLedger(sampleImage())}, {"version 2", start("v2-sample.qvl")},
+            {"version 0", start("v0-sample.qvl")}};
 }
 
 class LedgerCorruption : public ::testing::Test {

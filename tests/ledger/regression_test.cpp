@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "fuzz/seed_ledgers.h"
+#include "fuzz/boundary_ledgers.h"
 #include "tests/support/load_check.h"
 #include "tests/support/temp_folder.h"
 
@@ -25,36 +25,36 @@ protected:
 };
 
 TEST_F(LedgerRegression, BoundaryFilesLoadOrAreRefusedAsExpected) {
-    for (const SeedLedger& seed : seedLedgers()) {
-        SCOPED_TRACE(seed.name);
-        LoadCheck r = loadChecked(folder.file(seed.name), seed.bytes, prompts);
+    for (const BoundaryLedger& boundary : boundaryLedgers()) {
+        SCOPED_TRACE(boundary.name);
+        LoadCheck r = loadChecked(folder.file(boundary.name), boundary.bytes, prompts);
         EXPECT_EQ(r.problem, "");
-        EXPECT_EQ(r.loaded, seed.loads);
-        EXPECT_EQ(r.messages, seed.messages);
-        if (seed.savedAlike) EXPECT_EQ(encodeLedger(currentLedgerImage()), seed.bytes);
+        EXPECT_EQ(r.loaded, boundary.loads);
+        EXPECT_EQ(r.messages, boundary.messages);
+        if (boundary.savedAlike) EXPECT_EQ(encodeLedger(currentLedgerImage()), boundary.bytes);
     }
 }
 
 TEST_F(LedgerRegression, CapacitiesAndIndicesAtTheirLimits) {
-    auto seed = [](const std::string& name) {
-        for (const SeedLedger& s : seedLedgers())
+    auto named = [](const std::string& name) {
+        for (const BoundaryLedger& s : boundaryLedgers())
             if (s.name == name + ".qvl") return s;
         ADD_FAILURE() << name;
-        return SeedLedger{};
+        return BoundaryLedger{};
     };
-    ASSERT_TRUE(loadChecked(folder.file("a.qvl"), seed("v3-everything-full").bytes, prompts).loaded);
+    ASSERT_TRUE(loadChecked(folder.file("a.qvl"), named("v3-everything-full").bytes, prompts).loaded);
     EXPECT_EQ(transactionCount, 5000);
     EXPECT_EQ(descrCount, 500);
     EXPECT_EQ(nameCount, 1000);
     EXPECT_EQ(names[1000].size(), 255u);
 
-    ASSERT_TRUE(loadChecked(folder.file("b.qvl"), seed("v3-index-past-count").bytes, prompts).loaded);
+    ASSERT_TRUE(loadChecked(folder.file("b.qvl"), named("v3-index-past-count").bytes, prompts).loaded);
     EXPECT_EQ(transactions[1].descrIndex, 1);  // equal to the count: kept
     EXPECT_EQ(transactions[1].nameIndex, 1);
     EXPECT_EQ(transactions[2].descrIndex, 0);  // one past: cleared
     EXPECT_EQ(transactions[2].nameIndex, 0);
 
-    ASSERT_TRUE(loadChecked(folder.file("c.qvl"), seed("v3-entry-lengths-0-and-255").bytes, prompts).loaded);
+    ASSERT_TRUE(loadChecked(folder.file("c.qvl"), named("v3-entry-lengths-0-and-255").bytes, prompts).loaded);
     EXPECT_EQ(descriptions[1], "");
     EXPECT_EQ(descriptions[2].size(), 255u);
     EXPECT_EQ(descriptionText(1), "");

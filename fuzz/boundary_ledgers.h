@@ -1,13 +1,13 @@
 // Ledger files written byte by byte, independently of the program's writer:
 // every version, and the boundaries of every count, length and index. They
-// seed the fuzzer and the regression test loads each one.
+// start the fuzzer and the regression test loads each one.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "ledger/file_access.h"
 
-struct SeedLedger {
+struct BoundaryLedger {
     std::string name;     // file name, ending in .qvl
     Bytes bytes;
     bool loads;           // false: refused
@@ -15,4 +15,4 @@ struct SeedLedger {
     bool savedAlike;      // once loaded, a save writes these very bytes
 };
 
-std::vector<SeedLedger> seedLedgers();
+std::vector<BoundaryLedger> boundaryLedgers();

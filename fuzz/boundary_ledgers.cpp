@@ -1,4 +1,4 @@
-#include "fuzz/seed_ledgers.h"
+#include "fuzz/boundary_ledgers.h"
 
 #include <cstdint>
 #include <cstring>
@@ -127,8 +127,8 @@ Bytes zeros(Bytes b, size_t count) {
 
 }  // namespace
 
-std::vector<SeedLedger> seedLedgers() {
-    std::vector<SeedLedger> s;
+std::vector<BoundaryLedger> boundaryLedgers() {
+    std::vector<BoundaryLedger> s;
     auto add = [&](const std::string& name, const Bytes& bytes, bool loads, size_t messages, bool savedAlike) {
         s.push_back({name + ".qvl", bytes, loads, messages, savedAlike});
     };
