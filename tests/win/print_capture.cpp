@@ -184,3 +184,21 @@ std::vector<DrawnText> onPage(const std::vector<DrawnText>& texts, int page) {
         if (t.page == page) out.push_back(t);
     return out;
 }
+
+int inkInside(const std::string& bitmapFile, RECT rect) {
+    HBITMAP bmp = static_cast<HBITMAP>(
+        LoadImageA(nullptr, bitmapFile.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!bmp) return -1;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    int ink = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x) {
+            COLORREF c = GetPixel(dc, x, y);
+            if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128) ++ink;
+        }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bmp);
+    return ink;
+}

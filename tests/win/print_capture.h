@@ -53,5 +53,9 @@ private:
     std::string bitmapPrefix_;
 };
 
+// Dark pixels inside rect (pixels) of a page bitmap written by bitmapDC;
+// -1 when the file cannot be read.
+int inkInside(const std::string& bitmapFile, RECT rect);
+
 // Texts drawn on one page, in drawing order.
 std::vector<DrawnText> onPage(const std::vector<DrawnText>& texts, int page);

@@ -212,16 +212,22 @@ TEST_F(Printing, ARefusalAbortsTheJobAndIsToldOnce) {
     }
 }
 
-// A page to look at, made only when QUIRVEL_RENDER_DIR names a folder.
-TEST_F(Printing, RenderForALook) {
+// A page rendered for real into a bitmap (8.5 x 11 in at 96 dpi): ink where
+// the headings and the first row stand, none in the left margin. With
+// QUIRVEL_RENDER_DIR set the page is kept there to be looked at.
+TEST_F(Printing, RenderedPageHasInkWhereTheTextStands) {
     const char* dir = std::getenv("QUIRVEL_RENDER_DIR");
-    if (!dir) GTEST_SKIP() << "QUIRVEL_RENDER_DIR not set";
+    std::string prefix = dir ? std::string("Z:") + dir + "/list-page" : folder.file("list-page");
     LedgerImage image = sampleImage();
     image.descriptions[0] = entry(1, "Consulting for the whole of the spring season");
     installLedger(image);
     start();
-    prompts.printer = capture.bitmapDC(816, 1056, std::string("Z:") + dir + "/list-page");
+    prompts.printer = capture.bitmapDC(816, 1056, prefix);
     printList();
+    std::string page = prefix + "1.bmp";
+    EXPECT_GT(inkInside(page, RECT{72, 44, 110, 62}), 0);     // "Date" at 0.75 in, 0.5 in down
+    EXPECT_GT(inkInside(page, RECT{700, 44, 749, 62}), 0);    // "Total" ending near 7.8 in
+    EXPECT_EQ(inkInside(page, RECT{0, 0, 60, 1056}), 0);      // nothing left of the Date column
 }
 
 }  // namespace
