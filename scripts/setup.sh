@@ -18,14 +18,11 @@ if ! have_pkg wine32:i386; then
   fi
   need+=(wine32:i386)
 fi
-for pkg in "${EXTRA_PACKAGES[@]:-}"; do
-  [ -n "$pkg" ] && ! have_pkg "$pkg" && need+=("$pkg")
-done
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "setup: installing ${need[*]}"
   as_root apt-get update -q
-  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends "${need[@]}"
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q "${need[@]}"
 else
   echo "setup: all build and test tools are installed"
 fi
