@@ -43,8 +43,9 @@ void openLedger() {
     if (path.empty()) return;
     if (ledgerChanged &&
         showMessage("Current file has changed...\r\nSave it before opening the new file?", "Save File",
-                    mb::yesNo | mb::iconQuestion) == mb::idYes)
-        saveLedger();
+                    mb::yesNo | mb::iconQuestion) == mb::idYes &&
+        !saveLedger())
+        return;  // the changes were not saved: loading now would lose them
     loadLedger(path);
     fillList();
     updateStatus(0);
@@ -205,7 +206,9 @@ bool confirmQuit() {
         int answer = showMessage("This file has changed... save it before quiting?", "Quit Program",
                                  mb::yesNoCancel | mb::iconQuestion);
         if (answer == mb::idCancel) return false;
-        if (answer == mb::idYes) saveLedger();
+        // A save that failed (or whose file dialog was cancelled) keeps the
+        // window open, so that the changes can still be saved elsewhere.
+        if (answer == mb::idYes && !saveLedger()) return false;
     } else if (showMessage("Quit program now?", "Quit Program", mb::okCancel | mb::iconQuestion) != mb::idOk) {
         return false;
     }

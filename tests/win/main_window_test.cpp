@@ -332,6 +332,30 @@ TEST_F(MainWindow, QuitWithChanges) {
     EXPECT_EQ(std::string(ini.begin(), ini.end()), path + "\r\n.07\r\n0\r\n0\r\n0\r\n");
 }
 
+TEST_F(MainWindow, AFailedSaveKeepsTheChangesOnScreen) {
+    installLedger(sampleImage());
+    start();
+    transactions[1].amount = 4242;
+    ledgerChanged = 1;
+    LedgerImage second;
+    folder.write("second.qvl", encodeLedger(second));
+    setWriteFault(1, true);
+    prompts.chosenFiles = {folder.file("second.qvl")};
+    prompts.answers = {mb::idYes};
+    command(cmdOpen);  // "Save it before opening?" Yes, and the save fails
+    EXPECT_EQ(transactions[1].amount, 4242);
+    EXPECT_EQ(ledgerPath, folder.file("books.qvl"));
+    prompts.answers = {mb::idYes};
+    SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);  // "save it before quiting?" Yes, and it fails
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(ledgerChanged, 1);
+    setWriteFault(0, false);
+    prompts.answers = {mb::idYes};
+    SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(decodeLedger(folder.read("books.qvl"), 0).image.transactions[0].amount, 4242);
+}
+
 TEST_F(MainWindow, QuitWithChangesAnsweredNoWritesNoLedger) {
     installLedger(sampleImage());
     start();
