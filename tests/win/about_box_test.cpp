@@ -19,7 +19,7 @@ void withAbout(std::function<void(HWND)> steps) {
     showAbout();
 }
 
-void closeBox(HWND box) { SendMessageA(box, WM_COMMAND, IDCANCEL, 0); }
+void pressEscape(HWND box) { SendMessageA(box, WM_COMMAND, IDCANCEL, 0); }
 
 LOGFONTA fontOf(HWND box, int id) {
     LOGFONTA lf = {};
@@ -86,7 +86,7 @@ TEST_F(AboutBox, LayoutTextsAndStyles) {
         for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
             versionShown |= windowText(c) == "Version 3.16";
         EXPECT_TRUE(versionShown);
-        closeBox(box);
+        pressEscape(box);
     });
 }
 
@@ -115,7 +115,7 @@ TEST_F(AboutBox, LabelFontsLiveAsLongAsTheBox) {
         }
         used = reinterpret_cast<HFONT>(SendDlgItemMessageA(box, 9901, WM_GETFONT, 0, 0));
         EXPECT_EQ(GetObjectType(used), static_cast<DWORD>(OBJ_FONT));
-        closeBox(box);
+        pressEscape(box);
     });
     EXPECT_EQ(GetObjectType(used), 0u);  // released with the box
 }
@@ -136,7 +136,7 @@ TEST_F(AboutBox, ColoursOfNameAndLinks) {
             EXPECT_EQ(GetTextColor(dc), c.second) << c.first;
         }
         DeleteDC(dc);
-        closeBox(box);
+        pressEscape(box);
     });
 }
 
@@ -160,7 +160,7 @@ TEST_F(AboutBox, HandOnlyOverTheLinks) {
                 EXPECT_TRUE(handled) << GetDlgCtrlID(o.first);
             }
         }
-        closeBox(box);
+        pressEscape(box);
     });
 }
 
@@ -177,7 +177,7 @@ TEST_F(AboutBox, LinksOpenThroughTheShellOtherLabelsDoNothing) {
         EXPECT_TRUE(prompts.shellOpens.empty());
         press(GetDlgItem(box, 9904));
         press(GetDlgItem(box, 9905));
-        closeBox(box);
+        pressEscape(box);
     });
     const std::vector<std::pair<std::string, int>> expected = {
         {"mailto:quirvel@zembrik.example?", SW_SHOW}, {"https://zembrik.example/quirvel", SW_SHOWMAXIMIZED}};

@@ -57,8 +57,6 @@ TEST_F(Commands, SelectionCommandsOnAnEmptyListDoNothing) {
     EXPECT_TRUE(allDialogsHandled());
 }
 
-void closeBox(HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
-
 // Each button or menu item opens its dialog; the menu's "Add record" items
 // behave exactly like the type buttons.
 TEST_F(Commands, ButtonsAndMenuItemsOpenTheirDialogs) {

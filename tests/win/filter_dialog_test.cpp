@@ -63,7 +63,6 @@ protected:
         return texts;
     }
 
-    static void closeBox(HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 };
 
 TEST_F(FilterDialog, Layout) {
@@ -71,17 +70,8 @@ TEST_F(FilterDialog, Layout) {
         EXPECT_EQ(windowText(d), caption);
         EXPECT_EQ(GetWindow(d, GW_OWNER), mainWindow);
         EXPECT_TRUE(GetWindowLongA(d, GWL_STYLE) & WS_SYSMENU);
-        RECT client;
-        GetClientRect(d, &client);
-        RECT size = {0, 0, 270, 130};
-        MapDialogRect(d, &size);
-        EXPECT_EQ(client.right, size.right);
-        EXPECT_EQ(client.bottom, size.bottom);
-        RECT window, work;
-        GetWindowRect(d, &window);
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        EXPECT_NEAR((window.left + window.right) / 2, (work.left + work.right) / 2, 2);
-        EXPECT_NEAR((window.top + window.bottom) / 2, (work.top + work.bottom) / 2, 2);
+        expectClientUnits(d, 270, 130);
+        expectCentredOnWorkArea(d);
 
         struct Control {
             int id;

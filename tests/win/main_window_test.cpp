@@ -44,12 +44,7 @@ TEST_F(MainWindow, ControlsCaptionsAndMenu) {
     EXPECT_EQ(tabs.top, 25);
     EXPECT_EQ(tabs.right, 318);
     EXPECT_EQ(tabs.bottom, 230);
-    RECT client;
-    GetClientRect(main, &client);
-    RECT expected = {0, 0, 320, 300};
-    MapDialogRect(main, &expected);
-    EXPECT_EQ(client.right, expected.right);
-    EXPECT_EQ(client.bottom, expected.bottom);
+    expectClientUnits(main, 320, 300);
     EXPECT_NE(GetDlgItem(main, 999), nullptr);
     EXPECT_TRUE(GetWindowLongA(tabControl, GWL_STYLE) & TCS_OWNERDRAWFIXED);
 

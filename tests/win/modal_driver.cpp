@@ -61,6 +61,24 @@ void click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK,
 
 bool isChecked(HWND dialog, int id) { return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+void closeBox(HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+void expectClientUnits(HWND dialog, int cx, int cy) {
+    RECT client, size = {0, 0, cx, cy};
+    GetClientRect(dialog, &client);
+    MapDialogRect(dialog, &size);
+    EXPECT_EQ(client.right, size.right);
+    EXPECT_EQ(client.bottom, size.bottom);
+}
+
+void expectCentredOnWorkArea(HWND window) {
+    RECT frame, work;
+    GetWindowRect(window, &frame);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, 2);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, (work.top + work.bottom) / 2, 2);
+}
+
 void pumpMessages() {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 
@@ -22,6 +24,12 @@ inline std::string itemText(HWND dialog, int id) { return controlText(dialog, id
 void setItemText(HWND dialog, int id, const std::string& text);  // WM_SETTEXT: sends EN_CHANGE
 void click(HWND dialog, int id);                                 // BM_CLICK
 bool isChecked(HWND dialog, int id);
+// As a click on the dialog's title-bar close box.
+void closeBox(HWND dialog);
+// The client area measures exactly cx x cy of the window's dialog units.
+void expectClientUnits(HWND dialog, int cx, int cy);
+// The window's centre lies within 2 pixels of the work area's centre.
+void expectCentredOnWorkArea(HWND window);
 // Pumps messages already waiting (for posted work).
 void pumpMessages();
 // Position and size of a control in its dialog's units.

@@ -114,17 +114,8 @@ TEST_F(ReportDialog, FrameButtonsAndACancelledPrint) {
         EXPECT_TRUE(style & WS_SYSMENU);
         EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
         EXPECT_EQ(GetWindow(d, GW_OWNER), mainWindow);
-        RECT client, size = {0, 0, 200, 275};
-        GetClientRect(d, &client);
-        MapDialogRect(d, &size);
-        EXPECT_EQ(client.right, size.right);
-        EXPECT_EQ(client.bottom, size.bottom);
-        // Centred on the screen's work area.
-        RECT frame, work;
-        GetWindowRect(d, &frame);
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, 2);
-        EXPECT_NEAR((frame.top + frame.bottom) / 2, (work.top + work.bottom) / 2, 2);
+        expectClientUnits(d, 200, 275);
+        expectCentredOnWorkArea(d);
 
         const struct {
             int id;
