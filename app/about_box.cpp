@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "app/dialog_template.h"
 #include "app/main_window.h"
-#include "app/prompts.h"
+#include "ui/dialog_template.h"
+#include "ui/prompts.h"
 
 namespace {
 

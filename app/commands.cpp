@@ -7,7 +7,6 @@
 #include "app/about_box.h"
 #include "app/list_state.h"
 #include "app/main_window.h"
-#include "app/prompts.h"
 #include "app/transaction_list.h"
 #include "app/transaction_ops.h"
 #include "entry/record_dialog.h"
@@ -21,6 +20,7 @@
 #include "reports/printing.h"
 #include "reports/tax_report_dialog.h"
 #include "reports/list_maintenance.h"
+#include "ui/prompts.h"
 
 namespace {
 

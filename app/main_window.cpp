@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "app/commands.h"
-#include "app/dialog_template.h"
 #include "app/list_state.h"
 #include "app/transaction_list.h"
 #include "entry/record_dialog.h"
@@ -14,8 +13,8 @@
 #include "reports/filter.h"
 #include "reports/list_maintenance.h"
 #include "reports/tax_report.h"
+#include "ui/dialog_template.h"
 
-HWND mainWindow = nullptr;
 HWND tabControl = nullptr;
 HWND statusBar = nullptr;
 HWND pages[6] = {};

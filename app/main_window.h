@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/column_list.h"
+#include "ui/dialog_template.h"
 
 // Control and command identifiers.
 enum : int {
@@ -25,7 +26,6 @@ enum : int {
 constexpr int mainWidthUnits = 320;
 constexpr int mainHeightUnits = 300;
 
-extern HWND mainWindow;
 extern HWND tabControl;
 extern HWND statusBar;
 extern HWND pages[6];          // 1..5

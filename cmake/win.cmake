@@ -2,8 +2,8 @@
 # the Win32 test executable that runs under Wine.
 set(WIN32_SOURCES
   ledger/file_access_win32.cpp
-  app/prompts_win32.cpp
-  app/dialog_template.cpp
+  ui/prompts_win32.cpp
+  ui/dialog_template.cpp
   app/column_list.cpp
   app/main_window.cpp
   app/transaction_list.cpp

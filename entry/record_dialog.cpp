@@ -2,16 +2,16 @@
 
 #include <cctype>
 
-#include "app/dialog_template.h"
 #include "app/list_state.h"
 #include "app/main_window.h"
-#include "app/prompts.h"
 #include "app/transaction_ops.h"
 #include "entry/tax_arithmetic.h"
 #include "ledger/tables.h"
 #include "reports/descr_name_boxes.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"
+#include "ui/dialog_template.h"
+#include "ui/prompts.h"
 
 std::string rememberedYear;
 double workingRate = 0;

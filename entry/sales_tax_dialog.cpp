@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "app/dialog_template.h"
 #include "app/main_window.h"
 #include "ledger/tables.h"
 #include "text/amount_text.h"
+#include "ui/dialog_template.h"
 
 namespace {
 

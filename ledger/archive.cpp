@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/list_state.h"
-#include "app/prompts.h"
 #include "text/date_text.h"
+#include "ui/prompts.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/dialog_template.h"
 #include "app/main_window.h"
+#include "ui/dialog_template.h"
 
 namespace {
 

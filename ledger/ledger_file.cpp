@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 const char ledgerHeader[18] = "Quirvel Version 3";
 

@@ -3,10 +3,10 @@
 #include <cctype>
 #include <vector>
 
-#include "app/prompts.h"
 #include "ledger/file_access.h"
 #include "ledger/tables.h"
 #include "text/amount_text.h"
+#include "ui/prompts.h"
 
 const char settingsFileName[] = "quirvel.ini";
 

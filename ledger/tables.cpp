@@ -1,6 +1,6 @@
 #include "ledger/tables.h"
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 std::array<Transaction, maxTransactions + 1> transactions;
 uint16_t transactionCount = 0;

@@ -3,14 +3,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/dialog_template.h"
 #include "app/list_state.h"
 #include "app/main_window.h"
-#include "app/prompts.h"
 #include "app/transaction_list.h"
 #include "reports/descr_name_boxes.h"
 #include "reports/filter.h"
 #include "text/date_text.h"
+#include "ui/dialog_template.h"
+#include "ui/prompts.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_template.h"
 #include "app/list_state.h"
 #include "app/main_window.h"
 #include "ledger/tables.h"
 #include "reports/list_maintenance.h"
+#include "ui/dialog_template.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/list_state.h"
-#include "app/prompts.h"
 #include "reports/filter.h"
+#include "ui/prompts.h"
 
 uint16_t keptDescrIndex = 0;
 uint16_t keptNameIndex = 0;

@@ -1,7 +1,7 @@
 #include "reports/printing.h"
 
-#include "app/prompts.h"
 #include "reports/print_layout.h"
+#include "ui/prompts.h"
 
 PrintSpooler printSpooler = {StartDocA, StartPage, EndPage, EndDoc, AbortDoc};
 

@@ -1,10 +1,10 @@
 #include "reports/tax_report_dialog.h"
 
-#include "app/dialog_template.h"
 #include "app/main_window.h"
-#include "app/prompts.h"
 #include "reports/printing.h"
 #include "reports/tax_report.h"
+#include "ui/dialog_template.h"
+#include "ui/prompts.h"
 
 namespace {
 

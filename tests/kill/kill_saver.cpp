@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/prompts.h"
 #include "ledger/ledger_file.h"
+#include "ui/prompts.h"
 
 namespace {
 

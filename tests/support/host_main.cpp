@@ -1,6 +1,6 @@
 // The host build has no dialogs of its own: a question nobody scripted
 // gets its first button.
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 namespace {
 class NoPrompts : public Prompts {

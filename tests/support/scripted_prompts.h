@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 struct AskedMessage {
     std::string text;

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "app/column_list.h"
-#include "app/dialog_template.h"
 #include "tests/win/modal_driver.h"
+#include "ui/dialog_template.h"
 
 namespace {
 

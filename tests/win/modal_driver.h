@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "app/dialog_template.h"  // windowText, controlText
+#include "ui/dialog_template.h"  // windowText, controlText
 
 // Queue steps for the next dialog (class #32770) whose caption is `caption`.
 // The steps must close the dialog (or open the next queued one).

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// The main window, owner of the program's dialogs and prompts; null while
+// there is none. The main window sets it when it is created.
+extern HWND mainWindow;
+
 class cDialogTemplate {
 public:
     cDialogTemplate(DWORD style, DWORD exStyle, short x, short y, short cx, short cy, const std::string& caption);

@@ -1,4 +1,4 @@
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 namespace {
 Prompts* installed = nullptr;

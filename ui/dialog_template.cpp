@@ -1,4 +1,6 @@
-#include "app/dialog_template.h"
+#include "ui/dialog_template.h"
+
+HWND mainWindow = nullptr;
 
 std::wstring wideText(const std::string& s) {
     if (s.empty()) return std::wstring();

@@ -4,9 +4,8 @@
 #include <htmlhelp.h>
 #include <shellapi.h>
 
-#include "app/dialog_template.h"
-#include "app/main_window.h"
-#include "app/prompts.h"
+#include "ui/dialog_template.h"
+#include "ui/prompts.h"
 
 namespace {
 
