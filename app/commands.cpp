@@ -5,13 +5,13 @@
 #include <htmlhelp.h>
 
 #include "app/about_box.h"
+#include "app/archive_command.h"
 #include "app/list_state.h"
 #include "app/main_window.h"
 #include "app/transaction_list.h"
 #include "app/transaction_ops.h"
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
-#include "ledger/archive_command.h"
 #include "ledger/ledger_file.h"
 #include "ledger/settings.h"
 #include "ledger/tables.h"

@@ -14,8 +14,8 @@ set(WIN32_SOURCES
   entry/sales_tax_dialog.cpp
   reports/list_dialog.cpp
   app/about_box.cpp
-  ledger/ask_text.cpp
-  ledger/archive_command.cpp
+  app/ask_text.cpp
+  app/archive_command.cpp
   reports/printing.cpp
   reports/tax_report_dialog.cpp
 )

@@ -1,6 +1,6 @@
-#include "ledger/archive_command.h"
+#include "app/archive_command.h"
 
+#include "app/ask_text.h"
 #include "ledger/archive.h"
-#include "ledger/ask_text.h"
 
 void archiveLedger() { archiveUpTo(askText("Ending year (or date): ", "Archive date")); }

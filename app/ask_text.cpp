@@ -1,8 +1,7 @@
-#include "ledger/ask_text.h"
+#include "app/ask_text.h"
 
 #include <windows.h>
 
-#include "app/main_window.h"
 #include "ui/dialog_template.h"
 
 namespace {
