@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "app/main_window.h"
 #include "ui/dialog_template.h"
 #include "ui/prompts.h"
 

@@ -6,13 +6,12 @@
 
 #include "app/about_box.h"
 #include "app/archive_command.h"
-#include "app/list_state.h"
-#include "app/main_window.h"
 #include "app/transaction_list.h"
-#include "app/transaction_ops.h"
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
+#include "entry/transaction_ops.h"
 #include "ledger/ledger_file.h"
+#include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "ledger/tables.h"
 #include "reports/filter_dialog.h"
@@ -20,6 +19,7 @@
 #include "reports/printing.h"
 #include "reports/tax_report_dialog.h"
 #include "reports/list_maintenance.h"
+#include "ui/dialog_template.h"
 #include "ui/prompts.h"
 
 namespace {

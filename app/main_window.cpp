@@ -4,10 +4,10 @@
 #include <shlobj.h>
 
 #include "app/commands.h"
-#include "app/list_state.h"
 #include "app/transaction_list.h"
 #include "entry/record_dialog.h"
 #include "ledger/ledger_file.h"
+#include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
@@ -20,7 +20,6 @@ HWND statusBar = nullptr;
 HWND pages[6] = {};
 cColumnList* lists[6] = {};
 HWND currentPage = nullptr;
-cColumnList* currentList = nullptr;
 std::string helpPath;
 std::string dataFolderOverride;
 
@@ -43,6 +42,19 @@ const ToolButton toolButtons[] = {
 };
 
 int displayRow(int position) { return currentList ? currentList->rowAt(position) : 0; }
+
+void selectRow(int position) {
+    if (currentList) currentList->select(position, 1, 0);
+}
+
+void clickFirstTab() {
+    if (!mainWindow || !tabControl) return;
+    NMHDR n = {tabControl, static_cast<UINT_PTR>(idTabs), static_cast<UINT>(TCN_SELCHANGING)};
+    SendMessageA(mainWindow, WM_NOTIFY, idTabs, reinterpret_cast<LPARAM>(&n));
+    SendMessageA(tabControl, TCM_SETCURSEL, 0, 0);
+    n.code = static_cast<UINT>(TCN_SELCHANGE);
+    SendMessageA(mainWindow, WM_NOTIFY, idTabs, reinterpret_cast<LPARAM>(&n));
+}
 
 HMENU buildMenu() {
     HMENU bar = CreateMenu();
@@ -153,6 +165,9 @@ std::string specialFolder(int csidl) {
 
 void initialise(HWND hwnd) {
     mainWindow = hwnd;
+    updateStatus = showStatus;
+    selectListRow = selectRow;
+    switchToAllTransactions = clickFirstTab;
     SetMenu(hwnd, buildMenu());
     fitWindowToClient(hwnd);
     tabControl = GetDlgItem(hwnd, idTabs);
@@ -276,7 +291,7 @@ void closeMainWindow() {
         DestroyWindow(mainWindow);
 }
 
-void updateStatus(int part) {
+void showStatus(int part) {
     if (!statusBar) return;
     if (part == 0) {
         std::string shown = ledgerPath;

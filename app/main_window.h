@@ -6,33 +6,15 @@
 #include <string>
 
 #include "app/column_list.h"
+#include "app/commands.h"
+#include "app/transaction_list.h"
+#include "ledger/list_state.h"
 #include "ui/dialog_template.h"
-
-// Control and command identifiers.
-enum : int {
-    idStatusBar = 999,
-    idToolbar = 1000,
-    idServ = 1001, idExps = 1002, idProd = 1003, idEarn = 1006,
-    idData = 1007, idEdit = 1008, idRept = 1009, idFilter = 1010, idQuit = 1011,
-    idTabs = 1100,
-    idFirstList = 2501,
-    cmdOpen = 101, cmdSave = 102, cmdSaveAs = 103, cmdArchive = 104, cmdPrint = 105, cmdExit = 106,
-    cmdChangeRecord = 201, cmdDeleteRecord = 202, cmdNamesList = 203, cmdDescrList = 204, cmdSalesTax = 205,
-    cmdAddService = 211, cmdAddEarning = 212, cmdAddProduct = 213, cmdAddExpense = 214,
-    cmdFormData = 303, cmdFiltered = 304, cmdTaxReport = 305,
-    cmdContents = 401, cmdAbout = 402,
-};
 
 constexpr int mainWidthUnits = 320;
 constexpr int mainHeightUnits = 300;
 
-extern HWND tabControl;
 extern HWND statusBar;
-extern HWND pages[6];          // 1..5
-extern cColumnList* lists[6];  // 1..5
-extern HWND currentPage;
-extern cColumnList* currentList;
-extern std::string helpPath;
 
 // Set by tests to keep the program's files in a folder of their own.
 extern std::string dataFolderOverride;
@@ -44,7 +26,9 @@ HWND createMainWindow();
 // Ends the main window: EndDialog when modal, DestroyWindow otherwise.
 void closeMainWindow();
 
-void updateStatus(int part);
+// Status bar part 0 (the file) or 1 (selected row : rows); installed as
+// updateStatus.
+void showStatus(int part);
 
 // Picks dataFolder from the program's location and the shell's folders.
 std::string determineDataFolder();

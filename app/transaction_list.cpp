@@ -2,13 +2,13 @@
 
 #include <commctrl.h>
 
-#include "app/list_state.h"
-#include "app/main_window.h"
 #include "entry/tax_arithmetic.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"
+#include "ui/dialog_template.h"
 
 std::string transactionRowText(int t) {
     const Transaction& r = transactions[static_cast<size_t>(t)];

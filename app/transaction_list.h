@@ -4,6 +4,14 @@
 
 #include <string>
 
+#include "app/column_list.h"
+
+// The tab control, and each tab's page and list (set by the main window).
+extern HWND tabControl;
+extern HWND pages[6];          // 1..5
+extern cColumnList* lists[6];  // 1..5
+extern HWND currentPage;
+
 void fillList();
 void showList();
 std::string transactionRowText(int t);

@@ -5,10 +5,10 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/list_state.h"
 #include "app/main_window.h"
 #include "app/transaction_list.h"
 #include "bench/full_ledger.h"
+#include "ledger/list_state.h"
 
 int main() {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};

@@ -2,10 +2,9 @@
 
 #include <cctype>
 
-#include "app/list_state.h"
-#include "app/main_window.h"
-#include "app/transaction_ops.h"
 #include "entry/tax_arithmetic.h"
+#include "entry/transaction_ops.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/descr_name_boxes.h"
 #include "text/amount_text.h"
@@ -439,7 +438,7 @@ void stepView(HWND view, int by) {
     selectedRow += by;
     focusTransaction = t;
     currentType = transactions[static_cast<size_t>(t)].type;
-    if (currentList) currentList->select(selectedRow, 1, 0);
+    selectListRow(selectedRow);
 }
 
 INT_PTR CALLBACK viewProc(HWND view, UINT msg, WPARAM wp, LPARAM) {

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/main_window.h"
 #include "ledger/tables.h"
 #include "text/amount_text.h"
 #include "ui/dialog_template.h"

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <vector>
 
-#include "app/list_state.h"
+#include "ledger/list_state.h"
 #include "text/date_text.h"
 #include "ui/prompts.h"
 

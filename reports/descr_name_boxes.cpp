@@ -1,6 +1,6 @@
 #include "reports/descr_name_boxes.h"
 
-#include "app/list_state.h"
+#include "ledger/list_state.h"
 #include "reports/filter.h"
 
 void fillDescrNameBoxes(HWND dialog) {

@@ -1,6 +1,6 @@
 #include "reports/filter.h"
 
-#include "app/list_state.h"
+#include "ledger/list_state.h"
 #include "text/date_text.h"
 
 uint16_t filterStartDate = 0;

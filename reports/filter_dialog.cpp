@@ -3,9 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/list_state.h"
-#include "app/main_window.h"
-#include "app/transaction_list.h"
+#include "ledger/list_state.h"
 #include "reports/descr_name_boxes.h"
 #include "reports/filter.h"
 #include "text/date_text.h"
@@ -74,17 +72,6 @@ void clearBox(HWND dialog, int id) {
 void resetPressed(HWND dialog) {
     resetFilterValues();
     for (int id : {int{idDescrBox}, int{idNameBox}, int{idStartBox}, int{idEndBox}}) clearBox(dialog, id);
-}
-
-// As a click on the first tab: the main window makes it current and shows
-// every type.
-void switchToAllTransactions() {
-    if (!mainWindow || !tabControl) return;
-    NMHDR n = {tabControl, static_cast<UINT_PTR>(idTabs), static_cast<UINT>(TCN_SELCHANGING)};
-    SendMessageA(mainWindow, WM_NOTIFY, idTabs, reinterpret_cast<LPARAM>(&n));
-    SendMessageA(tabControl, TCM_SETCURSEL, 0, 0);
-    n.code = static_cast<UINT>(TCN_SELCHANGE);
-    SendMessageA(mainWindow, WM_NOTIFY, idTabs, reinterpret_cast<LPARAM>(&n));
 }
 
 void okPressed(HWND dialog) {
@@ -160,5 +147,5 @@ void showFilterDialog() {
     cDialogTemplate t = filterTemplate();
     if (t.runModal(mainWindow, filterProc) != IDOK) return;
     selectedRow = 0;
-    fillList();
+    refillList();
 }

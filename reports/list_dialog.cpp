@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/list_state.h"
-#include "app/main_window.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/list_maintenance.h"
 #include "ui/dialog_template.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/list_state.h"
+#include "ledger/list_state.h"
 #include "reports/filter.h"
 #include "ui/prompts.h"
 

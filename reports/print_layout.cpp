@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "app/list_state.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/list_state.h"
 #include "entry/tax_arithmetic.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "text/amount_text.h"

@@ -1,6 +1,5 @@
 #include "reports/tax_report_dialog.h"
 
-#include "app/main_window.h"
 #include "reports/printing.h"
 #include "reports/tax_report.h"
 #include "ui/dialog_template.h"

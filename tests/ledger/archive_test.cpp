@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/list_state.h"
 #include "ledger/archive.h"
+#include "ledger/list_state.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/temp_folder.h"
 #include "text/date_text.h"

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/list_state.h"
 #include "ledger/archive.h"
+#include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/support/ledger_invariants.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/list_state.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "text/date_text.h"

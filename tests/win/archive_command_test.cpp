@@ -7,8 +7,8 @@
 
 #include "app/archive_command.h"
 #include "app/ask_text.h"
-#include "app/list_state.h"
 #include "app/main_window.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/win/modal_driver.h"

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/list_state.h"
 #include "app/main_window.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "reports/filter_dialog.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/list_state.h"
 #include "app/main_window.h"
 #include "app/transaction_list.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/list_dialog.h"
 #include "reports/list_maintenance.h"

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "app/commands.h"
-#include "app/list_state.h"
 #include "app/main_window.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "tests/support/ledger_builders.h"

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/list_state.h"
 #include "app/main_window.h"
 #include "entry/record_dialog.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/win/modal_driver.h"

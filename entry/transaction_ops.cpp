@@ -1,6 +1,6 @@
-#include "app/transaction_ops.h"
+#include "entry/transaction_ops.h"
 
-#include "app/list_state.h"
+#include "ledger/list_state.h"
 #include "reports/list_maintenance.h"
 
 namespace {

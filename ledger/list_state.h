@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class cColumnList;
+
 extern int currentTab;       // 1..5
 extern int currentListId;    // 2500 + currentTab
 extern int lastFilledTab;    // tab of the last tab-change fill; 0 before any
@@ -14,6 +16,7 @@ extern uint16_t rowCount;    // rows of the current list
 extern std::vector<int> rowMap;  // 1-based: rowMap[r] = transaction shown by fill row r
 extern int selectedRow;      // selected display position, 0 = none
 extern int focusTransaction; // transaction to select at the next fill; 0 = none
+extern cColumnList* currentList;  // the current tab's list; null while there is no window
 
 extern const char tabTypeCodes[];  // "01632": currentType chosen by tabs 1..5
 
@@ -24,6 +27,15 @@ extern int (*displayRowAt)(int position);
 // Refills the current list (the window code installs fillList; a no-op
 // while there is no window).
 extern void (*refillList)();
+
+// The main window installs the rest too, so that the dialogs reach it from
+// here; each is a no-op while there is no window.
+// Status bar part 0 (the file) or 1 (selected row : rows).
+extern void (*updateStatus)(int part);
+// Selects a display position in the current list.
+extern void (*selectListRow)(int position);
+// As a click on the first tab: it becomes current and shows every type.
+extern void (*switchToAllTransactions)();
 
 // The transaction number shown at a display position (0 when none).
 int transactionAtPosition(int position);

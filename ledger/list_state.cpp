@@ -1,4 +1,4 @@
-#include "app/list_state.h"
+#include "ledger/list_state.h"
 
 int currentTab = 1;
 int currentListId = 2501;
@@ -8,16 +8,22 @@ uint16_t rowCount = 0;
 std::vector<int> rowMap(1, 0);
 int selectedRow = 0;
 int focusTransaction = 0;
+cColumnList* currentList = nullptr;
 
 const char tabTypeCodes[] = "01632";
 
 namespace {
 int identityRow(int position) { return position; }
 void noRefill() {}
+void noStatus(int) {}
+void noSelection(int) {}
 }  // namespace
 
 int (*displayRowAt)(int position) = identityRow;
 void (*refillList)() = noRefill;
+void (*updateStatus)(int part) = noStatus;
+void (*selectListRow)(int position) = noSelection;
+void (*switchToAllTransactions)() = noRefill;
 
 int transactionAtPosition(int position) {
     int row = displayRowAt(position);
@@ -36,4 +42,7 @@ void resetListState() {
     focusTransaction = 0;
     displayRowAt = identityRow;
     refillList = noRefill;
+    updateStatus = noStatus;
+    selectListRow = noSelection;
+    switchToAllTransactions = noRefill;
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/list_state.h"
-#include "app/transaction_ops.h"
+#include "entry/transaction_ops.h"
+#include "ledger/list_state.h"
 #include "reports/filter.h"
 #include "reports/list_maintenance.h"
 #include "tests/support/scripted_prompts.h"
