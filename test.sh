@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
+echo "== the layers' includes =="
+scripts/check_layers.sh
 scripts/setup.sh
 
 echo "== host build and tests =="

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Checks the #include lines of the program's folders: each folder includes
+# only its own layer and those below it (ui/ and text/ at the bottom, then
+# ledger/, then entry/ and reports/, then app/), nothing but the entry point
+# includes the main window, and no module includes one that includes it back
+# (a module is a .h and its .cpp). Prints each fault and fails on any.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# The folders each folder may include from.
+declare -A allowed=(
+  [ui]="ui"
+  [text]="text ui"
+  [ledger]="ledger text ui"
+  [entry]="entry reports ledger text ui"
+  [reports]="reports entry ledger text ui"
+  [app]="app entry reports ledger text ui"
+)
+
+# "file included" for every quoted include of the program's own sources.
+includes=$(grep -H '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' \
+             {ui,text,ledger,entry,reports,app}/*.{h,cpp} 2>/dev/null |
+           sed -E 's/^([^:]+):[^"]*"([^"]+)".*/\1 \2/')
+
+faults=0
+fault() { echo "check_layers: $*" >&2; faults=$((faults + 1)); }
+
+while read -r file included; do
+  [ -n "$file" ] || continue
+  from=${file%%/*} to=${included%%/*}
+  [[ " ${allowed[$from]} " == *" $to "* ]] || fault "$file includes $included (${from}/ may include only: ${allowed[$from]})"
+  if [ "$included" = app/main_window.h ] && [ "$file" != app/main_window.cpp ] && [ "$file" != app/winmain.cpp ]; then
+    fault "$file includes $included (only the entry point may)"
+  fi
+done <<< "$includes"
+
+# Module to module, each edge once; tsort reports any cycle.
+edges=$(echo "$includes" | sed -E 's/\.(h|cpp) / /; s/\.h$//' | awk 'NF == 2 && $1 != $2' | sort -u)
+pairs=$(comm -12 <(echo "$edges") <(echo "$edges" | awk '{print $2, $1}' | sort) | awk '$1 < $2')
+[ -z "$pairs" ] || while read -r a b; do fault "$a and $b include each other"; done <<< "$pairs"
+if ! loops=$(echo "$edges" | tsort 2>&1 >/dev/null) || [ -n "$loops" ]; then
+  fault "modules that include each other around a loop, for one:"$'\n'"$(echo "$loops" | awk '/loop/ && n++ { exit } { print }')"
+fi
+
+[ "$faults" -eq 0 ] || { echo "check_layers: $faults fault(s)" >&2; exit 1; }
+echo "check_layers: ok"
