@@ -104,6 +104,7 @@ TEST_F(ArchiveCommand, MovesTheOldTransactionsIntoTheArchiveFile) {
         ASSERT_EQ(rows(1).size(), 4u);
         prompts.chosenFiles = {archives.file("old.qvl")};
         prompts.fileRequests.clear();
+        prompts.messages.clear();
         answerPrompt(c.answer, c.finish);
 
         archiveLedger();
