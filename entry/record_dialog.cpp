@@ -1,6 +1,7 @@
 #include "entry/record_dialog.h"
 
 #include <cctype>
+#include <vector>
 
 #include "entry/tax_arithmetic.h"
 #include "entry/transaction_ops.h"
@@ -192,21 +193,42 @@ cDialogTemplate viewTemplate() {
 
 // --- Entry dialog reactions ---
 
+// A money box read as "&OK" will read it: false while it holds no number
+// that can be stored (an empty box is a number, 0).
+bool amountBox(HWND dialog, int id, int32_t& cents, double& typed) {
+    TypedAmount reading = readTypedAmount(boxText(dialog, id), cents, typed);
+    return reading == TypedAmount::number || reading == TypedAmount::empty;
+}
+
+// The sum of the boxes as they will be stored, so that the total shown is
+// the total the list will show; empty while a box holds no number.
 void recomputeTotal(HWND dialog) {
-    double sum = boxNumber(dialog, idAmountBox) + boxNumber(dialog, idHandlingBox) + boxNumber(dialog, idShippingBox);
-    if (checkedOption(dialog, idTaxAdded, idResale) != 2) sum += boxNumber(dialog, idTaxBox);
-    setBoxText(dialog, idTotalBox, formatMask(sum, "0.00"));
+    std::vector<int> boxes = {idAmountBox, idHandlingBox, idShippingBox};
+    if (checkedOption(dialog, idTaxAdded, idResale) != 2) boxes.push_back(idTaxBox);
+    int64_t sum = 0;
+    for (int id : boxes) {
+        int32_t cents = 0;
+        double typed = 0;
+        if (!amountBox(dialog, id, cents, typed)) {
+            setBoxText(dialog, idTotalBox, "");
+            return;
+        }
+        sum += cents;
+    }
+    setBoxText(dialog, idTotalBox, formatMask(static_cast<double>(sum) / 100, "0.00"));
 }
 
 void applyTaxMode(HWND dialog, int mode) {
-    double amount = boxNumber(dialog, idAmountBox);
+    int32_t cents = 0;
+    double amount = 0;
+    bool isNumber = amountBox(dialog, idAmountBox, cents, amount);
     if (mode == modeTaxSpecified && appliedTaxMode != modeTaxSpecified)
         focusControl(dialog, recreateTaxBox(dialog, true));
     else if (mode != modeTaxSpecified && appliedTaxMode == modeTaxSpecified)
         recreateTaxBox(dialog, false);
     setBoxText(dialog, idAmountLabel, mode == modeTaxIncluded ? "Amt Paid:" : "Orig Cost:");
     double tax = 0;
-    computeSalesTax(mode, amount, workingRate, tax);
+    if (isNumber) computeSalesTax(mode, amount, workingRate, tax);
     appliedTaxMode = mode;
     setBoxText(dialog, idTaxBox, "");
     if (tax != 0) setBoxText(dialog, idTaxBox, formatMask(tax, "0.00"));
@@ -279,18 +301,22 @@ bool chooseEntry(HWND dialog, int id, ListKind kind, uint8_t group, const char* 
     return index != 0;
 }
 
-// Reads a money box into cents; a text beyond the stored range is refused
-// rather than clamped, so what is stored is always what was typed.
+// Reads a money box into cents; text that is not a number, or one beyond the
+// stored range, is refused rather than cut short or clamped, so what is
+// stored is always what was typed.
 bool readAmount(HWND dialog, int id, int32_t& cents) {
-    std::string text = boxText(dialog, id);
-    if (!amountFits(text)) {
+    double typed = 0;
+    TypedAmount reading = readTypedAmount(boxText(dialog, id), cents, typed);
+    if (reading == TypedAmount::notNumber) {
+        showMessage("Illegal amount", "", mb::ok | mb::iconStop);
+    } else if (reading == TypedAmount::outOfRange) {
         showMessage("This amount is too large: amounts must lie between -21474836.48 and 21474836.47.", "Quirvel",
                     mb::ok | mb::iconExclamation);
-        focusControl(dialog, GetDlgItem(dialog, id));
-        return false;
+    } else {
+        return true;
     }
-    cents = parseAmount(text);
-    return true;
+    focusControl(dialog, GetDlgItem(dialog, id));
+    return false;
 }
 
 void save(HWND dialog) {
@@ -298,11 +324,16 @@ void save(HWND dialog) {
     std::string yearText = boxText(dialog, idYearBox);
     rememberedYear = yearText;
     std::string fixed = normalizeDateText(dateText + "-" + yearText);
-    if (fixed.empty()) {
+    if (fixed.empty() || !dayFitsMonth(fixed)) {
         showMessage("Illegal date", "", mb::ok | mb::iconStop);
         return;
     }
     Transaction record;
+    // Checked before any question, so that a refused amount adds nothing to
+    // the lists either.
+    if (!readAmount(dialog, idAmountBox, record.amount) || !readAmount(dialog, idHandlingBox, record.handling) ||
+        !readAmount(dialog, idShippingBox, record.shipping) || !readAmount(dialog, idTaxBox, record.salesTax))
+        return;
     record.date = packDate(fixed);
     record.type = static_cast<uint8_t>(currentType);
     uint8_t group = listGroupOf(currentType);
@@ -320,9 +351,6 @@ void save(HWND dialog) {
     if (!chooseEntry(dialog, idNameBox, nameList, group, "Ok to add this name?", record.nameIndex)) return;
     record.taxMode = static_cast<uint8_t>(checkedOption(dialog, idTaxAdded, idResale) - 1);
     record.taxRate = static_cast<float>(boxNumber(dialog, idRateBox));
-    if (!readAmount(dialog, idAmountBox, record.amount) || !readAmount(dialog, idHandlingBox, record.handling) ||
-        !readAmount(dialog, idShippingBox, record.shipping) || !readAmount(dialog, idTaxBox, record.salesTax))
-        return;
     record.reserved = 0;
     if (record.descrIndex == 0 && record.nameIndex == 0) {
         showMessage("No description or name entered", "", mb::ok | mb::iconExclamation);

@@ -15,8 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool fits = amountFits(typed);
     if (!fits) FUZZ_CHECK(cents == std::numeric_limits<int32_t>::max() || cents == std::numeric_limits<int32_t>::min());
     for (const char* mask : {"0.00", "0.000", "#.####", "#.######"}) FUZZ_CHECK(!formatMask(number, mask).empty());
+    int32_t strict = 0;
+    double asTyped = 0;
+    if (readTypedAmount(typed, strict, asTyped) != TypedAmount::number) FUZZ_CHECK(strict == 0 && asTyped == 0);
     std::string shown = formatAmount(cents);
     FUZZ_CHECK(parseAmount(shown) == cents);
+    FUZZ_CHECK(readTypedAmount(shown, strict, asTyped) == (cents ? TypedAmount::number : TypedAmount::empty));
+    FUZZ_CHECK(strict == cents);
     FUZZ_CHECK(formatAmount(parseAmount(shown)) == shown);
 
     if (size >= 8) {

@@ -118,4 +118,8 @@ void archiveUpTo(const std::string& answer) {
     // Keep the row to select on the same transaction, if it is still here.
     focusTransaction = focusTransaction > k ? focusTransaction - k : 0;
     refillList();
+    // The removal is a change like any other: unsaved, the archived
+    // transactions would come back with the ledger and be counted twice.
+    if (k > 0) ledgerChanged = 1;
+    showMessage(std::to_string(k) + " transactions moved to " + path + ".", "Archive", mb::ok | mb::iconInformation);
 }

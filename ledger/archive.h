@@ -18,7 +18,8 @@ int archiveCount(uint16_t cutoff);
 LedgerImage buildArchiveImage(int k);
 
 // The Archive command after its prompt: asks for the archive file, writes
-// transactions 1..k there and removes them from the working ledger. Nothing
+// transactions 1..k there, removes them from the working ledger (which then
+// counts as changed) and says how many went where. Nothing
 // changes for an empty answer, an illegal date, a cancelled file dialog, the
 // open ledger's own file or a file that cannot be written (those two with a
 // message).

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "entry/tax_arithmetic.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "text/amount_text.h"
@@ -75,7 +76,7 @@ std::vector<PrintPage> listPrintPages(const ListPrintMetrics& m,
             if (!cells[c].empty()) page->push_back({leftAt(lefts[c]), y, cells[c]});
         std::string figures[4] = {amountCell(t.amount), amountCell(int64_t{t.handling} + t.shipping),
                                   amountCell(t.salesTax),
-                                  amountCell(int64_t{t.amount} + t.handling + t.shipping + t.salesTax)};
+                                  amountCell(transactionTotal(t))};  // the list's total
         const int ends[4] = {amountEnd, shipEnd, taxEnd, totalEnd};
         for (int c = 0; c < 4; ++c)
             if (!figures[c].empty()) page->push_back({endingAt(ends[c], figures[c]), y, figures[c]});

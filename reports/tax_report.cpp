@@ -56,7 +56,7 @@ void computeTaxReport() {
     showZeroAmounts = true;
 
     int64_t services = 0, expenses = 0, miles = 0, productSales = 0, salesTaxCollected = 0;
-    int64_t resaleSales = 0, productPurchases = 0, personalUse = 0, earnings = 0;
+    int64_t resaleSales = 0, productPurchases = 0, personalUse = 0, earnings = 0, grossSales = 0;
     for (int r = 1; r <= rowCount && r < static_cast<int>(rowMap.size()); ++r) {
         int n = rowMap[r];
         if (n < 1 || n > transactionCount) continue;
@@ -72,24 +72,28 @@ void computeTaxReport() {
             break;
         case typeSold:
             productSales += t.amount;
+            // Gross sales include the tax: added on top in modes 0 and 2,
+            // already inside the amount in mode 1.
+            grossSales += t.amount;
+            if (t.taxMode == modeTaxAdded || t.taxMode == modeTaxSpecified) grossSales += t.salesTax;
             salesTaxCollected += t.salesTax;
             if (t.taxMode == modeResale) resaleSales += t.amount;
             break;
         case typeBought: productPurchases += t.amount; break;
-        case typePersonal: personalUse += t.salesTax; break;
+        case typePersonal: personalUse += t.amount; break;  // the cost the use tax is owed on
         case typeEarnings: earnings += t.amount; break;
         default: break;
         }
     }
 
     int64_t line[taxReportLines] = {};
-    line[1] = productSales;
+    line[1] = grossSales;
     line[2] = personalUse;
     line[3] = line[1] + line[2];
     line[4] = resaleSales;
     line[5] = salesTaxCollected;
     line[6] = line[4] + line[5];
-    line[7] = line[2] + productSales - line[4] - line[5];
+    line[7] = line[3] - line[6];
     line[8] = taxOn(combinedTaxRate, line[7]);
     line[9] = line[8];
     line[11] = productSales;

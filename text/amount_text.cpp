@@ -58,6 +58,53 @@ int32_t parseAmount(const std::string& text) {
     return static_cast<int32_t>(v);
 }
 
+TypedAmount readTypedAmount(const std::string& text, int32_t& cents, double& typed) {
+    cents = 0;
+    typed = 0;
+    const char* const blanks = " \t\r\n";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return TypedAmount::empty;
+    std::string t = text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+
+    size_t i = 0;
+    bool negative = false;
+    if (t[i] == '+' || t[i] == '-') negative = t[i++] == '-';
+    // The whole part: a first group of one to three digits before any comma,
+    // then groups of exactly three.
+    std::string whole;
+    size_t groupDigits = 0;
+    bool grouped = false;
+    for (; i < t.size() && (isDigit(t[i]) || t[i] == ','); ++i) {
+        if (t[i] != ',') {
+            whole += t[i];
+            ++groupDigits;
+            continue;
+        }
+        if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3)) return TypedAmount::notNumber;
+        grouped = true;
+        groupDigits = 0;
+    }
+    if (grouped && groupDigits != 3) return TypedAmount::notNumber;
+    std::string fraction;
+    if (i < t.size() && t[i] == '.')
+        for (++i; i < t.size() && isDigit(t[i]); ++i) fraction += t[i];
+    if (i != t.size() || (whole.empty() && fraction.empty())) return TypedAmount::notNumber;
+
+    size_t nonZero = whole.find_first_not_of('0');
+    std::string significant = nonZero == std::string::npos ? "" : whole.substr(nonZero);
+    if (significant.size() > 9) return TypedAmount::outOfRange;
+    int64_t value = significant.empty() ? 0 : std::stoll(significant);
+    std::string hundredths = (fraction + "00").substr(0, 2);
+    value = value * 100 + (hundredths[0] - '0') * 10 + (hundredths[1] - '0');
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int32_t>::max() || value < std::numeric_limits<int32_t>::min())
+        return TypedAmount::outOfRange;
+    cents = static_cast<int32_t>(value);
+    typed = std::strtod(((negative ? "-" : "") + (whole.empty() ? "0" : whole) + "." + fraction).c_str(), nullptr);
+    return TypedAmount::number;
+}
+
 bool amountFits(const std::string& text) {
     if (text.empty()) return true;
     double v = readNumber(joinedCents(text));

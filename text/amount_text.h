@@ -18,6 +18,17 @@ int32_t parseAmount(const std::string& text);
 // hundredths (parseAmount would not have to clamp it).
 bool amountFits(const std::string& text);
 
+// How a typed amount box reads: a number, nothing at all, text that is not a
+// number, or a number beyond the signed 32-bit range of hundredths.
+enum class TypedAmount { number, empty, notNumber, outOfRange };
+
+// The record dialog's strict reading of an amount box. Blanks, tabs and line
+// breaks at either end are ignored; commas may only stand between groups of
+// three digits of the whole part ("1,250.00"); digits past the second decimal
+// are dropped. Anything else is notNumber. `cents` gets what would be stored
+// and `typed` the number as written (0 for both unless number).
+TypedAmount readTypedAmount(const std::string& text, int32_t& cents, double& typed);
+
 // Hundredths to text: "12.34", "-0.05"; zero is empty unless showZeroAmounts.
 std::string formatAmount(int64_t cents);
 

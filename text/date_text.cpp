@@ -85,6 +85,17 @@ std::string normalizeDateText(const std::string& text) {
     return normalizeDateText(text, currentLocalYear());
 }
 
+bool dayFitsMonth(const std::string& fixedText) {
+    uint16_t packed = packDate(fixedText);
+    int day = packed & 31;
+    int month = (packed >> 5) & 15;
+    int year = 1980 + (packed >> 9);
+    if (month < 1 || month > 12) return true;
+    static const int monthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= monthDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
 uint16_t packDate(const std::string& fixedText) {
     int month = static_cast<int>(readNumber(fixedText.substr(0, 2)));
     int day = static_cast<int>(readNumber(fixedText.size() > 3 ? fixedText.substr(3, 2) : ""));

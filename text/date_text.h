@@ -12,6 +12,10 @@ int currentLocalYear();
 std::string normalizeDateText(const std::string& text, int currentYear);
 std::string normalizeDateText(const std::string& text);
 
+// False when the day of a "MM-DD-YYYY" text lies past the end of its month
+// (February counting leap years). Day 0 and month 0 are not judged here.
+bool dayFitsMonth(const std::string& fixedText);
+
 // "MM-DD-YYYY" to a packed date; trusts its input.
 uint16_t packDate(const std::string& fixedText);
 

@@ -154,8 +154,12 @@ TEST_F(Archive, MovesOldTransactionsWithTheEntriesTheyUse) {
     EXPECT_EQ(nameCount, 3);
     EXPECT_EQ(focusTransaction, 1);
     EXPECT_EQ(refills, 1);
-    EXPECT_EQ(ledgerChanged, 0);
+    EXPECT_EQ(ledgerChanged, 1);  // to be saved, or the archived ones come back
     EXPECT_EQ(ledgerPath, "/somewhere/books.qvl");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "2 transactions moved to " + folder.file("old.qvl") + ".");
+    EXPECT_EQ(prompts.messages[0].title, "Archive");
+    EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconInformation);
 }
 
 TEST_F(Archive, NothingOrEverythingArchived) {
@@ -164,13 +168,16 @@ TEST_F(Archive, NothingOrEverythingArchived) {
     archiveUpTo("2003");
     EXPECT_EQ(folder.read("none.qvl"), header(0, 0, 0));
     EXPECT_EQ(transactionCount, 3);
+    EXPECT_EQ(ledgerChanged, 0);  // nothing left the ledger
+    EXPECT_EQ(prompts.messageTexts(), std::vector<std::string>{"0 transactions moved to " + folder.file("none.qvl") + "."});
 
     archiveUpTo("12-31-2107");
     EXPECT_EQ(folder.read("all.qvl").size(), 23u + 3 * 30 + 3 * 4 + 2 * 4);
     EXPECT_EQ(transactionCount, 0);
     EXPECT_EQ(descrCount, 4);
     EXPECT_EQ(nameCount, 3);
-    EXPECT_EQ(ledgerChanged, 0);
+    EXPECT_EQ(ledgerChanged, 1);
+    EXPECT_EQ(prompts.messages.back().text, "3 transactions moved to " + folder.file("all.qvl") + ".");
 }
 
 TEST_F(Archive, FailedWriteKeepsTheTransactions) {
@@ -182,6 +189,7 @@ TEST_F(Archive, FailedWriteKeepsTheTransactions) {
     setWriteFault(0, false);
     EXPECT_EQ(transactionCount, 3);
     EXPECT_EQ(refills, 0);
+    EXPECT_EQ(ledgerChanged, 0);
     EXPECT_FALSE(fileExists(path));
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_NE(prompts.messages[0].text.find(path), std::string::npos);

@@ -192,6 +192,7 @@ TEST_F(FileSafety, ArchiveWriteFailingAtAnyStepKeepsTheTransactions) {
                 removeFile("old.qvl");
                 if (fileExisted) folder.write("old.qvl", oldArchive);
                 installLedgerImage(image);
+                ledgerChanged = 0;
                 refills = 0;
                 prompts.messages.clear();
                 prompts.chosenFiles = {folder.file("old.qvl")};
@@ -200,11 +201,12 @@ TEST_F(FileSafety, ArchiveWriteFailingAtAnyStepKeepsTheTransactions) {
                 setWriteFault(0, false);
 
                 bool written = k > operations;
-                EXPECT_EQ(ledgerChanged, 0);
+                EXPECT_EQ(ledgerChanged, written ? 1 : 0);
                 if (written) {
                     EXPECT_EQ(folder.read("old.qvl"), newArchive);
                     EXPECT_EQ(transactionCount, image.transactions.size() - archived);
-                    EXPECT_TRUE(prompts.messages.empty());
+                    ASSERT_EQ(prompts.messages.size(), 1u);
+                    EXPECT_EQ(prompts.messages[0].title, "Archive");
                     EXPECT_EQ(refills, 1);
                 } else {
                     if (fileExisted) EXPECT_EQ(folder.read("old.qvl"), oldArchive);

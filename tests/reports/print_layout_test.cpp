@@ -108,20 +108,24 @@ TEST_F(PrintLayout, CellsAndRightEdges) {
     t.amount = 10000;
     t.handling = 150;
     t.shipping = 350;
-    t.taxMode = modeTaxIncluded;  // printed and added all the same
+    t.taxMode = modeTaxIncluded;  // printed, but inside the amount: not added again
     t.salesTax = 588;
     placeTransaction(t);
     t.date = packDate("03-08-2024");
     t.handling = t.shipping = t.salesTax = 0;
     t.taxMode = modeNoTax;
     placeTransaction(t);
-    rowMap = {0, 1, 2};
-    rowCount = 2;
+    t.date = packDate("03-09-2024");
+    t.taxMode = modeTaxAdded;
+    t.salesTax = 600;
+    placeTransaction(t);
+    rowMap = {0, 1, 2, 3};
+    rowCount = 3;
     showZeroAmounts = true;  // as if the tax report were still open: zeros stay empty
     auto pages = listPrintPages(m, tenPerCharacter);
     showZeroAmounts = false;
     ASSERT_EQ(pages.size(), 1u);
-    const int row1 = 220, row2 = 270;
+    const int row1 = 220, row2 = 270, row3 = 320;
     struct Case {
         int y;
         const char* text;
@@ -129,7 +133,8 @@ TEST_F(PrintLayout, CellsAndRightEdges) {
     } cases[] = {
         {row1, "03-07-2024", 205}, {row1, "Sold    ", 430},     {row1, "Widgets", 610}, {row1, "Acme", 1000},
         {row1, "100.00", 1660 - 60}, {row1, "5.00", 1870 - 40}, {row1, "5.88", 2080 - 40},
-        {row1, "110.88", 2320 - 60}, {row2, "100.00", 2320 - 60},
+        {row1, "105.00", 2320 - 60}, {row2, "100.00", 2320 - 60}, {row3, "6.00", 2080 - 40},
+        {row3, "106.00", 2320 - 60},
     };
     for (const auto& c : cases) EXPECT_TRUE(has(pages[0], c.text, c.x, c.y)) << c.text << " at " << c.y;
     int secondRowItems = 0;

@@ -48,20 +48,49 @@ TEST_F(TaxReport, SoldWithTaxAndResale) {
     add(typeSold, 10000, 0, modeResale);
     listRows();
     computeTaxReport();
-    EXPECT_EQ(value(1), "300.00");
+    EXPECT_EQ(value(1), "312.00");  // the tax added on top is part of gross sales
     EXPECT_EQ(value(11), "300.00");
     EXPECT_EQ(value(2), "0.00");
-    EXPECT_EQ(value(3), "300.00");
+    EXPECT_EQ(value(3), "312.00");
     EXPECT_EQ(value(4), "100.00");
     EXPECT_EQ(value(5), "12.00");
     EXPECT_EQ(value(6), "112.00");
-    EXPECT_EQ(value(7), "188.00");
+    EXPECT_EQ(value(7), "200.00");
     EXPECT_EQ(value(15), "300.00");
     EXPECT_EQ(value(0), "");
     EXPECT_EQ(value(10), "");
     EXPECT_EQ(taxReportLabels[3], "Total (line 1 + line 2)");
     EXPECT_EQ(taxReportLabels[10], "Income Taxes");
     EXPECT_EQ(taxReportLabels[17], "Total Miles");
+}
+
+// The return adds up: whatever the tax mode, line 7 is what was sold or taken
+// before tax, and line 9 the combined rate of it.
+TEST_F(TaxReport, ReturnLinesAddUpForEveryTaxMode) {
+    add(typeSold, 2499, 181, modeTaxAdded);
+    add(typePersonal, 5999, 435, modeTaxAdded);
+    add(typeSold, 30000, 0, modeResale);
+    combinedTaxRate = 0.0725;
+    listRows();
+    computeTaxReport();
+    const char* const expected[] = {"", "326.80", "59.99", "386.79", "300.00", "1.81", "301.81", "84.98", "6.16", "6.16"};
+    for (int line = 1; line <= 9; ++line) EXPECT_EQ(value(line), expected[line]) << line;
+    EXPECT_EQ(value(11), "324.99");  // the income summary keeps the amounts
+    EXPECT_EQ(value(15), "324.99");
+
+    SetUp();
+    add(typeSold, 10725, 725, modeTaxIncluded);  // the amount already holds its tax
+    add(typeSold, 10000, 300, modeTaxSpecified);
+    add(typePersonal, 4000, 0, modeTaxSpecified);
+    combinedTaxRate = 0.0725;
+    listRows();
+    computeTaxReport();
+    EXPECT_EQ(value(1), "210.25");
+    EXPECT_EQ(value(2), "40.00");
+    EXPECT_EQ(value(5), "10.25");
+    EXPECT_EQ(value(7), "240.00");
+    EXPECT_EQ(value(8), "17.40");
+    EXPECT_EQ(value(11), "207.25");
 }
 
 TEST_F(TaxReport, LineEightRoundsToNearestCentTiesToEven) {
@@ -125,10 +154,10 @@ TEST_F(TaxReport, PersonalUseBoughtEarningsAndNegativeIncome) {
     combinedTaxRate = 0.05;
     listRows();
     computeTaxReport();
-    EXPECT_EQ(value(2), "4.80");
-    EXPECT_EQ(value(3), "104.80");
-    EXPECT_EQ(value(7), "104.80");
-    EXPECT_EQ(value(8), "5.24");
+    EXPECT_EQ(value(2), "80.00");  // the cost taken, not its tax
+    EXPECT_EQ(value(3), "180.00");
+    EXPECT_EQ(value(7), "180.00");
+    EXPECT_EQ(value(8), "9.00");
     EXPECT_EQ(value(12), "500.00");
     EXPECT_EQ(value(14), "25.00");
     EXPECT_EQ(value(15), "-375.00");

@@ -25,6 +25,52 @@ TEST(ParseAmount, ClampsInsteadOfWrapping) {
     EXPECT_FALSE(amountFits("-21474836.49"));
 }
 
+TEST(ReadTypedAmount, NumbersWithGroupedThousands) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {"12", 1200},         {"12.5", 1250},         {"12.345", 1234},      {".5", 50},
+        {"-3.25", -325},      {"-.5", -50},           {"+7", 700},           {"12.", 1200},
+        {"1,250.00", 125000}, {"12,345,678.9", 1234567890}, {"-1,000", -100000}, {"0,500", 50000},
+        {" \t12 ", 1200},     {"\r\n99.99\n", 9999},  {"007.10", 710},       {"21,474,836.47", INT32_MAX},
+        {"-21474836.48", INT32_MIN},
+    };
+    for (const auto& c : cases) {
+        int32_t cents = -1;
+        double typed = -1;
+        EXPECT_EQ(readTypedAmount(c.first, cents, typed), TypedAmount::number) << "typed " << c.first;
+        EXPECT_EQ(cents, c.second) << "typed " << c.first;
+    }
+    int32_t cents = 0;
+    double typed = 0;
+    readTypedAmount(" 10.005 ", cents, typed);
+    EXPECT_EQ(cents, 1000);
+    EXPECT_DOUBLE_EQ(typed, 10.005);  // the tax is worked out on what was typed
+    readTypedAmount("1,234.5", cents, typed);
+    EXPECT_DOUBLE_EQ(typed, 1234.5);
+}
+
+TEST(ReadTypedAmount, RefusesWhatIsNotANumber) {
+    for (const char* text : {"1 250", "12a", "1.5.3", "1,25", "1,2345", ",250", "1,,250", "1,250,", "12,34.5",
+                             "1234,567", "abc", ".", "-", "+-1", "$12", "1e5", "12-", "1.2,5", "1 .5"}) {
+        int32_t cents = 7;
+        double typed = 7;
+        EXPECT_EQ(readTypedAmount(text, cents, typed), TypedAmount::notNumber) << "typed " << text;
+        EXPECT_EQ(cents, 0) << "typed " << text;
+    }
+    int32_t cents = 7;
+    double typed = 7;
+    for (const char* text : {"", "  ", "\t\r\n"}) {
+        EXPECT_EQ(readTypedAmount(text, cents, typed), TypedAmount::empty) << "typed [" << text << "]";
+        EXPECT_EQ(cents, 0);
+    }
+    for (const char* text : {"21474836.48", "-21,474,836.49", "99999999999999999999", "10000000000"})
+        EXPECT_EQ(readTypedAmount(text, cents, typed), TypedAmount::outOfRange) << "typed " << text;
+    // Every stored amount, shown, reads back as itself.
+    for (int32_t v : {1, 99, 100, 123456, -1, -123456, INT32_MAX, INT32_MIN}) {
+        EXPECT_EQ(readTypedAmount(formatAmount(v), cents, typed), TypedAmount::number) << v;
+        EXPECT_EQ(cents, v);
+    }
+}
+
 TEST(FormatAmount, StoredValues) {
     EXPECT_EQ(formatAmount(0), "");
     EXPECT_EQ(formatAmount(5), "0.05");

@@ -37,6 +37,17 @@ TEST(NormalizeDateText, FieldShapes) {
     EXPECT_EQ(normalizeDateText("3/7/2006/1", 2006), "");
 }
 
+TEST(DayFitsMonth, CountsTheDaysOfEachMonthAndLeapYears) {
+    for (const char* real : {"01-31-2025", "04-30-2025", "02-28-2025", "02-29-2024", "02-29-2000", "12-31-2107",
+                             "00-31-2025", "03-00-2025"})
+        EXPECT_TRUE(dayFitsMonth(real)) << real;
+    for (const char* past : {"11-31-2026", "02-30-2025", "02-29-2025", "02-29-2100", "04-31-2025", "06-31-2005",
+                             "09-31-1980", "02-30-2024"})
+        EXPECT_FALSE(dayFitsMonth(past)) << past;
+    // normalizeDateText alone still accepts them: the filter and archive bounds rely on it.
+    EXPECT_EQ(normalizeDateText("2/31/2006", 2006), "02-31-2006");
+}
+
 TEST(PackDate, FormatsBackAndOrdersByCalendar) {
     EXPECT_EQ(packDate("03-07-2006"), 7 + 3 * 32 + 26 * 512);
     EXPECT_EQ(formatDate(packDate("03-07-2006")), "03-07-2006");

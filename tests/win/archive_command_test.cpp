@@ -104,6 +104,7 @@ TEST_F(ArchiveCommand, MovesTheOldTransactionsIntoTheArchiveFile) {
         ASSERT_EQ(rows(1).size(), 4u);
         prompts.chosenFiles = {archives.file("old.qvl")};
         prompts.fileRequests.clear();
+        prompts.messages.clear();
         answerPrompt(c.answer, c.finish);
 
         archiveLedger();
@@ -154,10 +155,22 @@ TEST_F(ArchiveCommand, MovesTheOldTransactionsIntoTheArchiveFile) {
         if (c.archived == 2) {
             EXPECT_EQ(rows(1)[0].substr(0, 10), "07-01-2005");
         }
-        EXPECT_EQ(ledgerChanged, 0);
         EXPECT_EQ(folder.read("books.qvl"), encodeLedger(all));  // reaches the ledger only when saved
         EXPECT_TRUE(IsWindowEnabled(main));
-        EXPECT_TRUE(prompts.messages.empty());
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text,
+                  std::to_string(c.archived) + " transactions moved to " + archives.file("old.qvl") + ".");
+        EXPECT_EQ(prompts.messages[0].title, "Archive");
+        EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconInformation);
+        // The removal waits to be saved: quitting asks about it.
+        EXPECT_EQ(ledgerChanged, c.archived > 0 ? 1 : 0);
+        prompts.messages.clear();
+        prompts.answers = {mb::idCancel};
+        command(idQuit);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text,
+                  c.archived > 0 ? "This file has changed... save it before quiting?" : "Quit program now?");
+        EXPECT_TRUE(IsWindow(main));
         (void)books;
         DestroyWindow(mainWindow);
         pumpMessages();

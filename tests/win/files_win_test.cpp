@@ -153,14 +153,18 @@ TEST_F(FilesWin, EveryFailingStepOfAnArchiveWriteKeepsTheTransactions) {
     archiveUpTo("02-2006");
     int operations = writeOperationCount();
     ASSERT_EQ(transactionCount, sampleImage().transactions.size() - 4);
+    EXPECT_EQ(prompts.messageTexts(), std::vector<std::string>{"4 transactions moved to " + folder.file("probe.qvl") + "."});
+    prompts.messages.clear();
     DeleteFileA(folder.file("probe.qvl").c_str());
     for (int k = 1; k <= operations; ++k) {
         installLedgerImage(sampleImage());
+        ledgerChanged = 0;
         prompts.chosenFiles = {folder.file("old.qvl")};
         setWriteFault(k, true);
         archiveUpTo("02-2006");
         setWriteFault(0, false);
         EXPECT_EQ(transactionCount, sampleImage().transactions.size()) << k;
+        EXPECT_EQ(ledgerChanged, 0) << k;
         EXPECT_EQ(filesIn(folder), std::vector<std::string>{}) << k;
     }
     EXPECT_EQ(prompts.messages.size(), static_cast<size_t>(operations));

@@ -136,6 +136,17 @@ TEST_F(RecordDialog, SaveChecksInOrderAndKeepsTheDialogOpen) {
         EXPECT_EQ(prompts.messages[0].title, "");
         EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconStop);
         EXPECT_EQ(rememberedYear, "2005");
+        // Days past the end of their month, leap years counted.
+        for (auto date : {std::make_pair("11/31", "2026"), std::make_pair("2/30", "2025"),
+                          std::make_pair("2/29", "2025"), std::make_pair("4-31", "24")}) {
+            setItemText(d, 2001, date.first);
+            setItemText(d, 2002, date.second);
+            ok("Illegal date");
+        }
+        setItemText(d, 2001, "2/29");
+        setItemText(d, 2002, "2024");
+        ok("No description or name entered");
+        setItemText(d, 2002, "2005");
 
         setItemText(d, 2001, "3/7");
         ok("No description or name entered");  // before the empty amount
@@ -149,6 +160,18 @@ TEST_F(RecordDialog, SaveChecksInOrderAndKeepsTheDialogOpen) {
 
         setItemText(d, 2006, "21474836.48");  // one cent past the stored range
         ok("This amount is too large: amounts must lie between -21474836.48 and 21474836.47.");
+
+        setItemText(d, 2003, "Parking");  // a new description: not asked about yet
+        for (const char* typed : {"1 250", "12a", "1.5.3", "1,25", "abc"}) {
+            SetFocus(GetDlgItem(d, 2001));
+            setItemText(d, 2006, typed);
+            ok("Illegal amount");
+            EXPECT_EQ(prompts.messages[0].title, "");
+            EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconStop);
+            EXPECT_EQ(GetFocus(), GetDlgItem(d, 2006)) << typed;
+        }
+        EXPECT_EQ(descrCount, 5);
+        setItemText(d, 2003, "");
         setItemText(d, 2006, "");
 
         setItemText(d, 2003, "  Travel ");
@@ -297,6 +320,59 @@ TEST_F(RecordDialog, ProductLayoutTaxAndTotal) {
     EXPECT_EQ(t.salesTax, 125);
     EXPECT_EQ(t.taxMode, 0);
     EXPECT_FLOAT_EQ(t.taxRate, 6.25f);
+}
+
+// The tax and total shown are read from the boxes as "&OK" stores them.
+TEST_F(RecordDialog, TypedAmountsShowAndStoreTheSameFigures) {
+    startAt(1);
+    currentType = typeSold;
+    whenDialogOpens("Add new product transaction", [&](HWND d) {
+        setItemText(d, 2006, "1,250.00");
+        EXPECT_EQ(itemText(d, 2009), "78.12");
+        EXPECT_EQ(itemText(d, 2015), "1328.12");
+        setItemText(d, 2007, "1,000");
+        EXPECT_EQ(itemText(d, 2015), "2328.12");
+        for (const char* typed : {"12a", "1 250", "1,25"}) {
+            setItemText(d, 2006, typed);
+            EXPECT_EQ(itemText(d, 2009), "") << typed;
+            EXPECT_EQ(itemText(d, 2015), "") << typed;
+        }
+        setItemText(d, 2006, " 1,250.00\t");
+        EXPECT_EQ(itemText(d, 2009), "78.12");
+        setItemText(d, 2008, "5,5");  // the shipping box: no total, the tax stays
+        EXPECT_EQ(itemText(d, 2009), "78.12");
+        EXPECT_EQ(itemText(d, 2015), "");
+        setItemText(d, 2001, "6/1");
+        setItemText(d, 2002, "2006");
+        setItemText(d, 2003, "Widgets");
+        SetFocus(GetDlgItem(d, 2006));
+        click(d, 2022);
+        EXPECT_EQ(prompts.messageTexts(), std::vector<std::string>{"Illegal amount"});
+        EXPECT_EQ(GetFocus(), GetDlgItem(d, 2008));
+        setItemText(d, 2008, "");
+        EXPECT_EQ(itemText(d, 2015), "2328.12");
+
+        click(d, 2014);
+        setItemText(d, 2006, "10.009");  // what is stored: 10.00
+        EXPECT_EQ(itemText(d, 2015), "1010.00");
+        click(d, 2013);
+        setItemText(d, 2009, "1.5x");
+        EXPECT_EQ(itemText(d, 2015), "");
+        setItemText(d, 2009, " 1.50 ");
+        EXPECT_EQ(itemText(d, 2015), "1011.50");
+        prompts.messages.clear();
+        click(d, 2022);
+    });
+    showEntryDialog(0);
+    EXPECT_TRUE(prompts.messages.empty());
+    ASSERT_EQ(transactionCount, 8);
+    const Transaction& t = transactions[8];  // 06-01-2006: after every other record
+    EXPECT_EQ(t.date, packDate("06-01-2006"));
+    EXPECT_EQ(t.amount, 1000);
+    EXPECT_EQ(t.handling, 100000);
+    EXPECT_EQ(t.shipping, 0);
+    EXPECT_EQ(t.salesTax, 150);
+    EXPECT_EQ(t.taxMode, modeTaxSpecified);
 }
 
 TEST_F(RecordDialog, SpecifiedTaxAndTheRateBox) {

@@ -78,18 +78,18 @@ TEST_F(ReportDialog, LinesStandAtTheirPlacesWithTheFigures) {
             }
         }
         // The sample: services 500.00, rent 800.00, 123.40 miles, a sale of
-        // 19.99 with 1.25 tax, a purchase of 10.00, personal use tax 0.31 and
-        // 25.00 earned; the combined rate is 0.0625.
+        // 19.99 with 1.25 tax added, a purchase of 10.00, 5.00 taken for
+        // personal use and 25.00 earned; the combined rate is 0.0625.
         const struct {
             int y;
             const char* label;
             const char* value;
         } expected[] = {
-            {7, "State and Local Sales Taxes", ""}, {20, "Total gross sales (incl tax)", "19.99"},
-            {30, "Personal, subject to use tax", "0.31"}, {40, "Total (line 1 + line 2)", "20.30"},
+            {7, "State and Local Sales Taxes", ""}, {20, "Total gross sales (incl tax)", "21.24"},
+            {30, "Personal, subject to use tax", "5.00"}, {40, "Total (line 1 + line 2)", "26.24"},
             {50, "Sales to others for resale", "0.00"}, {60, "Sales tax collected", "1.25"},
-            {70, "Total exempt transactions", "1.25"}, {80, "Amount subject to tax", "19.05"},
-            {90, "Total sales and use tax", "1.19"}, {100, "Total amount due", "1.19"},
+            {70, "Total exempt transactions", "1.25"}, {80, "Amount subject to tax", "24.99"},
+            {90, "Total sales and use tax", "1.56"}, {100, "Total amount due", "1.56"},
             {127, "Income Taxes", ""}, {140, "Products sales", "19.99"},
             {150, "Products purchases", "10.00"}, {160, "Total services", "500.00"},
             {170, "Total earnings", "25.00"}, {180, "Total Income", "534.99"},
@@ -184,7 +184,7 @@ TEST_F(ReportDialog, PrintsOnePageAtTheReportsPlaces) {
     EXPECT_EQ(texts[1].font.lfWeight, FW_NORMAL);
     EXPECT_FALSE(texts[1].font.lfUnderline);
     EXPECT_EQ(texts[1].font.lfHeight, -MulDiv(10, perInch, 72));
-    EXPECT_EQ(texts[2].text, "19.99");
+    EXPECT_EQ(texts[2].text, "21.24");
     EXPECT_EQ(texts[2].x, perInch * 4);
     EXPECT_EQ(texts[2].y, texts[1].y);
 
