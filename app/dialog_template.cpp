@@ -1,5 +1,7 @@
 #include "app/dialog_template.h"
 
+#include "ledger/tables.h"
+
 std::wstring wideText(const std::string& s) {
     if (s.empty()) return std::wstring();
     int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -25,7 +27,9 @@ std::string windowText(HWND window) {
     return s;
 }
 
-std::string controlText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
+std::string typedText(HWND control) { return blankControls(windowText(control)); }
+
+std::string controlText(HWND dialog, int id) { return typedText(GetDlgItem(dialog, id)); }
 
 cDialogTemplate::cDialogTemplate(DWORD style, DWORD exStyle, short x, short y, short cx, short cy,
                                  const std::string& caption) {

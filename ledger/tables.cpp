@@ -28,6 +28,12 @@ std::string nameText(uint16_t index) {
     return index >= 1 && index <= nameCount ? entryText(names[index]) : std::string();
 }
 
+std::string blankControls(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return text;
+}
+
 void resetLedgerTables() {
     transactions.fill(Transaction{});
     transactionCount = 0;

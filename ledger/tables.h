@@ -53,6 +53,10 @@ std::string entryText(const std::string& entry);
 std::string descriptionText(uint16_t index);  // "" for 0 or out of range
 std::string nameText(uint16_t index);
 
+// A text with every control character (a tab, a line break, ...) replaced
+// by a blank: such characters would break the list's and the print's columns.
+std::string blankControls(std::string text);
+
 // Empties every table and flag and fills typeNames.
 void resetLedgerTables();
 
