@@ -137,6 +137,18 @@ bool writeFileSafely(const std::string& path, const Bytes& bytes, std::string& e
         error = "the file is marked read-only";
         return false;
     }
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // A program that holds the file open without sharing it would make
+        // the final move fail: find out before any temporary file is made
+        // (the backup's link to the locked file could not be removed again).
+        HANDLE probe = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) {
+            error = lastErrorText();
+            return false;
+        }
+        CloseHandle(probe);
+    }
     if (writeFaultHere()) {
         error = "cannot create a file in that folder";
         return false;

@@ -126,7 +126,9 @@ TEST_F(FilesWin, EveryFailingStepOfASaveKeepsTheOldFile) {
         std::vector<std::string> expected = {"probe.qvl", "probe.qvl.bak", "sweep.qvl"};
         if (k == operations) expected.push_back("sweep.qvl.bak");
         EXPECT_EQ(filesIn(folder), expected) << k;
-        if (k == operations) EXPECT_EQ(folder.read("sweep.qvl.bak"), before);
+        if (k == operations) {
+            EXPECT_EQ(folder.read("sweep.qvl.bak"), before);
+        }
     }
     EXPECT_EQ(prompts.messages.size(), static_cast<size_t>(operations));
 }
