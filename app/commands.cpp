@@ -196,6 +196,20 @@ void runCommand(int id) {
     if (mainWindow) resetButtonStyles();
 }
 
+namespace {
+
+// The save question of the quit flow; false when the program must stay.
+bool changesSavedOrDropped() {
+    int answer = showMessage("This file has changed... save it before quiting?", "Quit Program",
+                             mb::yesNoCancel | mb::iconQuestion);
+    if (answer == mb::idCancel) return false;
+    // A save that failed (or whose file dialog was cancelled) keeps the
+    // window open, so that the changes can still be saved elsewhere.
+    return answer != mb::idYes || saveLedger();
+}
+
+}  // namespace
+
 bool confirmQuit() {
     // Only Exit and Quit may ask while a command runs: a close box clicked
     // while another command's question is up is refused.
@@ -203,15 +217,20 @@ bool confirmQuit() {
     quitByCommand = false;
     Running guard;
     if (ledgerChanged) {
-        int answer = showMessage("This file has changed... save it before quiting?", "Quit Program",
-                                 mb::yesNoCancel | mb::iconQuestion);
-        if (answer == mb::idCancel) return false;
-        // A save that failed (or whose file dialog was cancelled) keeps the
-        // window open, so that the changes can still be saved elsewhere.
-        if (answer == mb::idYes && !saveLedger()) return false;
+        if (!changesSavedOrDropped()) return false;
     } else if (showMessage("Quit program now?", "Quit Program", mb::okCancel | mb::iconQuestion) != mb::idOk) {
         return false;
     }
+    if (settingsChanged) writeSettings();
+    return true;
+}
+
+bool confirmLogOff() {
+    // A dialog or question of a command is still open: its work is not in
+    // the tables yet, so the log-off must wait for the user.
+    if (running) return false;
+    Running guard;
+    if (ledgerChanged && !changesSavedOrDropped()) return false;
     if (settingsChanged) writeSettings();
     return true;
 }

@@ -14,6 +14,7 @@
 #include "reports/list_maintenance.h"
 #include "reports/tax_report.h"
 #include "ui/dialog_template.h"
+#include "ui/prompts.h"
 
 HWND tabControl = nullptr;
 HWND statusBar = nullptr;
@@ -184,6 +185,12 @@ void initialise(HWND hwnd) {
     if (!ledgerPath.empty() && fileExists(ledgerPath)) {
         // A file that was refused must never be overwritten by a later Save.
         if (!loadLedger(ledgerPath)) ledgerPath.clear();
+    } else if (!ledgerPath.empty()) {
+        // Perhaps on a drive that is not there yet: the name is kept, and a
+        // Save asks before replacing a file that turns up there meanwhile.
+        showMessage("The last ledger " + ledgerPath + " could not be found.\r\nQuirvel starts with an empty list.",
+                    "File Error", mb::ok | mb::iconExclamation);
+        if (folderExists(ledgerPath)) ledgerPath.clear();
     }
     filterEndDate = 0xFFFF;
 
@@ -196,7 +203,7 @@ void initialise(HWND hwnd) {
     SendMessageA(statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
     updateStatus(0);
 
-    helpPath = dataFolder + "Quirvel.chm";
+    helpPath = dataFolder + helpFileName;
     currentTab = 1;
     currentList = lists[1];
     currentListId = idFirstList;
@@ -238,6 +245,10 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         return FALSE;
+    case WM_QUERYENDSESSION:
+        // Windows is shutting down or the user logs off.
+        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, confirmLogOff() ? TRUE : FALSE);
+        return TRUE;
     case WM_DESTROY:
         for (int tab = 1; tab <= 5; ++tab) {
             if (lists[tab]) lists[tab]->release();

@@ -13,7 +13,8 @@
 std::string transactionRowText(int t) {
     const Transaction& r = transactions[static_cast<size_t>(t)];
     std::string type = r.type >= 1 && r.type <= 6 ? typeNames[r.type] : std::string();
-    return formatDate(r.date) + "\t" + type + "\t" + descriptionText(r.descrIndex) + "\t" + nameText(r.nameIndex) +
+    return formatDate(r.date) + "\t" + type + "\t" + blankControls(descriptionText(r.descrIndex)) + "\t" +
+           blankControls(nameText(r.nameIndex)) +
            "\t" + formatAmount(transactionTotal(r));
 }
 

@@ -29,5 +29,6 @@ int main() {
     std::printf("save: %.2f ms per save (mean of %d)\n", ms(t1 - t0), rounds);
     std::printf("load: %.2f ms per load (mean of %d)\n", ms(t2 - t1), rounds);
     DeleteFileA(path.c_str());
+    DeleteFileA(backupFileFor(path).c_str());
     return 0;
 }

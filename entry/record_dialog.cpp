@@ -256,7 +256,7 @@ void rateChanged(HWND dialog) {
 // leaving the completed part selected so that typing on replaces it.
 void typeAhead(HWND box) {
     if (entry.completing) return;
-    std::string typed = windowText(box);
+    std::string typed = typedText(box);
     if (typed.empty()) return;
     LRESULT at = SendMessageA(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(typed.c_str()));
     if (at == CB_ERR) return;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ledger/list_state.h"
+#include "ledger/settings.h"
 #include "text/date_text.h"
 #include "ui/prompts.h"
 
@@ -24,17 +25,6 @@ std::vector<uint16_t> renumberUsed(const std::vector<bool>& used, const std::str
         newIndex[e] = static_cast<uint16_t>(carried.size());
     }
     return newIndex;
-}
-
-// Windows file names ignore letter case and take either slash.
-bool samePath(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(a[i])));
-        char y = b[i] == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(b[i])));
-        if (x != y) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -96,7 +86,11 @@ void archiveUpTo(const std::string& answer) {
     request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
     std::string path = prompts().fileDialog(request);
     if (path.empty()) return;
-    if (!ledgerPath.empty() && samePath(path, ledgerPath)) {
+    if (isOwnProgramFile(path)) {
+        showMessage(ownProgramFileText(path), "File Error", mb::ok | mb::iconStop);
+        return;
+    }
+    if (!ledgerPath.empty() && sameFile(path, ledgerPath)) {
         // The archive would replace the ledger's own file while the later
         // transactions live only in memory, and archiving asks for no save.
         showMessage("The archive cannot be written over the open ledger " + path +

@@ -1,7 +1,9 @@
 // The file operations the ledger and settings code needs, with the platform's
 // implementation behind them. Saving is all-or-nothing: the new content goes
 // to a temporary file in the same folder, which is flushed, closed and then
-// moved over the old file in one step.
+// moved over the old file in one step. Each target has one temporary name,
+// NAME.tmp beside it, so an interrupted write leaves at most one, and the
+// next write of that target reuses and so removes it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -19,12 +21,42 @@ bool createFolder(const std::string& path);  // only the last component
 // failure returns false and a reason in error.
 bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error, size_t limit = SIZE_MAX);
 
+// What a file looked like when this program last read or wrote it: enough
+// to notice that another program has replaced or changed it since.
+struct FileStamp {
+    bool exists = false;
+    uint64_t size = 0;
+    uint64_t writeTime = 0;  // the platform's own units
+    bool operator==(const FileStamp& o) const {
+        return exists == o.exists && size == o.size && writeTime == o.writeTime;
+    }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+FileStamp fileStamp(const std::string& path);
+
+// Whether two names lead to one file: a trailing dot, another drive letter
+// for the same folder, a short name or another letter case all do on
+// Windows. Compared by the files themselves; by their full path names only
+// when one of them does not exist yet.
+bool sameFile(const std::string& a, const std::string& b);
+
+// The file this program runs from.
+std::string programFile();
+
+// The temporary name writeFileSafely uses for path, and the backup that a
+// write with backup leaves of the file it replaces.
+std::string temporaryFileFor(const std::string& path);
+std::string backupFileFor(const std::string& path);
+
 // Replaces the file with bytes, or leaves it exactly as it was and returns
-// false with a reason in error.
-bool writeFileSafely(const std::string& path, const Bytes& bytes, std::string& error);
+// false with a reason in error. A file marked read-only is refused. With
+// backup set, the file being replaced becomes backupFileFor(path) (any
+// older backup goes); the path itself holds one whole version throughout.
+bool writeFileSafely(const std::string& path, const Bytes& bytes, std::string& error, bool backup = false);
 
 // Fault injection for tests: the failAt-th file operation of a write (create,
-// each write, flush, close, move; counted from 1) fails, and with persistent
+// each write, flush, close, then with a backup its two steps, then the move;
+// counted from 1) fails, and with persistent
 // set every later one too. 0 turns it off. Counting starts here.
 void setWriteFault(int failAt, bool persistent);
 int writeOperationCount();  // operations counted since setWriteFault

@@ -19,3 +19,7 @@ bool writeFaultHere() {
     if (faultAt <= 0) return false;
     return operations == faultAt || (faultPersistent && operations > faultAt);
 }
+
+std::string temporaryFileFor(const std::string& path) { return path + ".tmp"; }
+
+std::string backupFileFor(const std::string& path) { return path + ".bak"; }

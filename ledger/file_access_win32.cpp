@@ -17,11 +17,6 @@ std::string lastErrorText() {
     return s;
 }
 
-std::string folderOf(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
 }  // namespace
 
 bool fileExists(const std::string& path) {
@@ -61,25 +56,112 @@ bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error, si
     return ok;
 }
 
-bool writeFileSafely(const std::string& path, const Bytes& bytes, std::string& error) {
-    char temp[MAX_PATH + 1];
+FileStamp fileStamp(const std::string& path) {
+    FileStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return stamp;
+    stamp.exists = true;
+    stamp.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    stamp.writeTime = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return stamp;
+}
+
+namespace {
+
+// Opens a file (or folder) only to ask who it is; any other program may
+// hold it open meanwhile.
+bool fileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info, bool& exists) {
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+std::string fullPathName(const std::string& path) {
+    char full[MAX_PATH * 4];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    std::string s = n > 0 && n < sizeof full ? std::string(full, n) : path;
+    CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+    return s;
+}
+
+}  // namespace
+
+bool sameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION ia, ib;
+    bool existsA = false, existsB = false;
+    bool knownA = fileIdentity(a, ia, existsA), knownB = fileIdentity(b, ib, existsB);
+    if (knownA && knownB)
+        return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+               ia.nFileIndexLow == ib.nFileIndexLow;
+    if (existsA != existsB) return false;
+    return fullPathName(a) == fullPathName(b);
+}
+
+std::string programFile() {
+    char exe[MAX_PATH * 4] = "";
+    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
+    return std::string(exe, n < sizeof exe ? n : 0);
+}
+
+namespace {
+
+// Gives the file at path a second name, backupFileFor(path), by way of a
+// temporary one, so that the backup too is always whole.
+bool keepBackup(const std::string& path, std::string& error) {
+    std::string backup = backupFileFor(path), temp = temporaryFileFor(backup);
+    DeleteFileA(temp.c_str());  // left by an interrupted save
+    bool made = !writeFaultHere() && (CreateHardLinkA(temp.c_str(), path.c_str(), nullptr) ||
+                                      CopyFileA(path.c_str(), temp.c_str(), FALSE));  // no hard links there
+    if (!made || writeFaultHere() ||
+        !MoveFileExA(temp.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temp.c_str());
+        error = "the backup copy " + backup + " could not be made";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool writeFileSafely(const std::string& path, const Bytes& bytes, std::string& error, bool backup) {
+    // Windows refuses to replace a read-only file; Wine would move over it.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (attributes & FILE_ATTRIBUTE_READONLY)) {
+        error = "the file is marked read-only";
+        return false;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // A program that holds the file open without sharing it would make
+        // the final move fail: find out before any temporary file is made
+        // (the backup's link to the locked file could not be removed again).
+        HANDLE probe = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) {
+            error = lastErrorText();
+            return false;
+        }
+        CloseHandle(probe);
+    }
     if (writeFaultHere()) {
         error = "cannot create a file in that folder";
         return false;
     }
-    if (!GetTempFileNameA(folderOf(path).c_str(), "qvl", 0, temp)) {
-        error = lastErrorText();
-        return false;
-    }
-    HANDLE h = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string temp = temporaryFileFor(path);
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         error = lastErrorText();
-        DeleteFileA(temp);
         return false;
     }
     auto fail = [&](const std::string& why) {
         CloseHandle(h);
-        DeleteFileA(temp);
+        DeleteFileA(temp.c_str());
         error = why;
         return false;
     };
@@ -97,17 +179,21 @@ bool writeFileSafely(const std::string& path, const Bytes& bytes, std::string& e
     if (writeFaultHere()) return fail("the file could not be closed");
     if (!CloseHandle(h)) {
         error = lastErrorText();
-        DeleteFileA(temp);
+        DeleteFileA(temp.c_str());
+        return false;
+    }
+    if (backup && fileExists(path) && !keepBackup(path, error)) {
+        DeleteFileA(temp.c_str());
         return false;
     }
     if (writeFaultHere()) {
-        DeleteFileA(temp);
+        DeleteFileA(temp.c_str());
         error = "the old file could not be replaced";
         return false;
     }
-    if (!MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = lastErrorText();
-        DeleteFileA(temp);
+        DeleteFileA(temp.c_str());
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ledger/settings.h"
 #include "ui/prompts.h"
 
 const char ledgerHeader[18] = "Quirvel Version 3";
@@ -53,6 +54,10 @@ public:
         return s;
     }
     void seek(size_t p) { pos_ = p; }
+    // Whether the next n bytes are all in the file.
+    bool has(size_t n) const { return pos_ <= bytes_.size() && bytes_.size() - pos_ >= n; }
+    // Whether a whole length-prefixed entry follows.
+    bool hasEntry() const { return has(1) && has(1u + bytes_[pos_]); }
 
 private:
     const Bytes& bytes_;
@@ -69,6 +74,19 @@ uint32_t bitsFromFloat(float f) {
     uint32_t bits;
     std::memcpy(&bits, &f, sizeof bits);
     return bits;
+}
+
+// The ledger file as this program last read or wrote it.
+std::string knownPath;
+FileStamp knownStamp;
+
+std::string fileNameOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string counted(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 }  // namespace
@@ -127,7 +145,17 @@ DecodeResult decodeLedger(const Bytes& bytes, double combinedRate) {
     }
     LedgerImage& image = result.image;
     image.transactions.resize(n);
-    for (Transaction& t : image.transactions) {
+    const size_t recordBytes = version == 3 ? transactionRecordBytes : oldRecordBytes;
+    for (size_t i = 0; i < n; ++i) {
+        if (!in.has(recordBytes)) {
+            // Cut short: the lists that follow the records are gone as well.
+            result.missingTransactions = static_cast<int>(n - i);
+            result.missingEntries = d + m;
+            image.transactions.resize(i);
+            d = m = 0;
+            break;
+        }
+        Transaction& t = image.transactions[i];
         if (version == 3) {
             t.date = in.u16();
             t.type = in.u8();
@@ -156,10 +184,22 @@ DecodeResult decodeLedger(const Bytes& bytes, double combinedRate) {
             t.reserved = 0;
         }
     }
-    image.descriptions.resize(d);
-    for (auto& e : image.descriptions) e = in.text(in.u8());
-    image.names.resize(m);
-    for (auto& e : image.names) e = in.text(in.u8());
+    auto readEntries = [&](std::vector<std::string>& list, uint16_t& count) {
+        for (uint16_t i = 0; i < count; ++i) {
+            if (!in.hasEntry()) {
+                result.missingEntries += count - i;
+                count = i;
+                return;
+            }
+            list.push_back(in.text(in.u8()));
+        }
+    };
+    readEntries(image.descriptions, d);
+    if (result.missingEntries) {  // the names come after the descriptions
+        result.missingEntries += m;
+        m = 0;
+    }
+    readEntries(image.names, m);
 
     // A reference past the end of its list would index beyond the table:
     // keep the transaction and show it without that description or name.
@@ -193,9 +233,24 @@ void installLedgerImage(const LedgerImage& image) {
     for (size_t i = 0; i < image.names.size(); ++i) names[i + 1] = image.names[i];
 }
 
+std::string damagedLedgerText(const std::string& path, int missingTransactions, int missingEntries) {
+    std::string missing;
+    if (missingTransactions) missing = counted(missingTransactions, "transaction", "transactions");
+    if (missingTransactions && missingEntries) missing += " and ";
+    if (missingEntries) missing += counted(missingEntries, "list entry", "list entries");
+    return fileNameOf(path) + " is damaged: it ends before " + missing +
+           ". What could be read has been loaded; save it under a new name to keep the original.";
+}
+
+void rememberLedgerFile() {
+    knownPath = ledgerPath;
+    knownStamp = fileStamp(ledgerPath);
+}
+
 bool loadLedger(const std::string& path) {
     Bytes bytes;
     std::string error;
+    FileStamp stamp = fileStamp(path);
     if (!readWholeFile(path, bytes, error, maxLedgerFileBytes)) {
         showMessage("The file " + path + " could not be opened:\r\n" + error, "File Error", mb::ok | mb::iconStop);
         return false;
@@ -207,7 +262,11 @@ bool loadLedger(const std::string& path) {
         showMessage("Not a Quirvel file type", "File Error", mb::ok | mb::iconStop);
         return false;
     }
-    if (r.badReferences)
+    bool damaged = r.missingTransactions || r.missingEntries;
+    if (damaged)
+        showMessage(damagedLedgerText(path, r.missingTransactions, r.missingEntries), "File Error",
+                    mb::ok | mb::iconExclamation);
+    else if (r.badReferences)
         showMessage("Some transactions in " + path +
                         " refer to descriptions or names that the file does not hold.\r\n"
                         "They are shown without them.",
@@ -215,19 +274,35 @@ bool loadLedger(const std::string& path) {
     installLedgerImage(r.image);
     ledgerChanged = 0;
     settingsChanged = 0;
-    ledgerPath = path;
+    ledgerPath = damaged ? std::string() : path;
+    knownPath = ledgerPath;
+    knownStamp = stamp;
     return true;
 }
 
 bool saveLedger() {
     if (ledgerPath.empty()) return saveLedgerAs();
+    if (isOwnProgramFile(ledgerPath)) {
+        showMessage(ownProgramFileText(ledgerPath), "File Error", mb::ok | mb::iconStop);
+        return false;
+    }
+    // Another program (or another Quirvel) may have written the file since,
+    // or it was missing when the ledger was opened and has come back.
+    FileStamp onDisk = fileStamp(ledgerPath);
+    FileStamp expected = knownPath == ledgerPath ? knownStamp : FileStamp{};
+    if (onDisk.exists && onDisk != expected &&
+        showMessage(fileNameOf(ledgerPath) +
+                        " was changed by another program since it was opened. Replace it with this version?",
+                    "Save File", mb::yesNo | mb::iconExclamation) != mb::idYes)
+        return false;
     std::string error;
-    if (!writeFileSafely(ledgerPath, encodeLedger(currentLedgerImage()), error)) {
+    if (!writeFileSafely(ledgerPath, encodeLedger(currentLedgerImage()), error, true)) {
         showMessage("The ledger could not be saved to " + ledgerPath + ":\r\n" + error +
                         "\r\nThe file on disk has not been changed.",
                     "File Error", mb::ok | mb::iconStop);
         return false;
     }
+    rememberLedgerFile();
     ledgerChanged = 0;
     settingsChanged = 1;
     return true;
@@ -247,9 +322,14 @@ bool saveLedgerAs() {
     request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
     std::string path = prompts().fileDialog(request);
     if (path.empty()) return false;
-    std::string previous = ledgerPath;
+    std::string previous = ledgerPath, previousKnown = knownPath;
+    FileStamp previousStamp = knownStamp;
     ledgerPath = path;
+    // The file dialog has already asked before replacing an existing file.
+    rememberLedgerFile();
     if (saveLedger()) return true;
     ledgerPath = previous;  // the new file was never written
+    knownPath = previousKnown;
+    knownStamp = previousStamp;
     return false;
 }

@@ -22,6 +22,10 @@ struct DecodeResult {
     int version = 3;
     bool hadHeader = true;      // false: read as version 0
     bool badReferences = false; // indices past the lists were cleared to 0
+    // The file ended before this many records and list entries: only the
+    // whole ones before that point were read.
+    int missingTransactions = 0;
+    int missingEntries = 0;
     LedgerImage image;
 };
 
@@ -43,11 +47,21 @@ void installLedgerImage(const LedgerImage& image);
 
 // Reads path into the tables; on success it becomes ledgerPath and both
 // flags are cleared. Returns false, with the tables untouched, when the
-// file cannot be read or is refused.
+// file cannot be read or is refused. A file that ends too early loads what
+// is whole, says so and leaves ledgerPath empty, so that no Save replaces
+// the original with the damaged reading.
 bool loadLedger(const std::string& path);
 
-// Writes the tables to ledgerPath (asking for a name when there is none).
-// Returns true when the file was written.
+// Notes the ledger file as it is on disk now as the one this program last
+// read or wrote: a save asks before replacing a file that differs from it.
+void rememberLedgerFile();
+
+// "NAME is damaged: it ends before ..." for what decodeLedger could not read.
+std::string damagedLedgerText(const std::string& path, int missingTransactions, int missingEntries);
+
+// Writes the tables to ledgerPath (asking for a name when there is none),
+// keeping the file it replaces as its backup. Returns true when the file
+// was written.
 bool saveLedger();
 bool saveLedgerAs();
 

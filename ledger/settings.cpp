@@ -9,6 +9,7 @@
 #include "ui/prompts.h"
 
 const char settingsFileName[] = "quirvel.ini";
+const char helpFileName[] = "Quirvel.chm";
 
 namespace {
 
@@ -41,14 +42,12 @@ std::string encodeSettings() {
 
 void decodeSettings(const std::string& text) {
     std::vector<std::string> lines;
-    size_t start = 0;
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < text.size() && lines.size() < 5) {
-        size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        size_t end = text.find_first_of("\r\n", start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos) break;
-        start = end + 1;
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     lines.resize(5);
     ledgerPath = lines[0];
@@ -78,4 +77,14 @@ bool writeSettings() {
     showMessage("The settings could not be saved to " + settingsPath() + ":\r\n" + error, "File Error",
                 mb::ok | mb::iconExclamation);
     return false;
+}
+
+bool isOwnProgramFile(const std::string& path) {
+    for (const std::string& own : {settingsPath(), dataFolder + helpFileName, programFile()})
+        if (!own.empty() && sameFile(path, own)) return true;
+    return false;
+}
+
+std::string ownProgramFileText(const std::string& path) {
+    return path + " is one of Quirvel's own files.\r\nChoose another name; nothing has been written.";
 }

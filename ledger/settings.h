@@ -4,6 +4,7 @@
 #include <string>
 
 extern const char settingsFileName[];  // "quirvel.ini"
+extern const char helpFileName[];      // "Quirvel.chm", beside it
 
 // The data folder: the common application-data folder plus Zembrik\quirvel
 // when the program runs from the program-files folder plus Zembrik\quirvel
@@ -13,9 +14,16 @@ std::string chooseDataFolder(const std::string& programFolder, const std::string
                              const std::string& commonAppDataFolder);
 
 std::string encodeSettings();
-void decodeSettings(const std::string& text);  // sets ledgerPath and the rates
+// Sets ledgerPath and the rates. Lines may end in CR LF, LF or CR, and a
+// UTF-8 byte-order mark before the first is skipped.
+void decodeSettings(const std::string& text);
 
 std::string settingsPath();
 void readSettings();
 // Returns false (after telling the user) when the file could not be written.
 bool writeSettings();
+
+// Whether path is the settings file, the help file or the program itself,
+// under whatever name: no ledger or archive may be written there.
+bool isOwnProgramFile(const std::string& path);
+std::string ownProgramFileText(const std::string& path);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "text/plain_text.h"
+
 struct Transaction {
     uint16_t date = 0;        // packed date
     uint8_t type = 0;         // 1..6

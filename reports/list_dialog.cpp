@@ -42,7 +42,7 @@ HWND item(int id) { return GetDlgItem(state.dialog, id); }
 
 void enable(int id, bool on) { EnableWindow(item(id), on ? TRUE : FALSE); }
 
-std::string editText() { return windowText(item(idEntryText)); }
+std::string editText() { return typedText(item(idEntryText)); }
 
 void setEditText(const std::string& s) { SetWindowTextA(item(idEntryText), s.c_str()); }
 

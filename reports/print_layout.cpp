@@ -70,7 +70,7 @@ std::vector<PrintPage> listPrintPages(const ListPrintMetrics& m,
         }
 
         std::string cells[4] = {formatDate(t.date), t.type < typeNames.size() ? typeNames[t.type] : std::string(),
-                                descriptionText(t.descrIndex), nameText(t.nameIndex)};
+                                blankControls(descriptionText(t.descrIndex)), blankControls(nameText(t.nameIndex))};
         const int lefts[4] = {dateAt, typeAt, descrAt, nameAt};
         for (int c = 0; c < 4; ++c)
             if (!cells[c].empty()) page->push_back({leftAt(lefts[c]), y, cells[c]});

@@ -1,5 +1,7 @@
 #include "ui/dialog_template.h"
 
+#include "text/plain_text.h"
+
 HWND mainWindow = nullptr;
 
 std::wstring wideText(const std::string& s) {
@@ -27,7 +29,9 @@ std::string windowText(HWND window) {
     return s;
 }
 
-std::string controlText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
+std::string typedText(HWND control) { return blankControls(windowText(control)); }
+
+std::string controlText(HWND dialog, int id) { return typedText(GetDlgItem(dialog, id)); }
 
 cDialogTemplate::cDialogTemplate(DWORD style, DWORD exStyle, short x, short y, short cx, short cy,
                                  const std::string& caption) {

@@ -37,6 +37,9 @@ private:
 
 // The text of a window, or of a dialog's control ("" when it has none).
 std::string windowText(HWND window);
+// What the user typed or pasted into an edit or combo box, control
+// characters blanked; controlText is that of a dialog's control.
+std::string typedText(HWND control);
 std::string controlText(HWND dialog, int id);
 
 // ANSI text of the system code page to UTF-16, and back.

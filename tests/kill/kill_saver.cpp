@@ -58,6 +58,7 @@ LedgerImage ledgerNumber(long n) {
 
 int save(const std::string& path, long first) {
     ledgerPath = path;
+    rememberLedgerFile();  // carries on from the run that was killed
     for (long n = first;; ++n) {
         installLedgerImage(ledgerNumber(n));
         if (!saveLedger()) return 1;

@@ -2,7 +2,8 @@
 # Kills a program that keeps saving ledgers through saveLedger at random
 # moments, again and again, and checks that the ledger file left behind
 # always loads and is one whole version: the last one saved or the one
-# being saved.
+# being saved. Its backup is whole too, and the temporary files do not pile
+# up: at most one per target (the ledger and its backup).
 #   tests/kill/kill_test.sh KILL_SAVER_EXE WORK_FOLDER [KILLS]
 # Needs the Wine environment of scripts/wine-env.sh (a booted prefix and a
 # running wineserver); CTest runs it from ./test.sh. KILL_RANDOM_START repeats a run.
@@ -46,15 +47,26 @@ for i in $(seq "$kills"); do
   snapshot=$work/after$i.qvl
   cp "$ledger" "$snapshot"
   checks+=("$(winepath -w "$snapshot")" "$old" "$new")
+  # After a save of this run the backup holds the version before the last
+  # saved one, or the last saved one if the kill came after the backup step.
+  if [ "$old" -gt "$first" ]; then
+    cp "$ledger.bak" "$work/after$i.bak.qvl"
+    checks+=("$(winepath -w "$work/after$i.bak.qvl")" "$((old - 1))" "$old")
+  fi
   newest=$new
 done
 killed_in=$((SECONDS - started))
 
-leftovers=$(find "$work" -maxdepth 1 -iname 'qvl*.tmp' | wc -l)
+leftovers=$(find "$work" -maxdepth 1 -iname '*.tmp' | wc -l)
+strays=$(find "$work" -maxdepth 1 -iname '*.tmp' ! -name books.qvl.tmp ! -name books.qvl.bak.tmp)
+if [ -n "$strays" ]; then
+  echo "kill_test: temporary files other than one per target: $strays" >&2
+  exit 1
+fi
 if wine "$exe" --check "${checks[@]}" >"$work/check.out" 2>&1; then
   saves=$newest
   echo "kill_test: $kills kills in ${killed_in} s (start $start, about $saves saves), every ledger file whole;" \
-    "$leftovers temporary files left by the kills"
+    "$leftovers temporary files left by the kills (at most one per target)"
 else
   cat "$work/check.out"
   echo "kill_test: a killed save left a damaged ledger (start $start)" >&2

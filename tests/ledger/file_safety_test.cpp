@@ -1,7 +1,9 @@
 // Saving is all or nothing: whichever step of writing the ledger, the
 // settings or an archive fails, once or from then on, the file on disk is
 // the old one (or none), the user is told, the tables stay as they were and
-// no temporary file is left behind.
+// no temporary file is left behind. A ledger save keeps the file it
+// replaces as NAME.bak, never writes over a file another program changed
+// without asking, and never writes over the program's own files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,19 +72,31 @@ TEST_F(FileSafety, LedgerSaveFailingAtAnyStep) {
     const Bytes newBytes = encodeLedger(image);
     installLedgerImage(image);
     ledgerPath = folder.file("probe.qvl");
-    const int operations = operationsOf(saveLedger);
-    ASSERT_GE(operations, 7);  // create, three writes, flush, close, move
+    const int firstOperations = operationsOf(saveLedger);
+    ASSERT_GE(firstOperations, 7);  // create, three writes, flush, close, move
+    // Over an existing file: the backup's link and rename come before the move.
+    const int replacingOperations = operationsOf(saveLedger);
+    ASSERT_EQ(replacingOperations, firstOperations + 2);
     removeFile("probe.qvl");
+    removeFile("probe.qvl.bak");
+    const Bytes olderBackup = encodeLedger(LedgerImage{});
 
     const std::string path = folder.file("books.qvl"), earlier = folder.file("earlier.qvl");
     int swept = 0;
     for (bool fileExisted : {true, false}) {
         for (bool persistent : {false, true}) {
+            const int operations = fileExisted ? replacingOperations : firstOperations;
             for (int k = 1; k <= operations + 1; ++k) {  // the last one never fails
                 SCOPED_TRACE(testing::Message() << "existed " << fileExisted << ", persistent " << persistent
                                                 << ", failing operation " << k);
                 removeFile("books.qvl");
-                if (fileExisted) folder.write("books.qvl", oldBytes);
+                removeFile("books.qvl.bak");
+                if (fileExisted) {
+                    folder.write("books.qvl", oldBytes);
+                    folder.write("books.qvl.bak", olderBackup);
+                    ledgerPath = path;
+                    rememberLedgerFile();  // as if this program had written it
+                }
                 installLedgerImage(image);
                 ledgerChanged = 1;
                 settingsChanged = 0;
@@ -119,8 +133,14 @@ TEST_F(FileSafety, LedgerSaveFailingAtAnyStep) {
                     EXPECT_EQ(settingsChanged, 0);
                     EXPECT_EQ(ledgerPath, fileExisted ? path : earlier);
                 }
-                EXPECT_EQ(filesInFolder(), fileExisted || saved ? std::vector<std::string>{"books.qvl"}
-                                                                : std::vector<std::string>{});
+                // Only a failed final move leaves the new backup: the old
+                // file is then both the ledger and its backup.
+                if (fileExisted)
+                    EXPECT_EQ(folder.read("books.qvl.bak"), k >= operations ? oldBytes : olderBackup);
+                std::vector<std::string> expected;
+                if (fileExisted || saved) expected.push_back("books.qvl");
+                if (fileExisted) expected.push_back("books.qvl.bak");
+                EXPECT_EQ(filesInFolder(), expected);
             }
         }
     }
@@ -223,13 +243,18 @@ TEST_F(FileSafety, ArchiveWriteFailingAtAnyStepKeepsTheTransactions) {
 }
 
 // Written over the open ledger's own file, the archive would leave only the
-// old transactions on disk while the later ones live in memory unsaved.
+// old transactions on disk while the later ones live in memory unsaved. The
+// file is recognised under any of its names.
 TEST_F(FileSafety, ArchiveIsNotWrittenOverTheOpenLedger) {
     installLedgerImage(sampleImage());
     ledgerPath = folder.file("Books.qvl");
     ASSERT_TRUE(saveLedger());
     const Bytes saved = folder.read("Books.qvl");
-    for (std::string chosen : {folder.file("Books.qvl"), folder.file("BOOKS.QVL")}) {
+    std::filesystem::create_directory(folder.file("real"));
+    std::filesystem::create_directory_symlink(folder.file("real"), folder.file("alias"));
+    std::filesystem::create_hard_link(folder.file("Books.qvl"), folder.file("second name.qvl"));
+    for (std::string chosen : {folder.file("Books.qvl"), folder.file("second name.qvl"),
+                               folder.file("real/../Books.qvl"), folder.file("alias/../Books.qvl")}) {
         prompts.messages.clear();
         prompts.chosenFiles = {chosen};
         archiveUpTo("2006");
@@ -243,6 +268,141 @@ TEST_F(FileSafety, ArchiveIsNotWrittenOverTheOpenLedger) {
     prompts.chosenFiles = {folder.file("Books-2006.qvl")};
     archiveUpTo("2006");
     EXPECT_EQ(transactionCount, 0);
+}
+
+// No ledger or archive goes over the settings file (the file dialogs open
+// in its folder), the help file or the program: the settings write at quit
+// would otherwise overwrite the ledger, or the program itself be lost.
+TEST_F(FileSafety, OwnFilesAreNeverWrittenOver) {
+    const Bytes settings = {'x', '\r', '\n'};
+    folder.write("quirvel.ini", settings);
+    folder.write("Quirvel.chm", settings);
+    std::filesystem::create_hard_link(folder.file("quirvel.ini"), folder.file("other name.ini"));
+    const std::string program = programFile();
+    ASSERT_FALSE(program.empty());
+    for (const std::string& target :
+         {folder.file("quirvel.ini"), folder.file("other name.ini"), folder.file("Quirvel.chm"), program}) {
+        SCOPED_TRACE(target);
+        const std::string ownText = target + " is one of Quirvel's own files.\r\nChoose another name; nothing has been written.";
+        installLedgerImage(sampleImage());
+        ledgerPath = folder.file("books.qvl");
+        ledgerChanged = 1;
+        prompts.messages.clear();
+        prompts.chosenFiles = {target};
+        EXPECT_FALSE(saveLedgerAs());
+        EXPECT_EQ(prompts.messageTexts(), std::vector<std::string>{ownText});
+        EXPECT_EQ(ledgerPath, folder.file("books.qvl"));
+        EXPECT_EQ(ledgerChanged, 1);
+
+        prompts.messages.clear();
+        prompts.chosenFiles = {target};
+        archiveUpTo("2006");
+        EXPECT_EQ(prompts.messageTexts(), std::vector<std::string>{ownText});
+        EXPECT_EQ(transactionCount, sampleImage().transactions.size());
+    }
+    EXPECT_EQ(folder.read("quirvel.ini"), settings);
+    EXPECT_EQ(folder.read("Quirvel.chm"), settings);
+    EXPECT_EQ(filesInFolder(), (std::vector<std::string>{"Quirvel.chm", "other name.ini", "quirvel.ini"}));
+}
+
+// Another program (or a second Quirvel) wrote the ledger since this one read
+// it, or a ledger that was missing has come back: a save asks first, and No
+// writes nothing and keeps the changes. The program's own saves and backups
+// never count as such a change.
+TEST_F(FileSafety, FileChangedByAnotherProgramIsReplacedOnlyWhenConfirmed) {
+    const Bytes theirs = encodeLedger(LedgerImage{});
+    const std::string question =
+        "books.qvl was changed by another program since it was opened. Replace it with this version?";
+    folder.write("books.qvl", encodeLedger(sampleImage()));
+    ASSERT_TRUE(loadLedger(folder.file("books.qvl")));
+    ledgerChanged = 1;
+    ASSERT_TRUE(saveLedger());
+    ledgerChanged = 1;
+    ASSERT_TRUE(saveLedger());  // the backup of the first save is no change
+    EXPECT_TRUE(prompts.messages.empty());
+
+    auto otherProgramWrites = [&] {
+        folder.write("books.qvl", theirs);
+        ledgerChanged = 1;
+        prompts.messages.clear();
+    };
+    otherProgramWrites();
+    prompts.answers = {mb::idNo};
+    EXPECT_FALSE(saveLedger());
+    ASSERT_EQ(prompts.messageTexts(), std::vector<std::string>{question});
+    EXPECT_EQ(prompts.messages[0].title, "Save File");
+    EXPECT_EQ(prompts.messages[0].style, mb::yesNo | mb::iconExclamation);
+    EXPECT_EQ(folder.read("books.qvl"), theirs);
+    EXPECT_EQ(ledgerChanged, 1);
+    // Asked again at the next save, until the answer is Yes.
+    prompts.answers = {mb::idYes};
+    EXPECT_TRUE(saveLedger());
+    EXPECT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(folder.read("books.qvl"), encodeLedger(sampleImage()));
+    EXPECT_EQ(folder.read("books.qvl.bak"), theirs);
+
+    // Missing at start-up: the name is kept, and a file that turns up there
+    // is not replaced silently; one that is still missing is simply written.
+    resetLedgerTables();
+    installLedgerImage(sampleImage());
+    removeFile("books.qvl");
+    ledgerPath = folder.file("books.qvl");
+    otherProgramWrites();
+    prompts.answers = {mb::idNo};
+    EXPECT_FALSE(saveLedger());
+    EXPECT_EQ(prompts.messageTexts(), std::vector<std::string>{question});
+    EXPECT_EQ(folder.read("books.qvl"), theirs);
+    ledgerPath = folder.file("new.qvl");
+    prompts.messages.clear();
+    EXPECT_TRUE(saveLedger());
+    EXPECT_TRUE(prompts.messages.empty());
+
+    // Save As onto an existing file: the file dialog has asked already.
+    prompts.chosenFiles = {folder.file("books.qvl")};
+    EXPECT_TRUE(saveLedgerAs());
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(folder.read("books.qvl"), encodeLedger(sampleImage()));
+}
+
+// Windows refuses to replace a read-only file; the save fails as any
+// refused write does, and keeps the changes.
+TEST_F(FileSafety, ReadOnlyLedgerIsNotReplaced) {
+    installLedgerImage(sampleImage());
+    ledgerPath = folder.file("books.qvl");
+    ASSERT_TRUE(saveLedger());
+    const Bytes before = folder.read("books.qvl");
+    std::filesystem::permissions(folder.file("books.qvl"), std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::group_read |
+                                                               std::filesystem::perms::others_read);
+    installLedgerImage(bigImage());
+    ledgerChanged = 1;
+    EXPECT_FALSE(saveLedger());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "The ledger could not be saved to " + ledgerPath +
+                                            ":\r\nthe file is marked read-only\r\nThe file on disk has not been changed.");
+    EXPECT_EQ(folder.read("books.qvl"), before);
+    EXPECT_EQ(ledgerChanged, 1);
+    EXPECT_EQ(filesInFolder(), std::vector<std::string>{"books.qvl"});
+}
+
+// An interrupted write leaves its temporary file; there is one name per
+// target, and the next write of that target takes it away.
+TEST_F(FileSafety, LeftoversOfInterruptedWritesGoWithTheNextWrite) {
+    const Bytes junk = {'j', 'u', 'n', 'k'};
+    installLedgerImage(sampleImage());
+    ledgerPath = folder.file("books.qvl");
+    ASSERT_TRUE(saveLedger());
+    EXPECT_EQ(temporaryFileFor(ledgerPath), folder.file("books.qvl.tmp"));
+    for (const char* name : {"books.qvl.tmp", "books.qvl.bak.tmp", "quirvel.ini.tmp", "old.qvl.tmp"})
+        folder.write(name, junk);
+    ledgerChanged = 1;
+    ASSERT_TRUE(saveLedger());
+    ASSERT_TRUE(writeSettings());
+    prompts.chosenFiles = {folder.file("old.qvl")};
+    archiveUpTo("2006");
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(filesInFolder(), (std::vector<std::string>{"books.qvl", "books.qvl.bak", "old.qvl", "quirvel.ini"}));
+    EXPECT_EQ(folder.read("books.qvl.bak"), encodeLedger(sampleImage()));
 }
 
 // Only the start of a file can hold a ledger; a load reads no further, so

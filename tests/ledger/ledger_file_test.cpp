@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ledger/ledger_file.h"
+#include "tests/support/ledger_builders.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/temp_folder.h"
 #include "text/date_text.h"
@@ -202,7 +203,9 @@ TEST_F(LedgerFile, TrailingBytesAreIgnored) {
     EXPECT_EQ(encodeLedger(a.image), encodeLedger(b.image));
 }
 
-TEST_F(LedgerFile, ShortFilesReadMissingBytesAsZero) {
+// A file cut short loads its whole records and entries only, and says how
+// much is missing; the damaged reading can never be saved over the original.
+TEST_F(LedgerFile, ShortFilesLoadWhatIsWholeAndSaySo) {
     Bytes b = textBytes("Quirvel Version 3");
     add16(b, 2);
     add16(b, 2);
@@ -210,18 +213,48 @@ TEST_F(LedgerFile, ShortFilesReadMissingBytesAsZero) {
     b.push_back(0x21);  // part of the first record only
     DecodeResult r = decodeLedger(b, 0);
     ASSERT_EQ(r.status, DecodeStatus::ok);
-    ASSERT_EQ(r.image.transactions.size(), 2u);
-    EXPECT_EQ(r.image.transactions[0].date, 0x21);
-    EXPECT_EQ(r.image.transactions[1].amount, 0);
-    ASSERT_EQ(r.image.descriptions.size(), 2u);
-    EXPECT_EQ(r.image.descriptions[1], "");
+    EXPECT_TRUE(r.image.transactions.empty());
+    EXPECT_TRUE(r.image.descriptions.empty());
+    EXPECT_EQ(r.missingTransactions, 2);
+    EXPECT_EQ(r.missingEntries, 2);
 
     // A one-byte file is an old ledger whose count is that byte.
     DecodeResult tiny = decodeLedger(Bytes{7}, 0);
     EXPECT_EQ(tiny.status, DecodeStatus::ok);
     EXPECT_FALSE(tiny.hadHeader);
-    ASSERT_EQ(tiny.image.transactions.size(), 7u);
-    EXPECT_EQ(tiny.image.transactions[6].amount, 0);
+    EXPECT_TRUE(tiny.image.transactions.empty());
+    EXPECT_EQ(tiny.missingTransactions, 7);
+
+    // Cut inside the names: the records, the descriptions and the first
+    // names are whole.
+    const LedgerImage whole = sampleImage();
+    const Bytes full = encodeLedger(whole);
+    ASSERT_GE(whole.names.size(), 2u);
+    const size_t lastName = whole.names.back().size();
+    Bytes cut(full.begin(), full.end() - static_cast<long>(lastName));  // its length byte stays
+    folder.write("books.qvl", cut);
+    ledgerPath = folder.file("earlier.qvl");
+    ASSERT_TRUE(loadLedger(folder.file("books.qvl")));
+    LedgerImage loaded = currentLedgerImage();
+    EXPECT_EQ(loaded.transactions.size(), whole.transactions.size());
+    EXPECT_EQ(loaded.descriptions, whole.descriptions);
+    EXPECT_EQ(loaded.names, std::vector<std::string>(whole.names.begin(), whole.names.end() - 1));
+    ASSERT_EQ(prompts.messageTexts(),
+              std::vector<std::string>{"books.qvl is damaged: it ends before 1 list entry. What could be read has "
+                                       "been loaded; save it under a new name to keep the original."});
+    EXPECT_EQ(prompts.messages[0].title, "File Error");
+    EXPECT_EQ(ledgerPath, "");
+    EXPECT_EQ(ledgerChanged, 0);
+
+    // The whole file loads exactly as before, without a word.
+    prompts.messages.clear();
+    folder.write("books.qvl", full);
+    ASSERT_TRUE(loadLedger(folder.file("books.qvl")));
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(ledgerPath, folder.file("books.qvl"));
+    EXPECT_EQ(damagedLedgerText("C:\\x\\books.qvl", 2, 5),
+              "books.qvl is damaged: it ends before 2 transactions and 5 list entries. What could be read has "
+              "been loaded; save it under a new name to keep the original.");
 }
 
 TEST_F(LedgerFile, ReferencesPastTheListsAreClearedAndReported) {
@@ -283,6 +316,7 @@ TEST_F(LedgerFile, EveryFailedWriteKeepsTheOldFileAndTheFlag) {
     for (bool persistent : {false, true}) {
         for (int k = 1; k <= operations; ++k) {
             folder.write("kept.qvl", before);
+            rememberLedgerFile();  // as if this program had written it
             ledgerChanged = 1;
             settingsChanged = 0;
             prompts.messages.clear();

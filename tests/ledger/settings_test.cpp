@@ -52,6 +52,27 @@ TEST_F(Settings, MissingLinesAndTextReadAsEmptyOrZero) {
     EXPECT_DOUBLE_EQ(combinedTaxRate, 0);
 }
 
+// Edited by hand or copied from another system, the file may end its lines
+// in LF or CR alone and start with a UTF-8 byte-order mark.
+TEST_F(Settings, AnyLineEndAndAByteOrderMarkAreRead) {
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+        for (bool mark : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (mark ? "with" : "without") << " mark, end " << int(end[0]));
+            std::string text = std::string(mark ? "\xEF\xBB\xBF" : "") + "D:\\a.qvl" + end + ".05" + end + "0" +
+                               end + ".01" + end + "0" + end;
+            decodeSettings(text);
+            EXPECT_EQ(ledgerPath, "D:\\a.qvl");
+            EXPECT_DOUBLE_EQ(stateTaxRate, 0.05);
+            EXPECT_DOUBLE_EQ(localTaxRate, 0.01);
+            EXPECT_DOUBLE_EQ(combinedTaxRate, 0.06);
+        }
+    }
+    // An empty line between others is still a line of its own.
+    decodeSettings("D:\\a.qvl\r\n\r\n.03\r\n");
+    EXPECT_DOUBLE_EQ(stateTaxRate, 0);
+    EXPECT_DOUBLE_EQ(countyTaxRate, 0.03);
+}
+
 TEST_F(Settings, NoFileChangesNothing) {
     ledgerPath = "";
     stateTaxRate = 0;

@@ -87,4 +87,9 @@ TEST_F(Tables, FullListsAndLongTextsAreRefused) {
     EXPECT_EQ(prompts.messages.size(), 3u);
 }
 
+TEST_F(Tables, ControlCharactersAreShownAsBlanks) {
+    EXPECT_EQ(blankControls("Parts\tLabor\r\nx\x7F\x01"), "Parts Labor  x  ");
+    EXPECT_EQ(blankControls("Caf\xE9 & Co"), "Caf\xE9 & Co");  // letters of the code page stay
+}
+
 }  // namespace

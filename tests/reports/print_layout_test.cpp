@@ -98,7 +98,8 @@ TEST_F(PrintLayout, HeadingPositions) {
 }
 
 TEST_F(PrintLayout, CellsAndRightEdges) {
-    uint16_t d = static_cast<uint16_t>(appendListEntry(descrList, 3, "Widgets"));
+    // A tab read from a file prints as a blank and stays in the file.
+    uint16_t d = static_cast<uint16_t>(appendListEntry(descrList, 3, "Wid\tgets"));
     uint16_t n = static_cast<uint16_t>(appendListEntry(nameList, 3, "Acme"));
     Transaction t;
     t.date = packDate("03-07-2024");
@@ -131,7 +132,7 @@ TEST_F(PrintLayout, CellsAndRightEdges) {
         const char* text;
         int x;
     } cases[] = {
-        {row1, "03-07-2024", 205}, {row1, "Sold    ", 430},     {row1, "Widgets", 610}, {row1, "Acme", 1000},
+        {row1, "03-07-2024", 205}, {row1, "Sold    ", 430},     {row1, "Wid gets", 610}, {row1, "Acme", 1000},
         {row1, "100.00", 1660 - 60}, {row1, "5.00", 1870 - 40}, {row1, "5.88", 2080 - 40},
         {row1, "105.00", 2320 - 60}, {row2, "100.00", 2320 - 60}, {row3, "6.00", 2080 - 40},
         {row3, "106.00", 2320 - 60},
@@ -140,6 +141,7 @@ TEST_F(PrintLayout, CellsAndRightEdges) {
     int secondRowItems = 0;
     for (const auto& item : pages[0]) secondRowItems += item.y == row2;
     EXPECT_EQ(secondRowItems, 6);  // no Ship/Hndl and no Tax cell
+    EXPECT_EQ(descriptionText(d), "Wid\tgets");
 }
 
 TEST_F(PrintLayout, RowsFollowTheDisplayOrder) {

@@ -47,8 +47,13 @@ inline LoadCheck loadChecked(const std::string& path, const Bytes& bytes, Script
     r.messages = prompts.messages.size();
     if (r.loaded) {
         r.problem = tableInvariantProblem();
-        if (r.problem.empty() && (ledgerPath != path || ledgerChanged != 0 || settingsChanged != 0))
+        // A file cut short loads what is whole but must never be saved over.
+        DecodeResult decoded = decodeLedger(bytes, combinedTaxRate);
+        bool damaged = decoded.missingTransactions || decoded.missingEntries;
+        if (r.problem.empty() && (ledgerPath != (damaged ? std::string() : path) || ledgerChanged != 0 ||
+                                  settingsChanged != 0))
             r.problem = "a load left the path or the flags wrong";
+        if (r.problem.empty() && damaged && r.messages == 0) r.problem = "a damaged file loaded without a word";
     } else {
         if (r.messages == 0) r.problem = "refused without a message";
         if (!sameImage(currentLedgerImage(), open) || ledgerPath != openPath || ledgerChanged != 1 ||

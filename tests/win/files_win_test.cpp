@@ -108,11 +108,13 @@ TEST_F(FilesWin, EveryFailingStepOfASaveKeepsTheOldFile) {
     ASSERT_TRUE(saveLedger());
     Bytes before = folder.read("sweep.qvl");
     installLedgerImage(sampleImage());
-    setWriteFault(0, false);
     ledgerPath = folder.file("probe.qvl");
     ASSERT_TRUE(saveLedger());
+    setWriteFault(0, false);
+    ASSERT_TRUE(saveLedger());  // over the file: with its backup
     int operations = writeOperationCount();
     ledgerPath = folder.file("sweep.qvl");
+    rememberLedgerFile();
     for (int k = 1; k <= operations; ++k) {
         ledgerChanged = 1;
         setWriteFault(k, true);
@@ -120,9 +122,118 @@ TEST_F(FilesWin, EveryFailingStepOfASaveKeepsTheOldFile) {
         setWriteFault(0, false);
         EXPECT_EQ(folder.read("sweep.qvl"), before) << k;
         EXPECT_EQ(ledgerChanged, 1);
-        EXPECT_EQ(filesIn(folder), (std::vector<std::string>{"probe.qvl", "sweep.qvl"})) << k;
+        // Only the failed final move finds the backup made.
+        std::vector<std::string> expected = {"probe.qvl", "probe.qvl.bak", "sweep.qvl"};
+        if (k == operations) expected.push_back("sweep.qvl.bak");
+        EXPECT_EQ(filesIn(folder), expected) << k;
+        if (k == operations) {
+            EXPECT_EQ(folder.read("sweep.qvl.bak"), before);
+        }
     }
     EXPECT_EQ(prompts.messages.size(), static_cast<size_t>(operations));
+}
+
+// Wine's own way to reach a Windows path from the Unix side: the folder is
+// also on drive Z:, a second drive letter for the same file.
+std::string onDriveZ(const std::string& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return "";
+    std::wstring wide(path.begin(), path.end());
+    char* unixPath = toUnix(wide.c_str());
+    if (!unixPath) return "";
+    std::string z = std::string("Z:") + unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    for (char& c : z)
+        if (c == '/') c = '\\';
+    return z;
+}
+
+// One file under its other names: a trailing dot (Windows drops it), another
+// letter case, a second drive letter and the short name. None of them may
+// let an archive replace the open ledger or a ledger the settings file.
+TEST_F(FilesWin, SecondNamesOfOneFileAreRecognised) {
+    installLedgerImage(sampleImage());
+    ledgerPath = folder.file("Books of the year.qvl");
+    ASSERT_TRUE(saveLedger());
+    const Bytes saved = folder.read("Books of the year.qvl");
+    std::string upper = ledgerPath;
+    CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
+    std::vector<std::string> names = {ledgerPath + ".", upper, onDriveZ(ledgerPath)};
+    ASSERT_NE(names.back(), "");
+    char shortName[MAX_PATH] = "";
+    if (GetShortPathNameA(ledgerPath.c_str(), shortName, MAX_PATH) && ledgerPath != shortName)
+        names.push_back(shortName);
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(fileExists(name));  // a real second name, not a new file
+        EXPECT_TRUE(sameFile(name, ledgerPath));
+        prompts.messages.clear();
+        prompts.chosenFiles = {name};
+        archiveUpTo("2006");
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text.find("The archive cannot be written over the open ledger"), 0u);
+        EXPECT_EQ(transactionCount, sampleImage().transactions.size());
+    }
+    EXPECT_EQ(folder.read("Books of the year.qvl"), saved);
+    EXPECT_FALSE(sameFile(ledgerPath, folder.file("quirvel.ini")));
+    // A file that does not exist yet is told apart by its full name.
+    EXPECT_TRUE(sameFile(folder.file("new.qvl"), folder.path() + ".\\NEW.QVL"));
+    EXPECT_FALSE(sameFile(folder.file("new.qvl"), folder.file("new2.qvl")));
+
+    ASSERT_TRUE(writeSettings());
+    const Bytes settings = folder.read("quirvel.ini");
+    for (const std::string& name : {folder.file("quirvel.ini."), folder.file("QUIRVEL.INI"),
+                                    onDriveZ(folder.file("quirvel.ini"))}) {
+        prompts.messages.clear();
+        prompts.chosenFiles = {name};
+        EXPECT_FALSE(saveLedgerAs()) << name;
+        EXPECT_EQ(prompts.messageTexts(),
+                  std::vector<std::string>{name + " is one of Quirvel's own files.\r\nChoose another name; "
+                                                  "nothing has been written."});
+    }
+    EXPECT_EQ(folder.read("quirvel.ini"), settings);
+    EXPECT_EQ(filesIn(folder), (std::vector<std::string>{"Books of the year.qvl", "quirvel.ini"}));
+}
+
+// Another Quirvel saved the same ledger meanwhile: this one asks before its
+// save would make the other's work vanish. Its own backup is no change.
+TEST_F(FilesWin, SecondWindowOnOneLedgerAsksBeforeReplacingIt) {
+    installLedgerImage(sampleImage());
+    ledgerPath = folder.file("shared.qvl");
+    ASSERT_TRUE(saveLedger());
+    ledgerChanged = 1;
+    ASSERT_TRUE(saveLedger());
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(folder.read("shared.qvl.bak"), encodeLedger(sampleImage()));
+    const Bytes theirs = encodeLedger(LedgerImage{});
+    std::string error;
+    ASSERT_TRUE(writeFileSafely(onDriveZ(ledgerPath), theirs, error));  // the other window's save
+    ledgerChanged = 1;
+    prompts.answers = {mb::idNo};
+    EXPECT_FALSE(saveLedger());
+    EXPECT_EQ(prompts.messageTexts(),
+              std::vector<std::string>{
+                  "shared.qvl was changed by another program since it was opened. Replace it with this version?"});
+    EXPECT_EQ(folder.read("shared.qvl"), theirs);
+    EXPECT_EQ(ledgerChanged, 1);
+    EXPECT_EQ(filesIn(folder), (std::vector<std::string>{"shared.qvl", "shared.qvl.bak"}));
+}
+
+// An interrupted write leaves a temporary file of a known name; the next
+// write of the same target takes it away.
+TEST_F(FilesWin, LeftoverTemporaryFilesGoWithTheNextWrite) {
+    installLedgerImage(sampleImage());
+    ledgerPath = folder.file("books.qvl");
+    ASSERT_TRUE(saveLedger());
+    for (const char* name : {"books.qvl.tmp", "books.qvl.bak.tmp", "quirvel.ini.tmp"})
+        folder.write(name, Bytes{'j', 'u', 'n', 'k'});
+    ledgerChanged = 1;
+    ASSERT_TRUE(saveLedger());
+    ASSERT_TRUE(writeSettings());
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(filesIn(folder), (std::vector<std::string>{"books.qvl", "books.qvl.bak", "quirvel.ini"}));
 }
 
 TEST_F(FilesWin, EveryFailingStepOfASettingsWriteKeepsTheOldFile) {

@@ -100,7 +100,107 @@ TEST_F(MainWindow, SettingsNamingAMissingLedger) {
     EXPECT_EQ(ledgerPath, "C:\\gone\\old books.qvl");
     EXPECT_EQ(statusText(0), "C:\\gone\\old books.qvl");
     EXPECT_DOUBLE_EQ(combinedTaxRate, 0.05);
+    EXPECT_EQ(prompts.messageTexts(),
+              std::vector<std::string>{
+                  "The last ledger C:\\gone\\old books.qvl could not be found.\r\nQuirvel starts with an empty list."});
+}
+
+// The remembered ledger was missing at start-up (a drive not mapped yet)
+// and has come back: Save does not replace it with the few transactions
+// typed since without asking. A folder of that name is no ledger at all.
+TEST_F(MainWindow, RememberedLedgerThatComesBackIsNotReplacedSilently) {
+    const std::string path = folder.file("books.qvl");
+    writeSettingsFile(path + "\r\n");
+    start();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(ledgerPath, path);
+    const Bytes real = encodeLedger(sampleImage());
+    folder.write("books.qvl", real);
+    ledgerChanged = 1;
+    prompts.messages.clear();
+    prompts.answers = {mb::idYes, mb::idNo};  // save now, but do not replace
+    command(cmdSave);
+    EXPECT_EQ(prompts.messageTexts(),
+              (std::vector<std::string>{"Save this file now?", "books.qvl was changed by another program since it "
+                                                               "was opened. Replace it with this version?"}));
+    EXPECT_EQ(folder.read("books.qvl"), real);
+    EXPECT_EQ(ledgerChanged, 1);
+    DestroyWindow(main);
+
+    CreateDirectoryA(folder.file("folder.qvl").c_str(), nullptr);
+    writeSettingsFile(folder.file("folder.qvl") + "\r\n");
+    resetAllState();
+    prompts.messages.clear();
+    start();
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(ledgerPath, "");
+}
+
+// A read-only ledger is refused as Windows refuses it (Wine would move over
+// it), with the message of any refused write; the changes stay.
+TEST_F(MainWindow, ReadOnlyLedgerIsNotReplaced) {
+    const std::string path = installLedger(sampleImage());
+    start();
+    const Bytes before = folder.read("books.qvl");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    ledgerChanged = 1;
+    prompts.answers = {mb::idYes};
+    command(cmdSave);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(prompts.messageTexts(),
+              (std::vector<std::string>{"Save this file now?", "The ledger could not be saved to " + path +
+                                                                   ":\r\nthe file is marked read-only\r\nThe file "
+                                                                   "on disk has not been changed."}));
+    EXPECT_EQ(folder.read("books.qvl"), before);
+    EXPECT_EQ(ledgerChanged, 1);
+    EXPECT_FALSE(fileExists(path + ".bak"));
+}
+
+// Log-off and shutdown take the quit flow's save question; a cancel, a
+// failed save or a dialog still open keeps the program (and Windows) going.
+TEST_F(MainWindow, LogOffAsksToSaveTheChanges) {
+    const std::string path = installLedger(sampleImage());
+    start();
+    auto queryLogOff = [&] {
+        return SendMessageA(main, WM_QUERYENDSESSION, 0, static_cast<LPARAM>(ENDSESSION_LOGOFF));
+    };
+    const std::string question = "This file has changed... save it before quiting?";
+    EXPECT_EQ(queryLogOff(), TRUE);  // nothing to save: no question
     EXPECT_TRUE(prompts.messages.empty());
+
+    ledgerChanged = 1;
+    prompts.answers = {mb::idCancel};
+    EXPECT_EQ(queryLogOff(), FALSE);
+    ASSERT_EQ(prompts.messageTexts(), std::vector<std::string>{question});
+    EXPECT_EQ(prompts.messages[0].style, mb::yesNoCancel | mb::iconQuestion);
+
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    prompts.messages.clear();
+    prompts.answers = {mb::idYes};
+    EXPECT_EQ(queryLogOff(), FALSE);  // the save failed
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(ledgerChanged, 1);
+
+    LRESULT duringDialog = -1;
+    whenDialogOpens("About Quirvel", [&](HWND about) {
+        duringDialog = queryLogOff();
+        closeBox(about);
+    });
+    command(cmdAbout);
+    EXPECT_EQ(duringDialog, FALSE);
+
+    appendListEntry(nameList, 1, "Added");
+    folder.write("quirvel.ini", Bytes{'x'});
+    prompts.messages.clear();
+    prompts.answers = {mb::idYes};
+    EXPECT_EQ(queryLogOff(), TRUE);
+    EXPECT_EQ(prompts.messageTexts(), std::vector<std::string>{question});
+    EXPECT_EQ(ledgerChanged, 0);
+    EXPECT_EQ(folder.read("books.qvl"), encodeLedger(currentLedgerImage()));
+    Bytes settings = folder.read("quirvel.ini");
+    EXPECT_EQ(std::string(settings.begin(), settings.end()).substr(0, path.size()), path);
+    EXPECT_TRUE(IsWindow(main));
 }
 
 TEST_F(MainWindow, RefusedLedgerAtStartUpIsNeverOverwritten) {
