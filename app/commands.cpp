@@ -5,6 +5,7 @@
 #include <htmlhelp.h>
 
 #include "app/about_box.h"
+#include "app/ledger_commands.h"
 #include "app/list_state.h"
 #include "app/main_window.h"
 #include "app/prompts.h"
@@ -172,6 +173,16 @@ void dispatch(int id) {
     case cmdDeleteRecord:
         deleteSelected();
         break;
+    case cmdNew:
+        newLedger();
+        break;
+    case cmdExport:
+        exportList();
+        break;
+    case cmdNextTab:
+    case cmdPreviousTab:
+        stepTab(id == cmdNextTab ? 1 : -1);
+        break;
     case cmdContents:
         prompts().htmlHelp(helpPath, HH_DISPLAY_TOPIC);
         break;
@@ -212,6 +223,7 @@ bool confirmQuit() {
     } else if (showMessage("Quit program now?", "Quit Program", mb::okCancel | mb::iconQuestion) != mb::idOk) {
         return false;
     }
-    if (settingsChanged) writeSettings();
+    bool placementChanged = rememberWindowPlacement();
+    if (settingsChanged || placementChanged) writeSettings();
     return true;
 }

@@ -20,6 +20,9 @@ enum : int {
     cmdAddService = 211, cmdAddEarning = 212, cmdAddProduct = 213, cmdAddExpense = 214,
     cmdFormData = 303, cmdFiltered = 304, cmdTaxReport = 305,
     cmdContents = 401, cmdAbout = 402,
+    // Beyond the menu's own items: File > New and Export, and the keyboard's
+    // tab switching.
+    cmdNew = 107, cmdExport = 108, cmdNextTab = 310, cmdPreviousTab = 311,
 };
 
 constexpr int mainWidthUnits = 320;
@@ -34,6 +37,11 @@ extern HWND currentPage;
 extern cColumnList* currentList;
 extern std::string helpPath;
 
+// A ledger named on the command line, opened instead of the remembered one.
+extern std::string startupLedger;
+// The full path of the first argument of a command line ("" when none).
+std::string ledgerFromCommandLine(const wchar_t* commandLine);
+
 // Set by tests to keep the program's files in a folder of their own.
 extern std::string dataFolderOverride;
 
@@ -45,6 +53,13 @@ HWND createMainWindow();
 void closeMainWindow();
 
 void updateStatus(int part);
+
+// Selects the next (step 1) or previous (-1) tab, wrapping, as a click would.
+void stepTab(int step);
+
+// Takes the window's current place into savedPlacement; true when the
+// settings file should be written for it.
+bool rememberWindowPlacement();
 
 // Picks dataFolder from the program's location and the shell's folders.
 std::string determineDataFolder();

@@ -2,13 +2,16 @@
 
 #include <cstdio>
 
+#include "app/prompts.h"
 #include "entry/tax_arithmetic.h"
+#include "ledger/file_access.h"
 #include "ledger/tables.h"
 #include "reports/tax_report.h"
 
 namespace {
 
 const char byteOrderMark[] = "\xEF\xBB\xBF";
+constexpr unsigned long ofnOverwritePrompt = 0x2, ofnHideReadOnly = 0x4, ofnNoChangeDir = 0x8;
 
 // Code points of 0x80..0x9F in Windows-1252; the five unassigned bytes map
 // to the control code of the same value, as Windows converts them.
@@ -105,4 +108,21 @@ std::string taxReportCsv() {
         csv += csvLine({utf8FromWindows1252(taxReportLabels[static_cast<size_t>(k)]),
                         taxReportValues[static_cast<size_t>(k)]});
     return csv;
+}
+
+bool exportCsv(const std::string& csv, const std::string& caption) {
+    FileDialogRequest request;
+    request.save = true;
+    request.caption = caption;
+    request.folder = dataFolder;
+    request.filters = {{"CSV Files", "*.csv"}, {"All Files", "*.*"}};
+    request.defaultExtension = "csv";
+    request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
+    std::string path = prompts().fileDialog(request);
+    if (path.empty()) return false;
+    std::string error;
+    if (writeFileSafely(path, Bytes(csv.begin(), csv.end()), error)) return true;
+    showMessage("The export could not be written to " + path + ":\r\n" + error, "File Error",
+                mb::ok | mb::iconStop);
+    return false;
 }

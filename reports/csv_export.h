@@ -24,3 +24,8 @@ std::string transactionsCsv(const std::vector<int>& transactionNumbers);
 
 // The tax report's eighteen lines as Label,Value.
 std::string taxReportCsv();
+
+// Asks for a file name (a save dialog with the given caption, CSV files)
+// and writes csv there. False when cancelled or not written; a failed write
+// is reported and leaves any earlier file of that name as it was.
+bool exportCsv(const std::string& csv, const std::string& caption);

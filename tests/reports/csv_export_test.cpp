@@ -6,6 +6,8 @@
 #include "reports/filter.h"
 #include "reports/tax_report.h"
 #include "tests/support/ledger_builders.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -92,6 +94,40 @@ TEST(CsvExport, TaxReportAsEighteenLabelValueLines) {
     EXPECT_EQ(lines[0], "State and Local Sales Taxes,");
     EXPECT_EQ(lines[13], "Total services,500.00");
     resetListState();
+}
+
+TEST(CsvExport, SavedWhereChosenAndAFailedWriteKeepsTheOldFile) {
+    ScriptedPrompts prompts;
+    TempFolder folder;
+    resetLedgerTables();
+    dataFolder = folder.path();
+
+    EXPECT_FALSE(exportCsv("a,b\r\n", "Export"));  // the save dialog was cancelled
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    const FileDialogRequest& asked = prompts.fileRequests[0];
+    EXPECT_TRUE(asked.save);
+    EXPECT_EQ(asked.caption, "Export");
+    EXPECT_EQ(asked.folder, folder.path());
+    EXPECT_EQ(asked.defaultExtension, "csv");
+    ASSERT_FALSE(asked.filters.empty());
+    EXPECT_EQ(asked.filters[0].second, "*.csv");
+    EXPECT_TRUE(asked.flags & 0x2);  // asks before replacing a file
+
+    prompts.chosenFiles = {folder.file("out.csv")};
+    EXPECT_TRUE(exportCsv("a,b\r\n", "Export"));
+    EXPECT_EQ(folder.read("out.csv"), Bytes({'a', ',', 'b', '\r', '\n'}));
+    EXPECT_TRUE(prompts.messages.empty());
+
+    for (int k = 1; k <= 3; ++k) {
+        prompts.chosenFiles = {folder.file("out.csv")};
+        setWriteFault(k, false);
+        EXPECT_FALSE(exportCsv("changed\r\n", "Export")) << k;
+        setWriteFault(0, false);
+        EXPECT_EQ(folder.read("out.csv"), Bytes({'a', ',', 'b', '\r', '\n'})) << k;
+    }
+    ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_EQ(prompts.messages[0].title, "File Error");
+    EXPECT_EQ(prompts.messages[0].text.rfind("The export could not be written to " + folder.file("out.csv"), 0), 0u);
 }
 
 }  // namespace
