@@ -45,6 +45,7 @@ SIZE designWindowSize = {0, 0};
 SIZE designPageSize = {0, 0};
 WindowPlacement startPlacement;
 bool listNeedsRefit = false;
+bool maximiseWhenShown = false;
 bool sizing = false;  // an edge or the caption is being dragged
 constexpr UINT msgMaximise = WM_APP + 15;
 
@@ -166,8 +167,8 @@ void restorePlacement(HWND hwnd) {
     wp.rcNormalPosition = r;
     wp.showCmd = IsWindowVisible(hwnd) ? SW_SHOWNORMAL : SW_HIDE;
     SetWindowPlacement(hwnd, &wp);
-    // A hidden window cannot be maximised yet: once the loop runs.
-    if (p.maximised) PostMessageA(hwnd, msgMaximise, 0, 0);
+    // The modal loop shows the window in its normal state: maximise it once shown.
+    maximiseWhenShown = p.maximised;
 }
 
 // Everything below the toolbar grows with the window from its built-in
@@ -360,6 +361,12 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_EXITSIZEMOVE:
         sizing = false;
         refitCurrentList();
+        return FALSE;
+    case WM_SHOWWINDOW:
+        if (wp && maximiseWhenShown) {
+            maximiseWhenShown = false;
+            PostMessageA(hwnd, msgMaximise, 0, 0);
+        }
         return FALSE;
     case msgMaximise:
         ShowWindow(hwnd, SW_MAXIMIZE);
