@@ -41,8 +41,8 @@ HHOOK keyboardHook = nullptr;
 
 // The window's size at the built-in layout (its smallest size), the pages'
 // sizes there, and where it was placed at start-up.
-SIZE designWindowSize = {0, 0};
-SIZE designPageSize = {0, 0};
+SIZE builtInWindowSize = {0, 0};
+SIZE builtInPageSize = {0, 0};
 WindowPlacement startPlacement;
 bool listNeedsRefit = false;
 bool maximiseWhenShown = false;
@@ -135,7 +135,7 @@ void fitWindowToClient(HWND hwnd) {
     int w = client.right - client.left, h = client.bottom - client.top;
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    designWindowSize = {w, h};
+    builtInWindowSize = {w, h};
     SetWindowPos(hwnd, nullptr, work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
                  w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -158,8 +158,8 @@ void restorePlacement(HWND hwnd) {
     startPlacement = placementOf(hwnd);
     const WindowPlacement& p = savedPlacement;
     if (!p.known) return;
-    RECT r = {p.left, p.top, p.left + std::max<LONG>(p.width, designWindowSize.cx),
-              p.top + std::max<LONG>(p.height, designWindowSize.cy)};
+    RECT r = {p.left, p.top, p.left + std::max<LONG>(p.width, builtInWindowSize.cx),
+              p.top + std::max<LONG>(p.height, builtInWindowSize.cy)};
     if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
     WINDOWPLACEMENT wp = {};
     wp.length = sizeof wp;
@@ -176,11 +176,11 @@ void restorePlacement(HWND hwnd) {
 // to the bottom edge.
 void layoutMainWindow(HWND hwnd) {
     if (!tabControl || !pages[1] || IsIconic(hwnd)) return;
-    RECT design = {0, 0, mainWidthUnits, mainHeightUnits};
-    MapDialogRect(hwnd, &design);
+    RECT builtIn = {0, 0, mainWidthUnits, mainHeightUnits};
+    MapDialogRect(hwnd, &builtIn);
     RECT client;
     GetClientRect(hwnd, &client);
-    int dx = std::max<LONG>(0, client.right - design.right), dy = std::max<LONG>(0, client.bottom - design.bottom);
+    int dx = std::max<LONG>(0, client.right - builtIn.right), dy = std::max<LONG>(0, client.bottom - builtIn.bottom);
     RECT units = {4, 8, 0, 0};  // dialog base units
     MapDialogRect(hwnd, &units);
     const int dxUnits = dx * 4 / units.left, dyUnits = dy * 8 / units.top;
@@ -193,7 +193,7 @@ void layoutMainWindow(HWND hwnd) {
     MapDialogRect(hwnd, &tabs);
     SetWindowPos(tabControl, nullptr, 0, 0, tabs.right + dx, tabs.bottom + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (int tab = 1; tab <= 5; ++tab) {
-        SetWindowPos(pages[tab], nullptr, 0, 0, designPageSize.cx + dx, designPageSize.cy + dy,
+        SetWindowPos(pages[tab], nullptr, 0, 0, builtInPageSize.cx + dx, builtInPageSize.cy + dy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         int before = lists[tab]->width(3);
         lists[tab]->resize(mainWidthUnits - 4 + dxUnits, mainHeightUnits - 70 + dyUnits);
@@ -257,7 +257,7 @@ void createPages(HWND hwnd) {
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         RECT pageRect;
         GetWindowRect(pages[tab], &pageRect);
-        designPageSize = {pageRect.right - pageRect.left, pageRect.bottom - pageRect.top};
+        builtInPageSize = {pageRect.right - pageRect.left, pageRect.bottom - pageRect.top};
     }
     ShowWindow(pages[1], SW_SHOW);
 }
@@ -344,9 +344,9 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (HIWORD(wp) == 0 || (HIWORD(wp) == 1 && lp == 0)) runCommand(LOWORD(wp));
         return TRUE;
     case WM_GETMINMAXINFO:
-        if (designWindowSize.cx > 0) {
+        if (builtInWindowSize.cx > 0) {
             auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-            info->ptMinTrackSize = {designWindowSize.cx, designWindowSize.cy};
+            info->ptMinTrackSize = {builtInWindowSize.cx, builtInWindowSize.cy};
         }
         return TRUE;
     case WM_SIZE:
@@ -383,7 +383,7 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         keyboardHook = nullptr;
         if (accelerators) DestroyAcceleratorTable(accelerators);
         accelerators = nullptr;
-        designWindowSize = {0, 0};
+        builtInWindowSize = {0, 0};
         listNeedsRefit = false;
         for (int tab = 1; tab <= 5; ++tab) {
             if (lists[tab]) lists[tab]->release();
