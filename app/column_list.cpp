@@ -129,6 +129,9 @@ void cColumnList::create(HWND parent, int listId, int x, int y, int width, int h
 
     x_ = x;
     top_ = y + h;
+    percents_.assign(widths, widths + n);
+    scrollUnits_ = s;
+    headingUnits_ = h;
     RECT box = {x, y + h, x + width - 8, y + h + (height - h - 10)};
     MapDialogRect(parent, &box);
     listBox_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
@@ -190,6 +193,43 @@ void cColumnList::create(HWND parent, int listId, int x, int y, int width, int h
         headings_[i] = head;
         left += std::abs(widths_[i]);
     }
+}
+
+void cColumnList::resize(int width, int height) {
+    const int n = columnCount_, s = scrollUnits_, h = headingUnits_, y = top_ - h;
+    if (n == 0) return;
+    int available = width - s - 8;
+    std::vector<int> layout(static_cast<size_t>(n) + 1, 0);
+    int used = 0;
+    for (int i = 1; i <= n; ++i) {
+        widths_[i] = static_cast<int>(std::nearbyint(available * percents_[static_cast<size_t>(i - 1)] / 100.0));
+        if (i < n) used += layout[i] = std::abs(widths_[i]);
+    }
+    layout[n] = width - used - s - 8;
+
+    RECT box = {x_, top_, x_ + width - 8, top_ + (height - h - 10)};
+    MapDialogRect(parent_, &box);
+    SetWindowPos(listBox_, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    tabStops_[0] = 2;
+    for (int i = 1; i < n; ++i) tabStops_[i] = tabStops_[i - 1] + layout[i];
+    tabStops_[n - 1] -= 2;
+    for (int i = 0; i < n; ++i)
+        if (kinds_[i + 1] < 0) tabStops_[i] = -(layout[i + 1] + tabStops_[i] - 6);
+    SendMessageA(listBox_, LB_SETTABSTOPS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(tabStops_.data()));
+    for (int i = 1; i <= n; ++i) {
+        float limitUnits = static_cast<float>(std::abs(widths_[i])) * 0.95f;
+        cellLimits_[static_cast<size_t>(i)] = toPixelsX(static_cast<int>(std::nearbyint(limitUnits)));
+    }
+    int left = x_;
+    for (int i = 1; i <= n; ++i) {
+        RECT r = {left, y, left + layout[i], y + h};
+        MapDialogRect(parent_, &r);
+        SetWindowPos(headings_[i], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        left += std::abs(widths_[i]);
+    }
+    InvalidateRect(parent_, nullptr, TRUE);
 }
 
 void cColumnList::addRow(std::string& text, int data) {

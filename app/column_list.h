@@ -33,6 +33,26 @@ public:
     void create(HWND parent, int listId, int x, int y, int width, int height, const int* widths,
                 const std::string* headings, int n);
     void addRow(std::string& text, int data);
+    // New size in the parent's dialog units: the columns share the width by
+    // their percentages again, the last one ending at the right edge. Rows
+    // keep the cells fitted to the old widths until refit.
+    void resize(int width, int height);
+    // Fits every stored row again from its full text (rowText(n) for row
+    // number n), keeping the sort order, the selection and the scroll place.
+    template <class RowText> void refit(RowText rowText) {
+        std::vector<int> order = order_, data = data_;
+        int total = rowTotal_, position = selectedPosition_;
+        int top = static_cast<int>(SendMessageA(listBox_, LB_GETTOPINDEX, 0, 0)) + 1;
+        rowTotal_ = 0;
+        for (int n = 1; n <= total; ++n) {
+            std::string text = rowText(n);
+            addRow(text, data[static_cast<size_t>(n)]);
+        }
+        order_ = order;
+        data_ = data;
+        showRows();
+        if (position > 0) select(position, 1, top);
+    }
     // Cuts text to the characters that fit in pixelWidth (at most the first
     // 127 characters are measured).
     void fitText(std::string& text, int pixelWidth) const;
@@ -60,6 +80,8 @@ private:
     int listId_ = 0;
     int columnCount_ = 0;
     int x_ = 0, top_ = 0;
+    std::vector<int> percents_;  // the widths given to create
+    int scrollUnits_ = 0, headingUnits_ = 0;
     std::vector<int> widths_{0};  // 1-based
     std::vector<int> kinds_{0};
     std::vector<HWND> headings_{nullptr};

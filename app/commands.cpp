@@ -6,6 +6,7 @@
 
 #include "app/about_box.h"
 #include "app/archive_command.h"
+#include "app/ledger_commands.h"
 #include "app/transaction_list.h"
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
@@ -171,6 +172,16 @@ void dispatch(int id) {
         break;
     case cmdDeleteRecord:
         deleteSelected();
+        break;
+    case cmdNew:
+        newLedger();
+        break;
+    case cmdExport:
+        exportList();
+        break;
+    case cmdNextTab:
+    case cmdPreviousTab:
+        stepTab(id == cmdNextTab ? 1 : -1);
         break;
     case cmdContents:
         prompts().htmlHelp(helpPath, HH_DISPLAY_TOPIC);

@@ -17,6 +17,9 @@ enum : int {
     cmdAddService = 211, cmdAddEarning = 212, cmdAddProduct = 213, cmdAddExpense = 214,
     cmdFormData = 303, cmdFiltered = 304, cmdTaxReport = 305,
     cmdContents = 401, cmdAbout = 402,
+    // Beyond the menu's own items: File > New and Export, and the keyboard's
+    // tab switching.
+    cmdNew = 107, cmdExport = 108, cmdNextTab = 310, cmdPreviousTab = 311,
 };
 
 // The help file Help > Contents opens (set by the main window).

@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include "app/commands.h"
@@ -10,6 +13,7 @@
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "ledger/tables.h"
+#include "ledger/window_placement.h"
 #include "reports/filter.h"
 #include "reports/list_maintenance.h"
 #include "reports/tax_report.h"
@@ -23,10 +27,26 @@ cColumnList* lists[6] = {};
 HWND currentPage = nullptr;
 std::string helpPath;
 std::string dataFolderOverride;
+std::string startupLedger;
 
 namespace {
 
 bool runningModally = false;
+
+// Keyboard shortcuts of the main window. The window is a dialog, whose loop
+// has no place for an accelerator table: a message filter hook gives it one.
+HACCEL accelerators = nullptr;
+HHOOK keyboardHook = nullptr;
+
+// The window's size at the built-in layout (its smallest size), the pages'
+// sizes there, and where it was placed at start-up.
+SIZE builtInWindowSize = {0, 0};
+SIZE builtInPageSize = {0, 0};
+WindowPlacement startPlacement;
+bool listNeedsRefit = false;
+bool maximiseWhenShown = false;
+bool sizing = false;  // an edge or the caption is being dragged
+constexpr UINT msgMaximise = WM_APP + 15;
 
 const char* const tabTitles[6] = {"", "All Transactions", " Services       ", " Earnings       ",
                                   " Products       ", " Expenses       "};
@@ -60,12 +80,14 @@ void clickFirstTab() {
 HMENU buildMenu() {
     HMENU bar = CreateMenu();
     HMENU file = CreatePopupMenu();
-    AppendMenuA(file, MF_STRING, cmdOpen, "&Open");
-    AppendMenuA(file, MF_STRING, cmdSave, "&Save");
+    AppendMenuA(file, MF_STRING, cmdOpen, "&Open\tCtrl+O");
+    AppendMenuA(file, MF_STRING, cmdSave, "&Save\tCtrl+S");
     AppendMenuA(file, MF_STRING, cmdSaveAs, "Save&As");
     AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(file, MF_STRING, cmdNew, "&New\tCtrl+N");
     AppendMenuA(file, MF_STRING, cmdArchive, "&Archive");
-    AppendMenuA(file, MF_STRING, cmdPrint, "&Print");
+    AppendMenuA(file, MF_STRING, cmdPrint, "&Print\tCtrl+P");
+    AppendMenuA(file, MF_STRING, cmdExport, "&Export...");
     AppendMenuA(file, MF_STRING, cmdExit, "E&xit");
     HMENU add = CreatePopupMenu();
     AppendMenuA(add, MF_STRING, cmdAddService, "Service");
@@ -75,7 +97,7 @@ HMENU buildMenu() {
     HMENU edit = CreatePopupMenu();
     AppendMenuA(edit, MF_POPUP, reinterpret_cast<UINT_PTR>(add), "Add record");
     AppendMenuA(edit, MF_STRING, cmdChangeRecord, "&Change record");
-    AppendMenuA(edit, MF_STRING, cmdDeleteRecord, "&Delete record");
+    AppendMenuA(edit, MF_STRING, cmdDeleteRecord, "&Delete record\tDel");
     AppendMenuA(edit, MF_STRING, cmdNamesList, "&Names list");
     AppendMenuA(edit, MF_STRING, cmdDescrList, "&Descr list");
     AppendMenuA(edit, MF_STRING, cmdSalesTax, "&State sales tax");
@@ -84,13 +106,34 @@ HMENU buildMenu() {
     AppendMenuA(view, MF_STRING, cmdFormData, "&Form data");
     AppendMenuA(view, MF_STRING, cmdTaxReport, "&Tax Report");
     HMENU help = CreatePopupMenu();
-    AppendMenuA(help, MF_STRING, cmdContents, "&Contents");
+    AppendMenuA(help, MF_STRING, cmdContents, "&Contents\tF1");
     AppendMenuA(help, MF_STRING, cmdAbout, "&About");
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "&Edit");
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "&View");
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
     return bar;
+}
+
+HACCEL buildAccelerators() {
+    ACCEL keys[] = {
+        {FVIRTKEY | FCONTROL, 'N', cmdNew},     {FVIRTKEY | FCONTROL, 'O', cmdOpen},
+        {FVIRTKEY | FCONTROL, 'S', cmdSave},    {FVIRTKEY | FCONTROL, 'P', cmdPrint},
+        {FVIRTKEY, VK_DELETE, cmdDeleteRecord}, {FVIRTKEY, VK_F1, cmdContents},
+        {FVIRTKEY | FCONTROL, VK_TAB, cmdNextTab}, {FVIRTKEY | FCONTROL | FSHIFT, VK_TAB, cmdPreviousTab},
+    };
+    return CreateAcceleratorTableA(keys, static_cast<int>(sizeof keys / sizeof keys[0]));
+}
+
+// Only keys meant for the main window itself or its controls: a dialog or
+// message box over it handles its own keys.
+LRESULT CALLBACK keyboardFilter(int code, WPARAM wp, LPARAM lp) {
+    MSG* m = reinterpret_cast<MSG*>(lp);
+    if (code == MSGF_DIALOGBOX && m && mainWindow && accelerators && (m->message == WM_KEYDOWN || m->message == WM_SYSKEYDOWN) &&
+        (m->hwnd == mainWindow || IsChild(mainWindow, m->hwnd)) && IsWindowEnabled(mainWindow) &&
+        TranslateAcceleratorA(mainWindow, accelerators, m))
+        return TRUE;
+    return CallNextHookEx(keyboardHook, code, wp, lp);
 }
 
 // The menu bar takes its height from the client area: grow the window so the
@@ -104,8 +147,82 @@ void fitWindowToClient(HWND hwnd) {
     int w = client.right - client.left, h = client.bottom - client.top;
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    builtInWindowSize = {w, h};
     SetWindowPos(hwnd, nullptr, work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
                  w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+WindowPlacement placementOf(HWND hwnd) {
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    WindowPlacement p;
+    if (!GetWindowPlacement(hwnd, &wp)) return p;
+    const RECT& r = wp.rcNormalPosition;
+    p = {true, static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
+         static_cast<int>(r.bottom - r.top),
+         wp.showCmd == SW_SHOWMAXIMIZED || (wp.showCmd == SW_SHOWMINIMIZED && (wp.flags & WPF_RESTORETOMAXIMIZED))};
+    return p;
+}
+
+// Puts the window where the settings file says it was, if that place is
+// still on a screen; never smaller than its built-in size.
+void restorePlacement(HWND hwnd) {
+    startPlacement = placementOf(hwnd);
+    const WindowPlacement& p = savedPlacement;
+    if (!p.known) return;
+    RECT r = {p.left, p.top, p.left + std::max<LONG>(p.width, builtInWindowSize.cx),
+              p.top + std::max<LONG>(p.height, builtInWindowSize.cy)};
+    if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    GetWindowPlacement(hwnd, &wp);
+    wp.rcNormalPosition = r;
+    wp.showCmd = IsWindowVisible(hwnd) ? SW_SHOWNORMAL : SW_HIDE;
+    SetWindowPlacement(hwnd, &wp);
+    // The modal loop shows the window in its normal state: maximise it once shown.
+    maximiseWhenShown = p.maximised;
+}
+
+// Everything below the toolbar grows with the window from its built-in
+// layout: the tab control, the pages and their lists; the status bar keeps
+// to the bottom edge.
+void layoutMainWindow(HWND hwnd) {
+    if (!tabControl || !pages[1] || IsIconic(hwnd)) return;
+    RECT builtIn = {0, 0, mainWidthUnits, mainHeightUnits};
+    MapDialogRect(hwnd, &builtIn);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int dx = std::max<LONG>(0, client.right - builtIn.right), dy = std::max<LONG>(0, client.bottom - builtIn.bottom);
+    RECT units = {4, 8, 0, 0};  // dialog base units
+    MapDialogRect(hwnd, &units);
+    const int dxUnits = dx * 4 / units.left, dyUnits = dy * 8 / units.top;
+
+    RECT strip = {0, 0, mainWidthUnits - 4, 22};
+    MapDialogRect(hwnd, &strip);
+    SetWindowPos(GetDlgItem(hwnd, idToolbar), nullptr, 0, 0, strip.right + dx, strip.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT tabs = {0, 0, mainWidthUnits - 2, mainHeightUnits - 70};
+    MapDialogRect(hwnd, &tabs);
+    SetWindowPos(tabControl, nullptr, 0, 0, tabs.right + dx, tabs.bottom + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int tab = 1; tab <= 5; ++tab) {
+        SetWindowPos(pages[tab], nullptr, 0, 0, builtInPageSize.cx + dx, builtInPageSize.cy + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        int before = lists[tab]->width(3);
+        lists[tab]->resize(mainWidthUnits - 4 + dxUnits, mainHeightUnits - 70 + dyUnits);
+        if (tab == currentTab && lists[tab]->width(3) != before) listNeedsRefit = true;
+    }
+    if (statusBar) SendMessageA(statusBar, WM_SIZE, 0, 0);
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// Cells were cut to the old column widths: fit the current list's rows to
+// the new ones (the other lists are filled afresh when their tab is chosen).
+void refitCurrentList() {
+    if (!listNeedsRefit || !currentList) return;
+    listNeedsRefit = false;
+    currentList->refit([](int row) {
+        return row < static_cast<int>(rowMap.size()) ? transactionRowText(rowMap[static_cast<size_t>(row)]) : std::string();
+    });
 }
 
 INT_PTR CALLBACK pageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -150,6 +267,9 @@ void createPages(HWND hwnd) {
         if (listRect.bottom > area.bottom - area.top)
             SetWindowPos(pages[tab], nullptr, 0, 0, area.right - area.left, listRect.bottom + 1,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT pageRect;
+        GetWindowRect(pages[tab], &pageRect);
+        builtInPageSize = {pageRect.right - pageRect.left, pageRect.bottom - pageRect.top};
     }
     ShowWindow(pages[1], SW_SHOW);
 }
@@ -182,6 +302,7 @@ void initialise(HWND hwnd) {
     dataFolder = dataFolderOverride.empty() ? determineDataFolder() : dataFolderOverride;
     if (!folderExists(dataFolder)) createFolder(dataFolder);
     readSettings();
+    if (!startupLedger.empty()) ledgerPath = startupLedger;
     if (!ledgerPath.empty() && fileExists(ledgerPath)) {
         // A file that was refused must never be overwritten by a later Save.
         if (!loadLedger(ledgerPath)) ledgerPath.clear();
@@ -210,6 +331,10 @@ void initialise(HWND hwnd) {
     displayRowAt = displayRow;
     refillList = fillList;
     fillList();
+
+    restorePlacement(hwnd);
+    if (!accelerators) accelerators = buildAccelerators();
+    if (!keyboardHook) keyboardHook = SetWindowsHookExA(WH_MSGFILTER, keyboardFilter, nullptr, GetCurrentThreadId());
 }
 
 INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -236,10 +361,41 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     }
     case WM_COMMAND:
-        if (HIWORD(wp) == 0) runCommand(LOWORD(wp));
+        // Code 1 with no control: a key of the accelerator table.
+        if (HIWORD(wp) == 0 || (HIWORD(wp) == 1 && lp == 0)) runCommand(LOWORD(wp));
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        if (builtInWindowSize.cx > 0) {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+            info->ptMinTrackSize = {builtInWindowSize.cx, builtInWindowSize.cy};
+        }
+        return TRUE;
+    case WM_SIZE:
+        layoutMainWindow(hwnd);
+        // A maximise or restore ends at once; dragging an edge ends with
+        // WM_EXITSIZEMOVE.
+        if ((wp == SIZE_MAXIMIZED || wp == SIZE_RESTORED) && !sizing) refitCurrentList();
+        return FALSE;
+    case WM_ENTERSIZEMOVE:
+        sizing = true;
+        return FALSE;
+    case WM_EXITSIZEMOVE:
+        sizing = false;
+        refitCurrentList();
+        return FALSE;
+    case WM_SHOWWINDOW:
+        if (wp && maximiseWhenShown) {
+            maximiseWhenShown = false;
+            PostMessageA(hwnd, msgMaximise, 0, 0);
+        }
+        return FALSE;
+    case msgMaximise:
+        ShowWindow(hwnd, SW_MAXIMIZE);
         return TRUE;
     case WM_SYSCOMMAND:
         if ((wp & 0xFFF0) == SC_CLOSE) {
+            // A window moved or sized since it opened is remembered at quit.
+            if (rememberWindowPlacement()) settingsChanged = 1;
             if (confirmQuit()) closeMainWindow();
             SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
             return TRUE;
@@ -247,9 +403,16 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     case WM_QUERYENDSESSION:
         // Windows is shutting down or the user logs off.
+        if (rememberWindowPlacement()) settingsChanged = 1;
         SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, confirmLogOff() ? TRUE : FALSE);
         return TRUE;
     case WM_DESTROY:
+        if (keyboardHook) UnhookWindowsHookEx(keyboardHook);
+        keyboardHook = nullptr;
+        if (accelerators) DestroyAcceleratorTable(accelerators);
+        accelerators = nullptr;
+        builtInWindowSize = {0, 0};
+        listNeedsRefit = false;
         for (int tab = 1; tab <= 5; ++tab) {
             if (lists[tab]) lists[tab]->release();
             lists[tab] = nullptr;
@@ -265,7 +428,7 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 cDialogTemplate mainTemplate() {
     const int w = mainWidthUnits, h = mainHeightUnits;
-    cDialogTemplate t(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_3DLOOK | DS_NOFAILCREATE | DS_CENTER, 0, 0, 0,
+    cDialogTemplate t(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | DS_3DLOOK | DS_NOFAILCREATE | DS_CENTER, 0, 0, 0,
                       static_cast<short>(w), static_cast<short>(h), "Quirvel");
     t.add(idToolbar, "STATIC", "", SS_LEFTNOWORDWRAP, WS_EX_CLIENTEDGE, 0, 0, static_cast<short>(w - 4), 22);
     bool first = true;
@@ -334,4 +497,30 @@ void resetAllState() {
     resetRecordDialogState();
     resetTaxReport();
     helpPath.clear();
+    savedPlacement = WindowPlacement{};
+    startupLedger.clear();
+}
+
+bool rememberWindowPlacement() {
+    if (!mainWindow) return false;
+    WindowPlacement now = placementOf(mainWindow);
+    // Never moved nor sized: the settings file stays as it was.
+    if (!savedPlacement.known && now == startPlacement) return false;
+    bool changed = now != savedPlacement;
+    savedPlacement = now;
+    return changed;
+}
+
+std::string ledgerFromCommandLine(const wchar_t* commandLine) {
+    if (!commandLine || !*commandLine) return std::string();
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(commandLine, &argc);
+    std::string path;
+    if (argv && argc >= 2 && argv[1][0]) {
+        wchar_t full[MAX_PATH * 4] = L"";
+        DWORD n = GetFullPathNameW(argv[1], static_cast<DWORD>(sizeof full / sizeof full[0]), full, nullptr);
+        path = ansiText(n > 0 && n < sizeof full / sizeof full[0] ? std::wstring(full) : std::wstring(argv[1]));
+    }
+    if (argv) LocalFree(argv);
+    return path;
 }

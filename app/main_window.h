@@ -16,6 +16,11 @@ constexpr int mainHeightUnits = 300;
 
 extern HWND statusBar;
 
+// A ledger named on the command line, opened instead of the remembered one.
+extern std::string startupLedger;
+// The full path of the first argument of a command line ("" when none).
+std::string ledgerFromCommandLine(const wchar_t* commandLine);
+
 // Set by tests to keep the program's files in a folder of their own.
 extern std::string dataFolderOverride;
 
@@ -29,6 +34,10 @@ void closeMainWindow();
 // Status bar part 0 (the file) or 1 (selected row : rows); installed as
 // updateStatus.
 void showStatus(int part);
+
+// Takes the window's current place into savedPlacement; true when the
+// settings file should be written for it.
+bool rememberWindowPlacement();
 
 // Picks dataFolder from the program's location and the shell's folders.
 std::string determineDataFolder();

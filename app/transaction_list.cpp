@@ -87,3 +87,17 @@ void drawTab(const DRAWITEMSTRUCT& item) {
     DrawTextA(dc, title, -1, &r, DT_CENTER | DT_SINGLELINE);
     DeleteObject(brush);
 }
+
+void stepTab(int step) {
+    if (!mainWindow || !tabControl) return;
+    int count = static_cast<int>(SendMessageA(tabControl, TCM_GETITEMCOUNT, 0, 0));
+    if (count <= 0) return;
+    int next = (static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + step % count + count) % count;
+    int id = GetDlgCtrlID(tabControl);
+    // What the tab control sends for a click: changing, then changed.
+    NMHDR n = {tabControl, static_cast<UINT_PTR>(id), static_cast<UINT>(TCN_SELCHANGING)};
+    SendMessageA(mainWindow, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&n));
+    SendMessageA(tabControl, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
+    n.code = static_cast<UINT>(TCN_SELCHANGE);
+    SendMessageA(mainWindow, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&n));
+}

@@ -20,3 +20,5 @@ std::string transactionRowText(int t);
 void tabChanged();
 // Owner drawing of one tab.
 void drawTab(const DRAWITEMSTRUCT& item);
+// Selects the next (step 1) or previous (-1) tab, wrapping, as a click would.
+void stepTab(int step);

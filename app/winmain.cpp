@@ -1,4 +1,5 @@
-// Quirvel's entry point. The command line is ignored.
+// Quirvel's entry point. A ledger named on the command line (as a double
+// click on a .qvl file gives it) is opened instead of the remembered one.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -10,6 +11,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitCommonControlsEx(&icc);
     CoInitialize(nullptr);  // for the shell's folder lookups and "open"
     resetAllState();
+    startupLedger = ledgerFromCommandLine(GetCommandLineW());
     runMainWindow();
     CoUninitialize();
     return 0;

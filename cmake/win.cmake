@@ -8,6 +8,7 @@ set(WIN32_SOURCES
   app/main_window.cpp
   app/transaction_list.cpp
   app/commands.cpp
+  app/ledger_commands.cpp
   reports/descr_name_boxes.cpp
   entry/record_dialog.cpp
   reports/filter_dialog.cpp

@@ -15,6 +15,7 @@ RequestExecutionLevel admin
 !define VERSION "3.16"
 !define MAKER "Zembrik"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zembrik Quirvel"
+!define FILE_CLASS "Quirvel.Ledger"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -81,6 +82,13 @@ Section "Quirvel"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  ; Ledgers open in Quirvel with a double click.
+  WriteRegStr HKLM "Software\Classes\.qvl" "" "${FILE_CLASS}"
+  WriteRegStr HKLM "Software\Classes\${FILE_CLASS}" "" "Quirvel ledger"
+  WriteRegStr HKLM "Software\Classes\${FILE_CLASS}\DefaultIcon" "" "$INSTDIR\Quirvel.exe,0"
+  WriteRegStr HKLM "Software\Classes\${FILE_CLASS}\shell\open\command" "" '"$INSTDIR\Quirvel.exe" "%1"'
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
 
 Section "Uninstall"
@@ -101,4 +109,11 @@ Section "Uninstall"
   RMDir "$APPDATA\${MAKER}"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ; The .qvl extension goes only while it still points at Quirvel.
+  DeleteRegKey HKLM "Software\Classes\${FILE_CLASS}"
+  ReadRegStr $0 HKLM "Software\Classes\.qvl" ""
+  StrCmp $0 "${FILE_CLASS}" 0 +2
+    DeleteRegKey HKLM "Software\Classes\.qvl"
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

@@ -5,6 +5,7 @@
 
 #include "ledger/file_access.h"
 #include "ledger/tables.h"
+#include "ledger/window_placement.h"
 #include "text/amount_text.h"
 #include "ui/prompts.h"
 
@@ -37,7 +38,8 @@ std::string encodeSettings() {
     std::string s = ledgerPath + "\r\n";
     for (double rate : {stateTaxRate, countyTaxRate, localTaxRate, districtTaxRate})
         s += formatMask(rate, "#.######") + "\r\n";
-    return s;
+    // After the five lines, where readers that know only those stop.
+    return s + encodePlacementLines(savedPlacement);
 }
 
 void decodeSettings(const std::string& text) {
@@ -56,6 +58,7 @@ void decodeSettings(const std::string& text) {
     localTaxRate = readNumber(lines[3]);
     districtTaxRate = readNumber(lines[4]);
     recomputeCombinedRate();
+    savedPlacement = decodePlacementLines(text);
 }
 
 std::string settingsPath() { return dataFolder + settingsFileName; }

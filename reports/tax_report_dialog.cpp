@@ -1,5 +1,6 @@
 #include "reports/tax_report_dialog.h"
 
+#include "reports/csv_export.h"
 #include "reports/printing.h"
 #include "reports/tax_report.h"
 #include "ui/dialog_template.h"
@@ -46,7 +47,12 @@ INT_PTR CALLBACK reportProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
             printTaxReport();
             return TRUE;
         }
-        if (LOWORD(wp) == idReportClose) {
+        if (LOWORD(wp) == idReportExport) {
+            exportCsv(taxReportCsv(), "Export Tax Report");
+            return TRUE;
+        }
+        // Esc arrives as IDCANCEL.
+        if (LOWORD(wp) == idReportClose || LOWORD(wp) == IDCANCEL) {
             EndDialog(dialog, 0);
             return TRUE;
         }
@@ -66,6 +72,7 @@ void showTaxReport() {
                       "Tax Report");
     t.add(idReportPrint, "BUTTON", "&Print", BS_PUSHBUTTON | WS_TABSTOP, 0, 50, 220, 50, 25);
     t.add(idReportClose, "BUTTON", "&Close", BS_PUSHBUTTON | WS_TABSTOP, 0, 120, 220, 50, 25);
+    t.add(idReportExport, "BUTTON", "&Export", BS_PUSHBUTTON | WS_TABSTOP, 0, 85, 250, 50, 20);
     t.runModal(mainWindow, reportProc);
     endTaxReport();
 }

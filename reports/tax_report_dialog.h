@@ -1,8 +1,8 @@
 // The "Tax Report" dialog: the eighteen lines of the sales and use tax
-// report and the income tax summary, with "&Print" and "&Close".
+// report and the income tax summary, with "&Print", "&Close" and "&Export".
 #pragma once
 
-enum : int { idReportPrint = 4005, idReportClose = 4006 };
+enum : int { idReportPrint = 4005, idReportClose = 4006, idReportExport = 4007 };
 
 // Computes the report from the rows the main list shows, shows it modally
 // and returns when it closes.

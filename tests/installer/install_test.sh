@@ -30,9 +30,13 @@ shortcut="$program_data/Microsoft/Windows/Start Menu/Programs/Quirvel.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zembrik Quirvel'
 
 quirvel_pid=
+extension_key='HKLM\Software\Classes\.qvl'
+class_key='HKLM\Software\Classes\Quirvel.Ledger'
 remove_traces() {
   rm -rf "$program_files/Zembrik" "$program_data/Zembrik" "$shortcut"
   wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
+  wine reg delete "$extension_key" /f >/dev/null 2>&1 || true
+  wine reg delete "$class_key" /f >/dev/null 2>&1 || true
 }
 cleanup() {
   [ -n "$quirvel_pid" ] && kill "$quirvel_pid" 2>/dev/null || true
@@ -69,6 +73,9 @@ done
 [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
 wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "no uninstall entry in the registry"
 [ -e "$data_dir/quirvel.ini" ] && fail "the installer must not write settings"
+wine reg query "$extension_key" /ve 2>/dev/null | grep -q 'Quirvel.Ledger' || fail ".qvl files are not registered"
+wine reg query "$class_key\shell\open\command" /ve 2>/dev/null | tr -d '\r' | grep -qF 'Quirvel.exe" "%1"' ||
+  fail "the .qvl file type does not open with Quirvel.exe"
 
 # A ledger and settings in the data folder, as an earlier run would leave
 # them. The rates are written the long way: the program writes them back
@@ -106,6 +113,30 @@ expected=$(printf '%s\r\n.0625\r\n0\r\n.01\r\n0\r\n' "$ledger_windows")
 [ "$(cat "$data_dir/quirvel.ini")" = "$expected" ] || fail "quirvel.ini in $data_dir was not rewritten at quit: $(cat -A "$data_dir/quirvel.ini")"
 [ -e "$install_dir/quirvel.ini" ] && fail "settings were written into the program folder"
 
+say "opening a ledger as a double click does"
+# Another ledger than the remembered one, opened through the file type. Save
+# must write it (Ctrl+S, the same question as the menu) and leave books.qvl.
+cp "$root/samples/sample.qvl" "$data_dir/other.qvl"
+touch -d '2000-01-01' "$data_dir/other.qvl" "$data_dir/books.qvl"
+(cd "$data_dir" && wine start /unix "$data_dir/other.qvl" >/dev/null 2>&1)
+wait_for has_window Quirvel || fail "opening other.qvl did not start Quirvel"
+sleep 1
+activate Quirvel
+xdotool key ctrl+s
+wait_for has_window "Save File" || fail "Ctrl+S asked nothing"
+xdotool key Return
+wait_for no_window "Save File" || fail "Ctrl+S asked for a file name: the ledger given on the command line was not opened"
+[ "$(find "$data_dir/other.qvl" -newermt '2001-01-01')" ] || fail "the ledger given on the command line was not saved"
+[ "$(find "$data_dir/books.qvl" -newermt '2001-01-01')" ] && fail "the remembered ledger was saved instead of the one opened"
+cmp -s "$root/samples/sample.qvl" "$data_dir/other.qvl" || fail "saving changed the opened ledger's contents"
+activate Quirvel
+xdotool key alt+F4
+wait_for has_window "Quit Program" || fail "quitting asked nothing"
+xdotool key Return
+wait_for no_window Quirvel || fail "Quirvel did not end"
+expected=$(printf '%s\r\n.0625\r\n0\r\n.01\r\n0\r\n' "$(winepath -w "$data_dir/other.qvl")")
+[ "$(cat "$data_dir/quirvel.ini")" = "$expected" ] || fail "the saved ledger is not remembered: $(cat -A "$data_dir/quirvel.ini")"
+
 say "uninstalling silently"
 # The uninstaller copies itself away and returns at once; wait for its work.
 wine "$install_dir/uninstall.exe" /S
@@ -115,5 +146,7 @@ wait_for bash -c "[ ! -e '$program_files/Zembrik' ]" || fail "the program folder
 [ -f "$data_dir/books.qvl" ] || fail "the uninstaller removed the user's ledger"
 [ -f "$data_dir/quirvel.ini" ] || fail "the uninstaller removed the user's settings"
 wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry is still in the registry"
+wine reg query "$extension_key" >/dev/null 2>&1 && fail "the .qvl registration is still in the registry"
+wine reg query "$class_key" >/dev/null 2>&1 && fail "the Quirvel.Ledger file type is still in the registry"
 
 say "passed in ${SECONDS}s"

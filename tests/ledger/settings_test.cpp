@@ -2,6 +2,7 @@
 
 #include "ledger/settings.h"
 #include "ledger/tables.h"
+#include "ledger/window_placement.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/temp_folder.h"
 
@@ -71,6 +72,41 @@ TEST_F(Settings, AnyLineEndAndAByteOrderMarkAreRead) {
     decodeSettings("D:\\a.qvl\r\n\r\n.03\r\n");
     EXPECT_DOUBLE_EQ(stateTaxRate, 0);
     EXPECT_DOUBLE_EQ(countyTaxRate, 0.03);
+}
+
+TEST_F(Settings, WindowPlacementFollowsTheFiveLines) {
+    ledgerPath = "C:\\books\\shop.qvl";
+    stateTaxRate = 0.0625;
+    savedPlacement = WindowPlacement{};
+    // Never moved: the file stays the five lines older readers know.
+    EXPECT_EQ(encodeSettings(), "C:\\books\\shop.qvl\r\n.0625\r\n0\r\n0\r\n0\r\n");
+
+    savedPlacement = {true, -8, 40, 1200, 900, true};
+    const std::string text = encodeSettings();
+    EXPECT_EQ(text, "C:\\books\\shop.qvl\r\n.0625\r\n0\r\n0\r\n0\r\n-8\r\n40\r\n1200\r\n900\r\n1\r\n");
+    savedPlacement = WindowPlacement{};
+    decodeSettings(text);
+    EXPECT_EQ(ledgerPath, "C:\\books\\shop.qvl");
+    EXPECT_DOUBLE_EQ(combinedTaxRate, 0.0625);
+    EXPECT_EQ(savedPlacement, (WindowPlacement{true, -8, 40, 1200, 900, true}));
+
+    // LF line ends read too; a five-line file forgets an earlier placement.
+    decodeSettings("a\n.05\n0\n0\n0\n10\n20\n640\n480\n0\n");
+    EXPECT_EQ(savedPlacement, (WindowPlacement{true, 10, 20, 640, 480, false}));
+    decodeSettings("a\r\n.05\r\n0\r\n0\r\n0\r\n");
+    EXPECT_FALSE(savedPlacement.known);
+    EXPECT_DOUBLE_EQ(combinedTaxRate, 0.05);
+
+    // Lines that are not a sane placement: the window opens at its own size.
+    const char* bad[] = {"10\r\n20\r\n640\r\n480\r\n",           "10\r\n20\r\n0\r\n480\r\n0\r\n",
+                         "10\r\n20\r\n640\r\n-480\r\n0\r\n",    "10\r\n20\r\n640\r\n480\r\n2\r\n",
+                         "10\r\nx\r\n640\r\n480\r\n0\r\n",      "10\r\n20\r\n640px\r\n480\r\n0\r\n",
+                         "10\r\n20\r\n9999999999\r\n480\r\n0\r\n", "10\r\n20\r\n\r\n480\r\n0\r\n"};
+    for (const char* tail : bad) {
+        decodeSettings(std::string("a\r\n.05\r\n0\r\n0\r\n0\r\n") + tail);
+        EXPECT_FALSE(savedPlacement.known) << tail;
+        EXPECT_DOUBLE_EQ(stateTaxRate, 0.05) << tail;
+    }
 }
 
 TEST_F(Settings, NoFileChangesNothing) {

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "app/commands.h"
 #include "app/main_window.h"
 #include "ledger/list_state.h"
+#include "ledger/window_placement.h"
+#include "reports/csv_export.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "tests/support/ledger_builders.h"
@@ -16,6 +21,36 @@
 namespace {
 
 using MainWindow = MainWindowTest;
+
+// Posts key presses to the control with the focus, as typed with Ctrl and
+// Shift held or not, and runs `then` once the window's own loop has taken
+// them (a timer comes only when no posted message is waiting).
+std::function<void()> afterKeys;
+void CALLBACK runAfterKeys(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::function<void()> next = std::move(afterKeys);
+    next();
+}
+void pressKeys(std::initializer_list<UINT> keys, bool ctrl, bool shift, std::function<void()> then) {
+    BYTE state[256];
+    GetKeyboardState(state);
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(state);
+    HWND target = GetFocus();
+    for (UINT key : keys) {
+        PostMessageA(target, WM_KEYDOWN, key, 1);
+        PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+    }
+    afterKeys = std::move(then);
+    SetTimer(nullptr, 0, 0, runAfterKeys);
+}
+
+RECT screenRect(HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    return r;
+}
 
 std::string menuText(HMENU menu, UINT pos) {
     char buf[64] = "";
@@ -28,8 +63,8 @@ TEST_F(MainWindow, ControlsCaptionsAndMenu) {
     EXPECT_EQ(windowText(main), "Quirvel");
     LONG style = GetWindowLongA(main, GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_MAXIMIZEBOX);  // it opens at its built-in size and may grow
+    EXPECT_TRUE(style & WS_THICKFRAME);
     EXPECT_EQ(GetWindow(main, GW_OWNER), nullptr);
 
     const std::pair<int, const char*> buttons[] = {{1001, "Serv"}, {1006, "Earn"}, {1003, "Prod"},
@@ -76,7 +111,8 @@ TEST_F(MainWindow, ControlsCaptionsAndMenu) {
     for (const auto& it : items) {
         char buf[64] = "";
         EXPECT_GT(GetMenuStringA(bar, static_cast<UINT>(it.first), buf, sizeof buf, MF_BYCOMMAND), 0) << it.first;
-        EXPECT_EQ(std::string(buf), it.second);
+        // A shortcut, if any, follows the item's own text after a tab.
+        EXPECT_EQ(std::string(buf).substr(0, std::string(buf).find('\t')), it.second);
     }
     EXPECT_EQ(menuText(GetSubMenu(bar, 1), 0), "Add record");
     EXPECT_EQ(GetMenuState(GetSubMenu(bar, 0), 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
@@ -498,6 +534,244 @@ TEST_F(MainWindow, HelpContentsOpensTheHelpFile) {
     ASSERT_EQ(prompts.helpRequests.size(), 1u);
     EXPECT_EQ(prompts.helpRequests[0].first, folder.path() + "Quirvel.chm");
     EXPECT_EQ(prompts.helpRequests[0].second, 0u);  // HH_DISPLAY_TOPIC
+}
+
+TEST_F(MainWindow, KeyboardShortcutsInTheWindowsOwnLoop) {
+    installLedger(sampleImage());
+    prompts.answers = {mb::idNo, mb::idNo, mb::idOk};  // Save? Delete? Quit?
+    bool done = false;
+    int selected = 0;
+    whenDialogOpens("Quirvel", [&](HWND) {
+        ASSERT_EQ(GetFocus(), lists[1]->listBox());
+        pressKeys({'O', 'S', 'P', VK_TAB}, true, false, [&] {
+            ASSERT_EQ(prompts.fileRequests.size(), 1u);
+            EXPECT_EQ(prompts.fileRequests[0].caption, "Open File");
+            EXPECT_EQ(prompts.messageTexts(), std::vector<std::string>{"Save this file now?"});
+            EXPECT_EQ(prompts.printRequests.size(), 1u);
+            EXPECT_EQ(currentTab, 2);
+            EXPECT_EQ(rows(2).size(), 1u);  // the Services tab was filled
+            pressKeys({VK_TAB, VK_TAB}, true, true, [&] {
+                EXPECT_EQ(currentTab, 5);  // from 2 back past the first tab
+                EXPECT_TRUE(IsWindowVisible(pages[5]));
+                pressKeys({VK_TAB}, true, false, [&] {
+                    EXPECT_EQ(currentTab, 1);
+                    selected = currentList->selected();
+                    pressKeys({VK_DELETE, VK_F1, VK_ESCAPE, VK_RETURN}, false, false, [&] {
+                        EXPECT_EQ(prompts.messageTexts().back(), "Delete this record now?");
+                        EXPECT_EQ(prompts.messages.size(), 2u);  // Esc and Enter ask nothing
+                        EXPECT_EQ(prompts.helpRequests.size(), 1u);
+                        EXPECT_EQ(transactionCount, 7);
+                        EXPECT_EQ(currentList->selected(), selected);
+                        EXPECT_NE(mainWindow, nullptr);  // Esc and Enter do not close it
+                        pressKeys({'N'}, true, false, [&] {
+                            EXPECT_EQ(transactionCount, 0);
+                            EXPECT_EQ(ledgerPath, "");
+                            EXPECT_DOUBLE_EQ(combinedTaxRate, 0.0625);
+                            pressKeys({}, false, false, [&] {
+                                done = true;
+                                command(cmdExit);
+                            });
+                        });
+                    });
+                });
+            });
+        });
+    });
+    runMainWindow();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(prompts.messageTexts().back(), "Quit program now?");
+}
+
+TEST_F(MainWindow, KeysOfADialogOverTheWindowStayInTheDialog) {
+    installLedger(sampleImage());
+    bool viewed = false;
+    whenDialogOpens("Quirvel", [&](HWND) {
+        whenDialogOpens("Earnings transaction", [&](HWND view) {
+            viewed = true;
+            SetFocus(GetDlgItem(view, IDOK) ? GetDlgItem(view, IDOK) : GetNextDlgTabItem(view, nullptr, FALSE));
+            pressKeys({VK_DELETE, 'S'}, true, false, [&, view] {
+                EXPECT_TRUE(prompts.messages.empty());  // neither Delete nor Save of the main window
+                EXPECT_TRUE(IsWindow(view));
+                pressKeys({VK_ESCAPE}, false, false, [&, view] {
+                    EXPECT_FALSE(IsWindow(view));  // Esc closed the record view
+                    command(cmdExit);
+                });
+            });
+        });
+        command(idData);  // the last row: the earning
+    });
+    runMainWindow();
+    EXPECT_TRUE(viewed);
+}
+
+TEST_F(MainWindow, GrowsWithTheWindowAndKeepsTheAmountAtTheRightEdge) {
+    LedgerImage image = sampleImage();
+    image.descriptions[0] = entry(1, std::string(60, 'W'));  // far wider than its column
+    installLedger(image);
+    start();
+    RECT before = screenRect(main), tabsBefore = screenRect(tabControl), listBefore = screenRect(lists[1]->listBox());
+    SendMessageA(pages[1], WM_COMMAND, MAKEWPARAM(2506, STN_CLICKED), reinterpret_cast<LPARAM>(lists[1]->heading(5)));
+    std::vector<std::string> sorted = rows(1);
+    auto longest = [](const std::vector<std::string>& rs) {
+        size_t n = 0;
+        for (const std::string& r : rs) n = std::max(n, r.size());
+        return n;
+    };
+    size_t cut = longest(sorted);
+
+    MINMAXINFO info = {};
+    SendMessageA(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, before.right - before.left);  // never below the built-in layout
+    EXPECT_EQ(info.ptMinTrackSize.y, before.bottom - before.top);
+
+    ShowWindow(main, SW_MAXIMIZE);
+    pumpMessages();
+    ASSERT_TRUE(IsZoomed(main));
+    RECT client;
+    GetClientRect(main, &client);
+    RECT tabs = screenRect(tabControl), list = screenRect(lists[1]->listBox()), status = screenRect(statusBar);
+    int dx = (tabs.right - tabs.left) - (tabsBefore.right - tabsBefore.left);
+    int dy = (tabs.bottom - tabs.top) - (tabsBefore.bottom - tabsBefore.top);
+    EXPECT_GT(dx, 100);
+    EXPECT_GT(dy, 100);
+    EXPECT_NEAR((list.right - list.left) - (listBefore.right - listBefore.left), dx, 3);
+    EXPECT_NEAR((list.bottom - list.top) - (listBefore.bottom - listBefore.top), dy, 3);
+    POINT clientBottom = {0, client.bottom};
+    ClientToScreen(main, &clientBottom);
+    EXPECT_EQ(status.bottom, clientBottom.y);
+    // The Amount heading ends where the list's rows end, left of its scroll bar.
+    RECT amount = screenRect(lists[1]->heading(5));
+    EXPECT_NEAR(amount.right, list.right - GetSystemMetrics(SM_CXVSCROLL), 6);
+    EXPECT_LT(lists[1]->tabStops()[4], 0);  // still right-aligned
+    // The cut description shows more now; the sort and the row count stay.
+    std::vector<std::string> grown = rows(1);
+    ASSERT_EQ(grown.size(), sorted.size());
+    for (size_t i = 0; i < grown.size(); ++i)
+        EXPECT_EQ(grown[i].substr(0, 10), sorted[i].substr(0, 10)) << i;
+    EXPECT_GT(longest(grown), cut + 10);
+
+    ShowWindow(main, SW_RESTORE);
+    pumpMessages();
+    expectClientUnits(main, 320, 300);
+    RECT tabsAfter = screenRect(tabControl);
+    EXPECT_EQ(tabsAfter.right - tabsAfter.left, tabsBefore.right - tabsBefore.left);
+    EXPECT_EQ(rows(1), sorted);
+}
+
+TEST_F(MainWindow, PlaceIsRememberedOnlyOnceTheWindowWasMovedOrSized) {
+    std::string path = installLedger(sampleImage());
+    const std::string five = path + "\r\n.0625\r\n0\r\n0\r\n0\r\n";
+    start();
+    RECT r = screenRect(main);
+    SetWindowPos(main, nullptr, 30, 20, r.right - r.left + 200, r.bottom - r.top + 100, SWP_NOZORDER);
+    prompts.answers = {mb::idOk};
+    command(cmdExit);
+    ASSERT_FALSE(IsWindow(main));
+    Bytes b = folder.read("quirvel.ini");
+    std::string expected = five + "30\r\n20\r\n" + std::to_string(r.right - r.left + 200) + "\r\n" +
+                           std::to_string(r.bottom - r.top + 100) + "\r\n0\r\n";
+    EXPECT_EQ(std::string(b.begin(), b.end()), expected);
+
+    // The next start opens there, maximised when it was.
+    writeSettingsFile(five + "40\r\n50\r\n900\r\n700\r\n1\r\n");
+    resetAllState();
+    start();
+    pumpMessages();
+    EXPECT_TRUE(IsZoomed(main));
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    GetWindowPlacement(main, &wp);
+    EXPECT_EQ(wp.rcNormalPosition.left, 40);
+    EXPECT_EQ(wp.rcNormalPosition.top, 50);
+    EXPECT_EQ(wp.rcNormalPosition.right - wp.rcNormalPosition.left, 900);
+    EXPECT_EQ(rows(1).size(), 7u);
+    DestroyWindow(main);
+
+    // A place off every screen is not used.
+    writeSettingsFile(five + "-30000\r\n-30000\r\n900\r\n700\r\n0\r\n");
+    resetAllState();
+    start();
+    expectClientUnits(main, 320, 300);
+    expectCentredOnWorkArea(main);
+}
+
+TEST_F(MainWindow, NewStartsAnEmptyLedgerAfterTheSaveQuestion) {
+    std::string path = installLedger(sampleImage());
+    stateTaxRate = 0;
+    start();
+    Bytes onDisk = folder.read("books.qvl");
+    filterDescrIndex = 2;
+    filterNameIndex = 1;
+
+    ledgerChanged = 1;
+    setWriteFault(1, true);  // the save fails: nothing is emptied
+    prompts.answers = {mb::idYes};
+    command(cmdNew);
+    setWriteFault(0, false);
+    EXPECT_EQ(prompts.messageTexts()[0], "Current file has changed...\r\nSave it before opening the new file?");
+    EXPECT_EQ(prompts.messages[0].title, "Save File");
+    EXPECT_EQ(prompts.messages[0].style, mb::yesNo | mb::iconQuestion);
+    EXPECT_EQ(transactionCount, 7);
+    EXPECT_EQ(ledgerPath, path);
+
+    prompts.messages.clear();
+    prompts.answers = {mb::idNo};
+    command(cmdNew);
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(transactionCount, 0);
+    EXPECT_EQ(descrCount, 0);
+    EXPECT_EQ(nameCount, 0);
+    EXPECT_EQ(ledgerPath, "");
+    EXPECT_EQ(ledgerChanged, 0);
+    EXPECT_EQ(filterDescrIndex, 0);
+    EXPECT_EQ(filterNameIndex, 0);
+    EXPECT_DOUBLE_EQ(combinedTaxRate, 0.0625);
+    EXPECT_TRUE(rows(1).empty());
+    EXPECT_EQ(statusText(0), "");
+    EXPECT_EQ(statusText(1), " 0 : 0");
+    EXPECT_EQ(folder.read("books.qvl"), onDisk);
+
+    // Save now asks for a name.
+    prompts.answers = {mb::idYes};
+    prompts.chosenFiles = {""};
+    command(cmdSave);
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    EXPECT_TRUE(prompts.fileRequests[0].save);
+}
+
+TEST_F(MainWindow, LedgerOnTheCommandLineIsOpenedInsteadOfTheRemembered) {
+    EXPECT_EQ(ledgerFromCommandLine(L"Quirvel.exe \"C:\\books\\2025 q1.qvl\""), "C:\\books\\2025 q1.qvl");
+    EXPECT_EQ(ledgerFromCommandLine(L"\"C:\\Program Files\\Quirvel.exe\""), "");
+    EXPECT_EQ(ledgerFromCommandLine(L""), "");
+
+    installLedger(sampleImage());
+    LedgerImage other;
+    other.transactions = {makeTransaction("05-05-2025", typeService, 0, 0, 4200)};
+    folder.write("other.qvl", encodeLedger(other));
+    startupLedger = folder.file("other.qvl");
+    start();
+    EXPECT_EQ(ledgerPath, folder.file("other.qvl"));
+    EXPECT_EQ(transactionCount, 1);
+    EXPECT_EQ(statusText(0), "other.qvl");
+}
+
+TEST_F(MainWindow, ExportWritesTheRowsAsShown) {
+    installLedger(sampleImage());
+    start();
+    clickTab(4);  // the products
+    SendMessageA(pages[4], WM_COMMAND, MAKEWPARAM(2509, STN_CLICKED), reinterpret_cast<LPARAM>(lists[4]->heading(5)));
+    std::vector<int> shown;
+    for (int p = 1; p <= rowCount; ++p) shown.push_back(transactionAtPosition(p));
+    ASSERT_EQ(shown, (std::vector<int>{6, 5, 4}));  // by amount, smallest first
+    prompts.chosenFiles = {folder.file("list.csv")};
+    command(cmdExport);
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    EXPECT_EQ(prompts.fileRequests[0].caption, "Export");
+    Bytes b = folder.read("list.csv");
+    std::string text(b.begin(), b.end());
+    EXPECT_EQ(text, transactionsCsv(shown));
+    EXPECT_NE(text.find("\r\n2006-02-14,Sold,"), std::string::npos);
+    EXPECT_EQ(text.find("Service"), std::string::npos);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/main_window.h"
+#include "reports/csv_export.h"
 #include "reports/printing.h"
 #include "reports/tax_report.h"
 #include "reports/tax_report_dialog.h"
@@ -105,6 +106,30 @@ TEST_F(ReportDialog, LinesStandAtTheirPlacesWithTheFigures) {
     showTaxReport();
     EXPECT_TRUE(sawDialog);
     EXPECT_FALSE(showZeroAmounts);  // zeros are empty again once it has closed
+}
+
+TEST_F(ReportDialog, ExportWritesTheLinesAndEscCloses) {
+    prompts.chosenFiles = {folder.file("report.csv")};
+    std::string expected;
+    whenDialogOpens("Tax Report", [&](HWND d) {
+        EXPECT_EQ(itemText(d, idReportExport), "&Export");
+        RECT r = itemRectUnits(d, idReportExport);
+        EXPECT_EQ(r.top + r.bottom, 270);  // below Print and Close, inside the 275 units
+        expected = taxReportCsv();
+        click(d, idReportExport);
+        EXPECT_TRUE(IsWindow(d));  // the report stays open
+        // Esc, as the dialog's own loop hands it over.
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    showTaxReport();
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    EXPECT_EQ(prompts.fileRequests[0].caption, "Export Tax Report");
+    Bytes written = folder.read("report.csv");
+    std::string text(written.begin(), written.end());
+    EXPECT_EQ(text, expected);
+    EXPECT_NE(text.find("\r\nTotal services,500.00\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n\"Personal, subject to use tax\",0.31\r\n"), std::string::npos);
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(ReportDialog, FrameButtonsAndACancelledPrint) {

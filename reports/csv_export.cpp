@@ -1,0 +1,128 @@
+#include "reports/csv_export.h"
+
+#include <cstdio>
+
+#include "entry/tax_arithmetic.h"
+#include "ledger/file_access.h"
+#include "ledger/tables.h"
+#include "reports/tax_report.h"
+#include "ui/prompts.h"
+
+namespace {
+
+const char byteOrderMark[] = "\xEF\xBB\xBF";
+constexpr unsigned long ofnOverwritePrompt = 0x2, ofnHideReadOnly = 0x4, ofnNoChangeDir = 0x8;
+
+// Code points of 0x80..0x9F in Windows-1252; the five unassigned bytes map
+// to the control code of the same value, as Windows converts them.
+const uint16_t high1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                               0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                               0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                               0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The texts of the record dialog's tax options, without their "&".
+const char* taxModeText(uint8_t mode) {
+    switch (mode) {
+    case modeTaxAdded: return "Tax to be added";
+    case modeTaxIncluded: return "Tax already included";
+    case modeTaxSpecified: return "Specify tax";
+    case modeResale: return "Resale - no tax";
+    default: return "";
+    }
+}
+
+std::string trimmed(const std::string& s) {
+    size_t b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+std::string csvLine(const std::vector<std::string>& fields) {
+    std::string line;
+    for (size_t i = 0; i < fields.size(); ++i) line += (i ? "," : "") + csvField(fields[i]);
+    return line + "\r\n";
+}
+
+}  // namespace
+
+std::string utf8FromWindows1252(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        unsigned c = static_cast<unsigned char>(ch);
+        if (c >= 0x80 && c < 0xA0) c = high1252[c - 0x80];
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string q = "\"";
+    for (char c : text) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+std::string plainAmount(int64_t cents) {
+    uint64_t magnitude = cents < 0 ? 0 - static_cast<uint64_t>(cents) : static_cast<uint64_t>(cents);
+    std::string fraction = std::to_string(magnitude % 100);
+    if (fraction.size() < 2) fraction = "0" + fraction;
+    return (cents < 0 ? "-" : "") + std::to_string(magnitude / 100) + "." + fraction;
+}
+
+std::string isoDate(uint16_t packed) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", (packed >> 9) + 1980, (packed >> 5) & 15, packed & 31);
+    return buf;
+}
+
+std::string transactionsCsv(const std::vector<int>& transactionNumbers) {
+    std::string csv = byteOrderMark;
+    csv += csvLine({"Date", "Type", "Description", "Name", "Amount", "Handling", "Shipping", "Tax", "Total",
+                    "Tax mode", "Unit"});
+    for (int n : transactionNumbers) {
+        if (n < 1 || n > transactionCount) continue;
+        const Transaction& t = transactions[static_cast<size_t>(n)];
+        bool product = isProductType(t.type);
+        std::string type = t.type >= 1 && t.type <= 6 ? trimmed(typeNames[t.type]) : std::string();
+        csv += csvLine({isoDate(t.date), type, utf8FromWindows1252(descriptionText(t.descrIndex)),
+                        utf8FromWindows1252(nameText(t.nameIndex)), plainAmount(t.amount),
+                        product ? plainAmount(t.handling) : "", product ? plainAmount(t.shipping) : "",
+                        product ? plainAmount(t.salesTax) : "", plainAmount(transactionTotal(t)),
+                        taxModeText(t.taxMode), isMileage(t) ? "miles" : ""});
+    }
+    return csv;
+}
+
+std::string taxReportCsv() {
+    std::string csv = byteOrderMark;
+    for (int k = 0; k < taxReportLines; ++k)
+        csv += csvLine({utf8FromWindows1252(taxReportLabels[static_cast<size_t>(k)]),
+                        taxReportValues[static_cast<size_t>(k)]});
+    return csv;
+}
+
+bool exportCsv(const std::string& csv, const std::string& caption) {
+    FileDialogRequest request;
+    request.save = true;
+    request.caption = caption;
+    request.folder = dataFolder;
+    request.filters = {{"CSV Files", "*.csv"}, {"All Files", "*.*"}};
+    request.defaultExtension = "csv";
+    request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
+    std::string path = prompts().fileDialog(request);
+    if (path.empty()) return false;
+    std::string error;
+    if (writeFileSafely(path, Bytes(csv.begin(), csv.end()), error)) return true;
+    showMessage("The export could not be written to " + path + ":\r\n" + error, "File Error",
+                mb::ok | mb::iconStop);
+    return false;
+}

@@ -1,0 +1,31 @@
+// Comma-separated exports of the list and of the tax report: RFC 4180 (CR LF
+// line ends, fields quoted when they hold a comma, quote or line break),
+// UTF-8 with a byte-order mark so that spreadsheets read accented letters of
+// the Windows-1252 texts correctly.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Windows-1252 text to UTF-8.
+std::string utf8FromWindows1252(const std::string& text);
+
+// One field as it goes into a line (quoted, with quotes doubled, if needed).
+std::string csvField(const std::string& text);
+
+// Hundredths as a plain number: "1250.00", "-0.05".
+std::string plainAmount(int64_t cents);
+
+// A packed date as YYYY-MM-DD.
+std::string isoDate(uint16_t packed);
+
+// The heading line and one line per transaction number, in the order given.
+std::string transactionsCsv(const std::vector<int>& transactionNumbers);
+
+// The tax report's eighteen lines as Label,Value.
+std::string taxReportCsv();
+
+// Asks for a file name (a save dialog with the given caption, CSV files)
+// and writes csv there. False when cancelled or not written; a failed write
+// is reported and leaves any earlier file of that name as it was.
+bool exportCsv(const std::string& csv, const std::string& caption);

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "ledger/list_state.h"
+#include "ledger/tables.h"
+#include "reports/csv_export.h"
+#include "reports/filter.h"
+#include "reports/tax_report.h"
+#include "tests/support/ledger_builders.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+const std::string bom = "\xEF\xBB\xBF";
+
+std::vector<std::string> linesOf(const std::string& csv) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < csv.size()) {
+        size_t end = csv.find("\r\n", start);
+        if (end == std::string::npos) {
+            out.push_back(csv.substr(start) + "<no CR LF>");
+            break;
+        }
+        out.push_back(csv.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+TEST(CsvExport, FieldsNumbersDatesAndText) {
+    EXPECT_EQ(csvField("plain text"), "plain text");
+    EXPECT_EQ(csvField("Bolt, Nut & Co"), "\"Bolt, Nut & Co\"");
+    EXPECT_EQ(csvField("12\" wheel"), "\"12\"\" wheel\"");
+    EXPECT_EQ(csvField("two\r\nlines"), "\"two\r\nlines\"");
+    EXPECT_EQ(csvField(""), "");
+
+    EXPECT_EQ(plainAmount(125000), "1250.00");
+    EXPECT_EQ(plainAmount(5), "0.05");
+    EXPECT_EQ(plainAmount(-5), "-0.05");
+    EXPECT_EQ(plainAmount(-123456), "-1234.56");
+    EXPECT_EQ(plainAmount(0), "0.00");
+    EXPECT_EQ(plainAmount(INT64_MIN), "-92233720368547758.08");
+
+    EXPECT_EQ(isoDate(packDate("02-14-2006")), "2006-02-14");
+    EXPECT_EQ(isoDate(packDate("12-31-2107")), "2107-12-31");
+    EXPECT_EQ(isoDate(packDate("01-01-1980")), "1980-01-01");
+
+    // Latin-1 letters, the 0x80..0x9F block of Windows-1252 and plain ASCII.
+    EXPECT_EQ(utf8FromWindows1252("Caf\xE9 \x80" "5 \x93ok\x94 \x81"),
+              "Caf\xC3\xA9 \xE2\x82\xAC" "5 \xE2\x80\x9Cok\xE2\x80\x9D \xC2\x81");
+    EXPECT_EQ(utf8FromWindows1252("\xFF"), "\xC3\xBF");
+}
+
+TEST(CsvExport, TransactionsInTheOrderGivenWithUnitAndTaxMode) {
+    resetLedgerTables();
+    LedgerImage image = sampleImage();
+    image.descriptions[0] = entry(1, "Caf\xE9, \"special\"");
+    installLedgerImage(image);
+    std::string csv = transactionsCsv({4, 3, 1, 5, 7, 99, 0});
+    ASSERT_EQ(csv.compare(0, 3, bom), 0);
+    std::vector<std::string> lines = linesOf(csv.substr(3));
+    ASSERT_EQ(lines.size(), 6u);  // heading + 5 rows; numbers outside the table are left out
+    EXPECT_EQ(lines[0], "Date,Type,Description,Name,Amount,Handling,Shipping,Tax,Total,Tax mode,Unit");
+    EXPECT_EQ(lines[1], "2006-02-14,Sold,Widgets,Bolt & Co,19.99,1.00,2.00,1.25,24.24,Tax to be added,");
+    EXPECT_EQ(lines[2], "2006-02-01,Expense,Mileage,,123.40,,,,123.40,,miles");
+    EXPECT_EQ(lines[3], "2006-01-05,Service,\"Caf\xC3\xA9, \"\"special\"\"\",Acme Corp,500.00,,,,500.00,,");
+    // Tax already included: the total leaves the tax out.
+    EXPECT_EQ(lines[4], "2006-03-02,Bought,Widgets,Bolt & Co,10.00,0.00,0.00,0.59,10.00,Tax already included,");
+    EXPECT_EQ(lines[5], "2006-04-30,Earnings,Interest,First Bank,25.00,,,,25.00,,");
+
+    std::string empty = transactionsCsv({});
+    EXPECT_EQ(linesOf(empty.substr(3)).size(), 1u);
+}
+
+TEST(CsvExport, TaxReportAsEighteenLabelValueLines) {
+    resetLedgerTables();
+    resetListState();
+    resetFilterState();
+    installLedgerImage(sampleImage());
+    combinedTaxRate = 0.0625;
+    rowMap.assign(1, 0);
+    for (int i = 1; i <= transactionCount; ++i) rowMap.push_back(i);
+    rowCount = static_cast<uint16_t>(transactionCount);
+    computeTaxReport();
+    std::string csv = taxReportCsv();
+    endTaxReport();
+    ASSERT_EQ(csv.compare(0, 3, bom), 0);
+    std::vector<std::string> lines = linesOf(csv.substr(3));
+    ASSERT_EQ(lines.size(), 18u);
+    for (int k = 0; k < 18; ++k)
+        EXPECT_EQ(lines[static_cast<size_t>(k)],
+                  csvField(taxReportLabels[static_cast<size_t>(k)]) + "," + taxReportValues[static_cast<size_t>(k)]);
+    EXPECT_EQ(lines[0], "State and Local Sales Taxes,");
+    EXPECT_EQ(lines[13], "Total services,500.00");
+    resetListState();
+}
+
+TEST(CsvExport, SavedWhereChosenAndAFailedWriteKeepsTheOldFile) {
+    ScriptedPrompts prompts;
+    TempFolder folder;
+    resetLedgerTables();
+    dataFolder = folder.path();
+
+    EXPECT_FALSE(exportCsv("a,b\r\n", "Export"));  // the save dialog was cancelled
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    const FileDialogRequest& asked = prompts.fileRequests[0];
+    EXPECT_TRUE(asked.save);
+    EXPECT_EQ(asked.caption, "Export");
+    EXPECT_EQ(asked.folder, folder.path());
+    EXPECT_EQ(asked.defaultExtension, "csv");
+    ASSERT_FALSE(asked.filters.empty());
+    EXPECT_EQ(asked.filters[0].second, "*.csv");
+    EXPECT_TRUE(asked.flags & 0x2);  // asks before replacing a file
+
+    prompts.chosenFiles = {folder.file("out.csv")};
+    EXPECT_TRUE(exportCsv("a,b\r\n", "Export"));
+    EXPECT_EQ(folder.read("out.csv"), Bytes({'a', ',', 'b', '\r', '\n'}));
+    EXPECT_TRUE(prompts.messages.empty());
+
+    for (int k = 1; k <= 3; ++k) {
+        prompts.chosenFiles = {folder.file("out.csv")};
+        setWriteFault(k, false);
+        EXPECT_FALSE(exportCsv("changed\r\n", "Export")) << k;
+        setWriteFault(0, false);
+        EXPECT_EQ(folder.read("out.csv"), Bytes({'a', ',', 'b', '\r', '\n'})) << k;
+    }
+    ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_EQ(prompts.messages[0].title, "File Error");
+    EXPECT_EQ(prompts.messages[0].text.rfind("The export could not be written to " + folder.file("out.csv"), 0), 0u);
+}
+
+}  // namespace
