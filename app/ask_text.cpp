@@ -3,30 +3,14 @@
 #include <windows.h>
 
 #include "ui/dialog_template.h"
+#include "ui/prompts_win32.h"
 
 namespace {
 
 constexpr int idAnswer = 9900;
 
-// The prompt has no owner, so nothing stops the main window from starting
-// another command meanwhile; keep it disabled while the prompt is up.
-class cMainWindowLock {
-public:
-    cMainWindowLock() : wasDisabled_(mainWindow ? EnableWindow(mainWindow, FALSE) != FALSE : true) {}
-    ~cMainWindowLock() { release(); }
-    // Called before the prompt goes away too, so the main window is enabled
-    // again in time to become the active window.
-    void release() {
-        if (!wasDisabled_) EnableWindow(mainWindow, TRUE);
-        wasDisabled_ = true;
-    }
-
-private:
-    bool wasDisabled_;
-};
-
 struct cAskState {
-    cMainWindowLock* lock;
+    cQuestionFreeze* freeze;
     std::string answer;
 };
 
@@ -43,7 +27,9 @@ INT_PTR CALLBACK askProc(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
         if (id == IDOK) {
             state->answer = controlText(box, idAnswer);
         }
-        state->lock->release();
+        // Before the prompt goes, so the window that asked can take the
+        // activation at once.
+        state->freeze->thaw();
         EndDialog(box, id);
         return TRUE;
     }
@@ -58,8 +44,10 @@ std::string askText(const std::string& prompt, const std::string& title) {
     t.add(-1, "STATIC", prompt, SS_LEFT, 0, 5, 5, 80, 12);
     t.add(idAnswer, "EDIT", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0, 10, 20, 100, 12);
     t.add(IDOK, "BUTTON", "Ok", BS_PUSHBUTTON | WS_TABSTOP, 0, 60, 40, 50, 20);
-    cMainWindowLock lock;
-    cAskState state = {&lock, std::string()};
+    // The prompt has no owner, yet nothing else of the program may go on
+    // while it is up.
+    cQuestionFreeze freeze;
+    cAskState state = {&freeze, std::string()};
     t.runModal(nullptr, askProc, reinterpret_cast<LPARAM>(&state));
     return state.answer;
 }

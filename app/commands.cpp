@@ -53,8 +53,17 @@ void openLedger() {
     updateStatus(1);
 }
 
-// The commands that work on the selected row do nothing on an empty list.
-bool haveSelection() { return rowCount > 0 && currentList && currentList->selected() > 0; }
+// The selected transaction, found from the list as it shows it now
+// (whatever sorting, tab clicks or other commands came before): sets
+// selectedRow and currentType. 0 on an empty list, and nothing is set.
+int findSelectedTransaction() {
+    if (rowCount == 0 || !currentList || currentList->selected() < 1) return 0;
+    int t = transactionAtPosition(currentList->selected());
+    if (t < 1 || t > transactionCount) return 0;
+    selectedRow = currentList->selected();
+    currentType = transactions[static_cast<size_t>(t)].type;
+    return t;
+}
 
 void addRecord(int type) {
     currentType = type;
@@ -62,10 +71,8 @@ void addRecord(int type) {
 }
 
 void viewSelected() {
-    if (!haveSelection()) return;
-    int t = transactionAtPosition(selectedRow = currentList->selected());
+    int t = findSelectedTransaction();
     if (t == 0) return;
-    currentType = transactions[static_cast<size_t>(t)].type;
     browseDirection = 1;
     focusTransaction = t;
     showRecordView();
@@ -73,16 +80,14 @@ void viewSelected() {
 }
 
 void changeSelected() {
-    if (!haveSelection()) return;
-    int t = transactionAtPosition(selectedRow = currentList->selected());
+    int t = findSelectedTransaction();
     if (t == 0) return;
-    currentType = transactions[static_cast<size_t>(t)].type;
     showEntryDialog(t);
     updateStatus(1);
 }
 
 void deleteSelected() {
-    if (!haveSelection()) return;
+    if (findSelectedTransaction() == 0) return;
     if (showMessage("Delete this record now?", "Update Descriptions", mb::yesNo | mb::iconStop) != mb::idYes) return;
     keptDescrIndex = 0;
     keptNameIndex = 0;
@@ -163,9 +168,9 @@ void dispatch(int id) {
         break;
     case cmdNamesList:
     case cmdDescrList:
-        // Its changes can renumber what the rows point to: show them anew.
         showListMaintenance(id == cmdNamesList ? 0 : 1);
-        fillList();
+        // Renamed entries show on the rows, which keep their order and selection.
+        refreshListTexts();
         break;
     case cmdSalesTax:
         showSalesTaxDialog();

@@ -250,11 +250,12 @@ void createPages(HWND hwnd) {
     }
     RECT area = display;
     SendMessageA(tabControl, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    HWND after = GetDlgItem(hwnd, idQuit);
+    HWND after = tabControl;
     for (int tab = 1; tab <= 5; ++tab) {
         cDialogTemplate page(WS_CHILD | DS_CONTROL, 0, 0, 0, 10, 10, "");
         pages[tab] = page.createModeless(hwnd, pageProc);
-        // Above the tab control (which clips it out), after the toolbar in tab order.
+        // After the tab control, in creation and so in tab order: the tab
+        // control lets clicks outside its titles through to the page.
         SetWindowPos(pages[tab], after, area.left, area.top, area.right - area.left, area.bottom - area.top,
                      SWP_NOACTIVATE);
         after = pages[tab];

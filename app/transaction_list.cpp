@@ -52,6 +52,31 @@ void showList() {
     updateStatus(1);
 }
 
+void refreshListTexts() {
+    if (!currentList || rowCount == 0) return;
+    HWND box = currentList->listBox();
+    int sel = currentList->selected();
+    int top = static_cast<int>(SendMessageA(box, LB_GETTOPINDEX, 0, 0)) + 1;
+    // The rows go back in the order shown, so that order is the fill order
+    // now: rowMap follows it and every position still names its transaction.
+    std::vector<int> shown(1, 0);
+    for (int p = 1; p <= rowCount; ++p) {
+        int t = transactionAtPosition(p);
+        if (t < 1 || t > transactionCount) return fillList();
+        shown.push_back(t);
+    }
+    rowMap = shown;
+    currentList->setCount(0);
+    for (int r = 1; r <= rowCount; ++r) {
+        std::string text = transactionRowText(rowMap[static_cast<size_t>(r)]);
+        currentList->addRow(text, 0);
+    }
+    currentList->showRows();
+    currentList->select(sel, 1, top);
+    selectedRow = sel;
+    updateStatus(1);
+}
+
 void tabChanged() {
     currentTab = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + 1;
     if (currentTab < 1 || currentTab > 5) return;

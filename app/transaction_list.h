@@ -15,6 +15,10 @@ extern HWND currentPage;
 void fillList();
 void showList();
 std::string transactionRowText(int t);
+// Rebuilds the texts of the rows the current list shows, in the order and
+// with the selection and scroll position they have now (after the names or
+// descriptions they show were changed).
+void refreshListTexts();
 
 // Every notification of the tab control (id 1100).
 void tabChanged();

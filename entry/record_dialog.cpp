@@ -258,13 +258,12 @@ void typeAhead(HWND box) {
     if (entry.completing) return;
     std::string typed = typedText(box);
     if (typed.empty()) return;
-    LRESULT at = SendMessageA(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(typed.c_str()));
-    if (at == CB_ERR) return;
-    LRESULT len = SendMessageA(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(at), 0);
-    if (len == CB_ERR) return;
-    std::string full(static_cast<size_t>(len) + 1, '\0');
-    SendMessageA(box, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&full[0]));
-    full.resize(static_cast<size_t>(len));
+    // The box's own search also matches after a leading "[" and compares
+    // linguistically; only an item that begins with the typed text will do.
+    std::vector<BoxItem> items = boxItems(box);
+    int at = findBoxItemStarting(items, typed);
+    if (at < 0) return;
+    const std::string& full = items[static_cast<size_t>(at)].first;
     entry.completing = true;
     SetWindowTextA(box, full.c_str());
     SendMessageA(box, CB_SETEDITSEL, 0, MAKELPARAM(typed.size(), full.size()));
@@ -291,9 +290,13 @@ bool chooseEntry(HWND dialog, int id, ListKind kind, uint8_t group, const char* 
     std::string text = trimBlanks(boxText(dialog, id));
     if (text.empty()) return true;
     HWND box = GetDlgItem(dialog, id);
-    LRESULT at = SendMessageA(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
-    if (at != CB_ERR) {
-        index = static_cast<uint16_t>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
+    // Exactly this text, letter case ignored, as the filter dialog matches it:
+    // the box's own search compares linguistically ("ss" would match a
+    // sharp s, and a soft hyphen would not count).
+    std::vector<BoxItem> items = boxItems(box);
+    int at = findBoxItem(items, text);
+    if (at >= 0) {
+        index = static_cast<uint16_t>(items[static_cast<size_t>(at)].second);
         return true;
     }
     if (showMessage(question, text, mb::yesNo | mb::iconQuestion) != mb::idYes) return true;

@@ -3,9 +3,17 @@
 #pragma once
 #include <windows.h>
 
+#include <vector>
+
+#include "reports/filter.h"
+
 enum : int { idDescrBox = 2003, idNameBox = 2004 };
 
 // Empties both boxes of the dialog and fills them with the entries of the
 // group of currentType (every group for 0): each text once, each item
 // carrying its entry number as item data. A box the dialog lacks is skipped.
 void fillDescrNameBoxes(HWND dialog);
+
+// What a box holds now, in its own (sorted) order, so that a typed text is
+// looked up among exactly the items the user was offered.
+std::vector<BoxItem> boxItems(HWND box);

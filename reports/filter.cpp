@@ -116,6 +116,14 @@ int findBoxItem(const std::vector<BoxItem>& items, const std::string& text) {
     return -1;
 }
 
+int findBoxItemStarting(const std::vector<BoxItem>& items, const std::string& typed) {
+    if (typed.empty()) return -1;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].first.size() >= typed.size() && sameTextIgnoringCase(items[i].first.substr(0, typed.size()), typed))
+            return static_cast<int>(i);
+    return -1;
+}
+
 int boxEntryIndex(const std::vector<BoxItem>& items, const std::string& text) {
     if (text.empty()) return 0;
     int pos = findBoxItem(items, text);

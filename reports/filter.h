@@ -40,6 +40,9 @@ std::vector<BoxItem> descrNameBoxItems(ListKind kind, int group);
 
 // Position in items of the item whose text equals text (case ignored), or -1.
 int findBoxItem(const std::vector<BoxItem>& items, const std::string& text);
+// Position of the first item whose text begins with typed (case ignored), or
+// -1; an empty typed text matches nothing.
+int findBoxItemStarting(const std::vector<BoxItem>& items, const std::string& typed);
 
 // The entry a box text stands for: 0 for an empty text and for a text that
 // matches no item (that part of the filter is then cleared).

@@ -33,22 +33,6 @@ void selectEntry(HWND box, int wanted) {
             SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
 }
 
-// What the box holds now, so that a typed text is looked up among exactly
-// the items the user was offered.
-std::vector<BoxItem> boxItems(HWND box) {
-    std::vector<BoxItem> items;
-    int n = static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-        int len = static_cast<int>(SendMessageA(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0));
-        if (len < 0) continue;
-        std::string text(static_cast<size_t>(len) + 1, '\0');
-        SendMessageA(box, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(static_cast<size_t>(len));
-        items.emplace_back(text, static_cast<int>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(i), 0)));
-    }
-    return items;
-}
-
 void initialiseDialog(HWND dialog) {
     HWND years = GetDlgItem(dialog, idYearBox);
     for (const std::string& y : filterYearItems(currentLocalYear()))

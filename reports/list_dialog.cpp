@@ -124,7 +124,6 @@ void showUnused() {
     state.unusedView = true;
     state.shownCount = fillUnusedList(kind());
     state.oldText.clear();
-    setEditText("");
     enable(idEntryText, false);
     enable(idAdd, false);
     enable(idChange, false);
@@ -145,6 +144,7 @@ void addPressed() {
     int entry = addEntry(kind(), static_cast<uint8_t>(state.shownGroup), s);
     // A refused text (list full, too long) stays in the box to be corrected.
     if (entry == 0 && !s.empty()) return;
+    ledgerChanged = 1;
     setEditText("");
     refill();
     highlightEntry(entry);
@@ -197,7 +197,7 @@ void deleteAllPressed() {
     for (int i = 0; i < state.shownCount && i < itemCount(); ++i) shown.push_back(entryAt(i));
     deleteUnusedEntries(kind(), shown);
     state.shownCount = fillUnusedList(kind());
-    setEditText("");
+    ledgerChanged = 1;
     chosenEntry = 0;
 }
 

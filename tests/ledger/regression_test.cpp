@@ -1,6 +1,6 @@
 // Ledger files at every boundary of the format, and every input that once
-// broke the reader (kept in tests/ledger/regressions), load soundly or are
-// refused with a message.
+// broke the reader or the archive (kept in tests/ledger/regressions), load
+// soundly or are refused with a message.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "fuzz/boundary_ledgers.h"
+#include "ledger/archive.h"
 #include "tests/support/load_check.h"
 #include "tests/support/temp_folder.h"
 
@@ -68,6 +69,7 @@ TEST_F(LedgerRegression, InputsThatOnceFailedLoadSoundly) {
     for (const auto& e : fs::directory_iterator(kept))
         if (e.is_regular_file() && e.path().extension() != ".md") files.push_back(e.path());
     std::sort(files.begin(), files.end());
+    ASSERT_FALSE(files.empty()) << "no inputs kept in " << kept;
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.filename().string());
         std::ifstream in(file, std::ios::binary);
@@ -79,6 +81,17 @@ TEST_F(LedgerRegression, InputsThatOnceFailedLoadSoundly) {
             LedgerImage loaded = currentLedgerImage();
             DecodeResult again = decodeLedger(encodeLedger(loaded), combinedTaxRate);
             EXPECT_TRUE(again.status == DecodeStatus::ok && sameImage(again.image, loaded));
+
+            // An archive chosen over the open ledger's own file is refused and
+            // leaves both the file and the tables as they were.
+            const Bytes onDisk = folder.read("input.qvl");
+            prompts.messages.clear();
+            prompts.chosenFiles = {folder.file("input.qvl")};
+            archiveUpTo("2099");
+            ASSERT_EQ(prompts.messages.size(), 1u);
+            EXPECT_EQ(prompts.messages[0].title, "File Error");
+            EXPECT_EQ(folder.read("input.qvl"), onDisk);
+            EXPECT_TRUE(sameImage(currentLedgerImage(), loaded));
         }
     }
 }

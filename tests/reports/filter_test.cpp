@@ -199,6 +199,20 @@ TEST_F(Filter, BoxTextsChooseTheFirstEntryOrClear) {
     EXPECT_EQ(boxEntryIndex(descr, " Fuel"), 0);
 }
 
+// The record dialog's type-ahead: the first item that begins with the typed
+// text, letter case ignored, never one that holds it further in.
+TEST_F(Filter, TypeAheadTakesAnItemBeginningWithTheText) {
+    std::vector<BoxItem> items = {{"[Misc] costs", 1}, {"Mileage", 2}, {"mileage log", 3}, {"\xC6sop", 4}};
+    EXPECT_EQ(findBoxItemStarting(items, "MIL"), 1);
+    EXPECT_EQ(findBoxItemStarting(items, "mileage "), 2);
+    EXPECT_EQ(findBoxItemStarting(items, "[m"), 0);
+    EXPECT_EQ(findBoxItemStarting(items, "isc"), -1);
+    EXPECT_EQ(findBoxItemStarting(items, "\xE6s"), 3);
+    EXPECT_EQ(findBoxItemStarting(items, "AEs"), -1);
+    EXPECT_EQ(findBoxItemStarting(items, "mileage log+"), -1);
+    EXPECT_EQ(findBoxItemStarting(items, ""), -1);
+}
+
 TEST_F(Filter, DialogStartShowsTheFilterInForce) {
     FilterDialogStart empty = filterDialogStart();
     EXPECT_EQ(empty.descrSelected, -1);

@@ -1,7 +1,15 @@
 #include "tests/support/scripted_prompts.h"
 
+Prompts& systemPrompts();  // the build's own
+
+namespace {
+// True (and one used) when this question is to be a real one.
+bool takeReal(int& realPrompts) { return realPrompts > 0 && realPrompts-- > 0; }
+}  // namespace
+
 int ScriptedPrompts::message(const std::string& text, const std::string& title, unsigned style) {
     messages.push_back({text, title, style});
+    if (takeReal(realPrompts)) return systemPrompts().message(text, title, style);
     if (duringMessage) duringMessage();
     if (!answers.empty()) {
         int a = answers.front();
@@ -14,6 +22,7 @@ int ScriptedPrompts::message(const std::string& text, const std::string& title, 
 
 std::string ScriptedPrompts::fileDialog(const FileDialogRequest& request) {
     fileRequests.push_back(request);
+    if (takeReal(realPrompts)) return systemPrompts().fileDialog(request);
     if (chosenFiles.empty()) return "";
     std::string p = chosenFiles.front();
     chosenFiles.pop_front();
@@ -22,6 +31,7 @@ std::string ScriptedPrompts::fileDialog(const FileDialogRequest& request) {
 
 void* ScriptedPrompts::printDialog(unsigned long flags) {
     printRequests.push_back(flags);
+    if (takeReal(realPrompts)) return systemPrompts().printDialog(flags);
     void* p = printer;
     printer = nullptr;  // the caller owns and deletes it
     return p;

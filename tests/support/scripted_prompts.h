@@ -35,6 +35,11 @@ public:
     // Runs while a message is "up", as if the user did something meanwhile.
     void (*duringMessage)() = nullptr;
 
+    // The next realPrompts questions (message boxes, file and print dialogs)
+    // are the program's own real windows, recorded as usual; the test
+    // answers them through those windows.
+    int realPrompts = 0;
+
     int message(const std::string& text, const std::string& title, unsigned style) override;
     std::string fileDialog(const FileDialogRequest& request) override;
     void* printDialog(unsigned long flags) override;

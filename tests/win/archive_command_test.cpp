@@ -215,4 +215,34 @@ TEST_F(ArchiveCommand, NothingChangesWithoutALegalAnswer) {
     }
 }
 
+// The real save dialog opens in the process's current folder, whatever
+// folder the system's dialog was last used in, and belongs to the main window.
+TEST_F(ArchiveCommand, TheFileDialogStartsInTheCurrentFolder) {
+    installLedger(threeYears());
+    start();
+    char before[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, before);
+    SetCurrentDirectoryA(folder.path().c_str());
+    prompts.realPrompts = 1;
+    std::string shownFolder;
+    HWND owner = nullptr;
+    answerPrompt("2005", pressOk);
+    whenDialogOpens("Archive File", [&](HWND dialog) {
+        char path[MAX_PATH] = "";
+        SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(path));
+        shownFolder = path;
+        owner = GetWindow(dialog, GW_OWNER);
+        EXPECT_FALSE(IsWindowEnabled(main));
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    archiveLedger();
+    SetCurrentDirectoryA(before);
+    EXPECT_TRUE(allDialogsHandled());
+    EXPECT_EQ(shownFolder + "\\", folder.path());
+    EXPECT_EQ(owner, main);
+    EXPECT_EQ(transactionCount, 4);  // cancelled: nothing archived
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_EQ(GetActiveWindow(), main);
+}
+
 }  // namespace

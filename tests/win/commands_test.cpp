@@ -38,6 +38,88 @@ TEST_F(Commands, DeleteAsksThenOffersTheEntriesLeftUnused) {
     EXPECT_EQ(statusText(1), " 6 : 6");
 }
 
+// Three services among the sample's other types.
+LedgerImage servicesImage() {
+    LedgerImage image = sampleImage();
+    image.transactions.insert(image.transactions.begin() + 1, makeTransaction("01-07-2006", typeService, 1, 1, 90000));
+    image.transactions.insert(image.transactions.begin() + 3, makeTransaction("01-10-2006", typeService, 1, 1, 30000));
+    return image;
+}
+
+// The amounts of the transactions left, in table order.
+std::vector<int32_t> amountsLeft() {
+    std::vector<int32_t> v;
+    for (int t = 1; t <= transactionCount; ++t) v.push_back(transactions[t].amount);
+    return v;
+}
+
+// Delete works on the row highlighted when it starts, whatever came before:
+// a sort, a click on the tab already shown, another type's dialog.
+TEST_F(Commands, DeleteRemovesTheRowHighlightedNow) {
+    installLedger(servicesImage());
+    start();
+    selectPosition(2);  // the service of 900.00
+    SendMessageA(pages[1], WM_COMMAND, MAKEWPARAM(2501 + 5, STN_CLICKED), reinterpret_cast<LPARAM>(currentList->heading(5)));
+    ASSERT_NE(currentList->selected(), 2);  // the sort moved it
+    prompts.answers = {mb::idYes};
+    command(cmdDeleteRecord);
+    EXPECT_EQ(amountsLeft(), (std::vector<int32_t>{50000, 80000, 30000, 12340, 1999, 1000, 500, 2500}));
+
+    clickTab(1);  // the tab shown already: no refill
+    ledgerChanged = 0;
+    prompts.answers = {mb::idYes};
+    command(cmdDeleteRecord);  // the row still highlighted: the latest, the earning
+    EXPECT_EQ(amountsLeft(), (std::vector<int32_t>{50000, 80000, 30000, 12340, 1999, 1000, 500}));
+    EXPECT_EQ(ledgerChanged, 1);
+
+    clickTab(2);
+    selectPosition(1);
+    whenDialogOpens("Add new earnings transaction", closeBox);
+    command(idEarn);
+    prompts.answers = {mb::idYes};
+    command(cmdDeleteRecord);
+    EXPECT_EQ(amountsLeft(), (std::vector<int32_t>{80000, 30000, 12340, 1999, 1000, 500}));
+    EXPECT_EQ(currentType, typeService);
+    std::vector<std::string> shown = rows(2);  // still the services
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "01-10-2006\tService \tConsulting\tAcme Corp\t300.00");
+}
+
+// The names list refills nothing: the sort and the highlighted row stay,
+// and the renamed text shows on the rows.
+TEST_F(Commands, ListMaintenanceKeepsTheOrderAndShowsNewTexts) {
+    installLedger(sampleImage());
+    start();
+    SendMessageA(pages[1], WM_COMMAND, MAKEWPARAM(2501 + 5, STN_CLICKED), reinterpret_cast<LPARAM>(currentList->heading(5)));
+    selectPosition(3);
+    std::vector<std::string> expected = rows(1);
+    for (std::string& row : expected) {
+        size_t at = row.find("Acme Corp");
+        if (at != std::string::npos) row.replace(at, 9, "Acme Ltd");
+    }
+    int highlighted = transactionAtPosition(3);
+    whenDialogOpens("List of Names", [](HWND d) {
+        HWND list = GetDlgItem(d, 5000);
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Acme Corp"))), 0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(5000, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        click(d, 5003);
+        setItemText(d, 5001, "Acme Ltd");
+        click(d, 5003);
+        closeBox(d);
+    });
+    command(cmdNamesList);
+    EXPECT_TRUE(allDialogsHandled());
+    EXPECT_EQ(rows(1), expected);
+    EXPECT_EQ(currentList->selected(), 3);
+    EXPECT_EQ(transactionAtPosition(3), highlighted);
+    EXPECT_EQ(statusText(1), " 3 : 7");
+    const Transaction gone = transactions[highlighted];
+    prompts.answers = {mb::idYes, mb::idNo, mb::idNo};
+    command(cmdDeleteRecord);  // and the rows still lead to their transactions
+    ASSERT_EQ(transactionCount, 6);
+    for (int t = 1; t <= transactionCount; ++t) EXPECT_NE(transactions[t].amount, gone.amount);
+}
+
 TEST_F(Commands, DeleteAnsweredNoChangesNothing) {
     installLedger(sampleImage());
     start();

@@ -164,6 +164,7 @@ TEST_F(ListDialog, GroupButtonsAndTheUnusedViewWithDeleteAll) {
 
         click(d, 3006);
         EXPECT_EQ(items(d), (std::vector<std::string>{"Coaching", "Parking"}));  // every group
+        EXPECT_EQ(itemText(d, 5001), "typed");  // only the group buttons and "Reset" empty it
         EXPECT_EQ(itemText(d, 3024), "Delete All");
         EXPECT_FALSE(enabled(d, 5001));
         EXPECT_FALSE(enabled(d, 5002));
@@ -176,6 +177,12 @@ TEST_F(ListDialog, GroupButtonsAndTheUnusedViewWithDeleteAll) {
         EXPECT_EQ(descriptions[7], entry(1, "Coaching"));
 
         click(d, 3024);
+        EXPECT_TRUE(items(d).empty());
+        EXPECT_EQ(descrCount, 5);
+        EXPECT_EQ(ledgerChanged, 1);
+        EXPECT_EQ(itemText(d, 5001), "Type of transaction: Service");
+        ledgerChanged = 0;
+        click(d, 3024);  // nothing left to remove: still refilled and marked changed
         EXPECT_TRUE(items(d).empty());
         EXPECT_EQ(descrCount, 5);
         EXPECT_EQ(ledgerChanged, 1);
@@ -255,6 +262,39 @@ TEST_F(ListDialog, CombiningGivesTheSameResultWhicheverEntryComesFirst) {
     }
 }
 
+// While its real question is up, a click on another entry and on "Delete "
+// or a close does nothing: Yes then combines exactly the entries asked about.
+TEST_F(ListDialog, NothingBehindItsQuestionTakesInput) {
+    prompts.realPrompts = 1;
+    run(1, [](HWND d) {
+        whenDialogOpens("Combine Descriptions", [d](HWND box) {
+            EXPECT_FALSE(IsWindowEnabled(d));
+            choose(d, "Coaching");
+            click(d, 5004);
+            click(d, 3006);
+            closeBox(d);
+            PostMessageA(d, WM_CLOSE, 0, 0);
+            PostMessageA(GetDlgItem(d, 5004), WM_KEYDOWN, VK_SPACE, 0);
+            PostMessageA(GetDlgItem(d, 5004), WM_KEYUP, VK_SPACE, 0);
+            pumpMessages();
+            EXPECT_EQ(descrCount, 7);
+            EXPECT_EQ(itemText(d, 3024), "Reset");
+            click(box, IDYES);
+        });
+        choose(d, "Advice");
+        click(d, 5003);
+        setItemText(d, 5001, "TRAINING");
+        click(d, 5003);
+        EXPECT_TRUE(allDialogsHandled());
+        EXPECT_TRUE(IsWindowEnabled(d));
+        EXPECT_EQ(GetActiveWindow(), d);
+        EXPECT_EQ(items(d), (std::vector<std::string>{"Coaching", "Consulting", "TRAINING"}));
+    });
+    EXPECT_EQ(descrCount, 6);
+    EXPECT_EQ(descriptionsShown(),
+              (std::vector<std::string>{"Consulting", "Office rent", "TRAINING", "Interest", "TRAINING"}));
+}
+
 TEST_F(ListDialog, RefusingToCombineActsAsReset) {
     prompts.answers = {mb::idNo};
     run(0, [](HWND d) {
@@ -299,7 +339,7 @@ TEST_F(ListDialog, AddIgnoresTheGroupsOwnTextsAndRefusesLongOnes) {
         setItemText(d, 5001, "acme CORP");
         click(d, 5002);
         EXPECT_EQ(nameCount, 5);
-        EXPECT_EQ(ledgerChanged, 0);
+        EXPECT_EQ(ledgerChanged, 1);  // marked changed whether or not the text was new
         EXPECT_EQ(itemText(d, 5001), "");
         EXPECT_EQ(highlighted(d), "Acme Corp");
 

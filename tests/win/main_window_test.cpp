@@ -118,6 +118,34 @@ TEST_F(MainWindow, ControlsCaptionsAndMenu) {
     EXPECT_EQ(GetMenuState(GetSubMenu(bar, 0), 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
 }
 
+// Children in creation order (strip, buttons, tab control, pages, status
+// bar), which is the order Tab moves through them.
+TEST_F(MainWindow, ChildrenAndTabOrder) {
+    installLedger(sampleImage());
+    start();
+    std::vector<HWND> children;
+    for (HWND w = GetWindow(main, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) children.push_back(w);
+    std::vector<HWND> expected = {GetDlgItem(main, 1000)};
+    for (int id : {1001, 1006, 1003, 1002, 1007, 1008, 1010, 1009, 1011}) expected.push_back(GetDlgItem(main, id));
+    expected.push_back(tabControl);
+    for (int tab = 1; tab <= 5; ++tab) expected.push_back(pages[tab]);
+    expected.push_back(statusBar);
+    EXPECT_EQ(children, expected);
+
+    std::vector<int> stops;
+    HWND w = GetDlgItem(main, 1001);
+    for (int i = 0; i < 12; ++i, w = GetNextDlgTabItem(main, w, FALSE)) stops.push_back(GetDlgCtrlID(w));
+    EXPECT_EQ(stops, (std::vector<int>{1001, 1006, 1003, 1002, 1007, 1008, 1010, 1009, 1011, 1100, 2501, 1001}));
+
+    // The tab control lets a click below its titles through to the list.
+    RECT row;
+    HWND list = currentList->listBox();
+    SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    POINT p = {row.left + 5, (row.top + row.bottom) / 2};
+    ClientToScreen(list, &p);
+    EXPECT_EQ(WindowFromPoint(p), list);
+}
+
 TEST_F(MainWindow, FirstStartWithoutSettings) {
     start();
     EXPECT_TRUE(rows(1).empty());
@@ -514,6 +542,56 @@ TEST_F(MainWindow, NoSecondCommandWhileAQuestionIsUp) {
     EXPECT_TRUE(prompts.fileRequests.empty());
     EXPECT_TRUE(IsWindow(main));
     EXPECT_FALSE(commandInProgress());
+}
+
+// With a real message box up, nothing reaches the main window: no command,
+// close, key or tab click. When it closes, the main window is active again
+// and its list takes the keys.
+TEST_F(MainWindow, ARealQuestionFreezesTheWindowAndGivesTheKeysBack) {
+    installLedger(sampleImage());
+    start();
+    HWND list = currentList->listBox();
+    ASSERT_EQ(GetFocus(), list);
+    ASSERT_EQ(currentList->selected(), 7);
+    prompts.realPrompts = 1;
+    whenDialogOpens("Save File", [&](HWND box) {
+        EXPECT_FALSE(IsWindowEnabled(main));
+        command(cmdOpen);
+        SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        PostMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+        RECT tab;
+        SendMessageA(tabControl, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab));
+        LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+        PostMessageA(tabControl, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(tabControl, WM_LBUTTONUP, 0, at);
+        pumpMessages();
+        EXPECT_TRUE(prompts.fileRequests.empty());
+        EXPECT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0), 0);
+        EXPECT_EQ(currentList->selected(), 7);
+        click(box, IDNO);
+    });
+    command(cmdSave);
+    EXPECT_TRUE(allDialogsHandled());
+    ASSERT_TRUE(IsWindow(main));
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_EQ(GetForegroundWindow(), main);
+    EXPECT_EQ(GetActiveWindow(), main);
+    EXPECT_EQ(GetFocus(), list);
+
+    // A key pressed now reaches the list.
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_UP;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    for (int i = 0; i < 50 && currentList->selected() == 7; ++i) {
+        Sleep(10);
+        pumpMessages();
+    }
+    EXPECT_EQ(currentList->selected(), 6);
+    EXPECT_EQ(statusText(1), " 6 : 7");
 }
 
 TEST_F(MainWindow, ButtonsLoseTheDefaultFrameAfterEveryCommand) {

@@ -231,10 +231,11 @@ TEST_F(RecordDialog, TypeAheadCompletesFromTheBoxItems) {
     LedgerImage image = sampleImage();
     image.descriptions.push_back(entry(1, "Contract work"));
     image.descriptions.push_back(entry(1, "consulting"));  // the same text again: one item
+    image.descriptions.push_back(entry(1, "[Misc] costs"));
     startAt(1, image);
     currentType = typeService;
     whenDialogOpens("Add new service  transaction", [](HWND d) {
-        EXPECT_EQ(SendMessageA(GetDlgItem(d, 2003), CB_GETCOUNT, 0, 0), 2);
+        EXPECT_EQ(SendMessageA(GetDlgItem(d, 2003), CB_GETCOUNT, 0, 0), 3);
         typeInto(d, 2003, "c");
         EXPECT_EQ(itemText(d, 2003), "Consulting");
         EXPECT_EQ(editSelection(d, 2003), std::make_pair(1, 10));
@@ -245,9 +246,99 @@ TEST_F(RecordDialog, TypeAheadCompletesFromTheBoxItems) {
         EXPECT_EQ(itemText(d, 2003), "Contrx");
         typeInto(d, 2004, "a");
         EXPECT_EQ(itemText(d, 2004), "Acme Corp");
+        // Only an item that begins with the typed text completes it, not one
+        // with the text after a leading "[".
+        setItemText(d, 2003, "");
+        typeInto(d, 2003, "m");
+        EXPECT_EQ(itemText(d, 2003), "m");
+        typeInto(d, 2003, "ileage");
+        EXPECT_EQ(itemText(d, 2003), "mileage");
+        setItemText(d, 2003, "");
+        typeInto(d, 2003, "[m");
+        EXPECT_EQ(itemText(d, 2003), "[Misc] costs");
         cancel(d);
     });
     showEntryDialog(0);
+}
+
+// A typed description is the box's item only when it is exactly that text,
+// letter case aside: no linguistic likeness, as in the filter dialog.
+TEST_F(RecordDialog, ExactTextPicksTheEntryLookalikesAsk) {
+    LedgerImage image = sampleImage();
+    image.descriptions.push_back(entry(1, "\xC6sop Ltd"));
+    image.descriptions.push_back(entry(1, "Stra\xDF" "e"));
+    image.descriptions.push_back(entry(1, "Re\xAD" "pair"));
+    startAt(1, image);
+    currentType = typeService;
+    whenDialogOpens("Add new service  transaction", [&](HWND d) {
+        setItemText(d, 2001, "3/7");
+        setItemText(d, 2006, "5");
+        for (const char* typed : {"AEsop Ltd", "Strasse", "Repair"}) {
+            prompts.messages.clear();
+            prompts.answers = {mb::idNo};
+            setItemText(d, 2003, typed);
+            click(d, 2022);
+            EXPECT_EQ(prompts.messageTexts(),
+                      (std::vector<std::string>{"Ok to add this description?", "No description or name entered"}))
+                << typed;
+        }
+        prompts.messages.clear();
+        setItemText(d, 2003, "\xE6SOP LTD");  // the same text in other letter case
+        click(d, 2022);
+    });
+    showEntryDialog(0);
+    EXPECT_TRUE(prompts.messages.empty());
+    ASSERT_EQ(transactionCount, 8);
+    EXPECT_EQ(transactions[8].descrIndex, 6);
+    EXPECT_EQ(descrCount, 8);
+}
+
+// With its real question up, the entry dialog takes no click, key or close;
+// one "&OK" stores one transaction and one new description, and afterwards
+// the dialog is active with the focus where it was.
+TEST_F(RecordDialog, NothingBehindItsQuestionTakesInput) {
+    startAt(1);
+    currentType = typeService;
+    HWND dialog = nullptr;
+    auto pokeBehind = [&](HWND box, int answer) {
+        EXPECT_FALSE(IsWindowEnabled(dialog));
+        EXPECT_FALSE(IsWindowEnabled(main));
+        size_t asked = prompts.messages.size();
+        click(dialog, 2022);
+        HWND ok = GetDlgItem(dialog, 2022);
+        PostMessageA(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        PostMessageA(ok, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        PostMessageA(GetDlgItem(dialog, 2006), WM_KEYDOWN, VK_RETURN, 0);
+        closeBox(dialog);
+        SendMessageA(dialog, WM_CLOSE, 0, 0);
+        pumpMessages();
+        EXPECT_EQ(prompts.messages.size(), asked);
+        EXPECT_EQ(transactionCount, 7);
+        EXPECT_EQ(descrCount, 5);
+        click(box, answer);
+    };
+    whenDialogOpens("Add new service  transaction", [&](HWND d) {
+        dialog = d;
+        setItemText(d, 2001, "3/7");
+        setItemText(d, 2003, "Rent");
+        setItemText(d, 2006, "500");
+        prompts.realPrompts = 1;
+        click(d, 2022);  // No: then without description or name
+        EXPECT_EQ(prompts.messageTexts(),
+                  (std::vector<std::string>{"Ok to add this description?", "No description or name entered"}));
+        EXPECT_TRUE(IsWindowEnabled(d));
+        EXPECT_EQ(GetActiveWindow(), d);
+        EXPECT_EQ(GetFocus(), GetDlgItem(d, 2022));  // where the click put it
+        prompts.realPrompts = 1;
+        click(d, 2022);  // Yes: stored
+    });
+    whenDialogOpens("Rent", [&](HWND box) { pokeBehind(box, IDNO); });
+    whenDialogOpens("Rent", [&](HWND box) { pokeBehind(box, IDYES); });
+    showEntryDialog(0);
+    EXPECT_TRUE(allDialogsHandled());
+    EXPECT_EQ(transactionCount, 8);
+    EXPECT_EQ(descrCount, 6);
+    EXPECT_EQ(prompts.messages.size(), 3u);
 }
 
 // --- Entry dialog: products ---

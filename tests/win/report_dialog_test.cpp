@@ -169,6 +169,40 @@ TEST_F(ReportDialog, FrameButtonsAndACancelledPrint) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
+// The real print dialog belongs to the report, which takes no input while
+// it is up; afterwards the report is the active window again and the main
+// window stays disabled under it.
+TEST_F(ReportDialog, TheRealPrintDialogComesBackToTheReport) {
+    HWND report = nullptr;
+    whenDialogOpens("Tax Report", [&](HWND d) {
+        report = d;
+        prompts.realPrompts = 1;
+        whenDialogOpens("Print", [&](HWND print) {
+            // Without a printer the dialog first says so in a box of its own.
+            HWND dialog = print;
+            while (GetWindow(dialog, GW_OWNER) && windowText(GetWindow(dialog, GW_OWNER)) == "Print")
+                dialog = GetWindow(dialog, GW_OWNER);
+            EXPECT_EQ(GetWindow(dialog, GW_OWNER), report);
+            EXPECT_FALSE(IsWindowEnabled(report));
+            click(report, idReportPrint);  // no second print dialog
+            SendMessageA(report, WM_CLOSE, 0, 0);
+            pumpMessages();
+            EXPECT_EQ(prompts.printRequests.size(), 1u);
+            PostMessageA(print, WM_COMMAND, IDCANCEL, 0);
+            if (dialog != print) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        click(d, idReportPrint);
+        clearDialogQueue();
+        EXPECT_TRUE(IsWindowEnabled(d));
+        EXPECT_FALSE(IsWindowEnabled(main));
+        EXPECT_EQ(GetActiveWindow(), d);
+        click(d, idReportClose);
+    });
+    showTaxReport();
+    EXPECT_EQ(prompts.printRequests.size(), 1u);
+    EXPECT_TRUE(IsWindowEnabled(main));
+}
+
 TEST_F(ReportDialog, PrintsOnePageAtTheReportsPlaces) {
     PrintCapture capture;
     whenDialogOpens("Tax Report", [&](HWND d) {
