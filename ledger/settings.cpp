@@ -1,5 +1,6 @@
 #include "ledger/settings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -44,21 +45,24 @@ std::string encodeSettings() {
 
 void decodeSettings(const std::string& text) {
     std::vector<std::string> lines;
-    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    while (start < text.size() && lines.size() < 5) {
+    // Byte-order marks (an editor may have added more than one) are no part
+    // of the ledger's name.
+    size_t start = 0;
+    while (text.compare(start, 3, "\xEF\xBB\xBF") == 0) start += 3;
+    while (start < text.size() && lines.size() < 10) {
         size_t end = text.find_first_of("\r\n", start);
         lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
         if (end == std::string::npos) break;
         start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
-    lines.resize(5);
+    lines.resize(std::max<size_t>(lines.size(), 5));
     ledgerPath = lines[0];
     stateTaxRate = readNumber(lines[1]);
     countyTaxRate = readNumber(lines[2]);
     localTaxRate = readNumber(lines[3]);
     districtTaxRate = readNumber(lines[4]);
     recomputeCombinedRate();
-    savedPlacement = decodePlacementLines(text);
+    savedPlacement = decodePlacementLines(lines);
 }
 
 std::string settingsPath() { return dataFolder + settingsFileName; }

@@ -29,17 +29,7 @@ std::string encodePlacementLines(const WindowPlacement& p) {
     return s;
 }
 
-WindowPlacement decodePlacementLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size() && lines.size() < 10) {
-        size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
+WindowPlacement decodePlacementLines(const std::vector<std::string>& lines) {
     WindowPlacement p;
     if (lines.size() < 10) return p;
     // Screens are at most some tens of thousands of pixels across; anything

@@ -4,6 +4,7 @@
 // read as a sane placement, opens the window at its built-in size.
 #pragma once
 #include <string>
+#include <vector>
 
 struct WindowPlacement {
     bool known = false;
@@ -22,5 +23,5 @@ extern WindowPlacement savedPlacement;
 
 // The lines to append after the fifth; empty when the placement is unknown.
 std::string encodePlacementLines(const WindowPlacement& p);
-// Reads lines 6 to 10 of a whole settings text (CR LF or LF line ends).
-WindowPlacement decodePlacementLines(const std::string& settingsText);
+// Reads lines 6 to 10 of the settings file's lines.
+WindowPlacement decodePlacementLines(const std::vector<std::string>& lines);

@@ -68,6 +68,12 @@ TEST_F(Settings, AnyLineEndAndAByteOrderMarkAreRead) {
             EXPECT_DOUBLE_EQ(combinedTaxRate, 0.06);
         }
     }
+    // An editor that added its mark twice still names the same ledger, and
+    // writing it back reads back the same.
+    decodeSettings("\xEF\xBB\xBF\xEF\xBB\xBF" "D:\\a.qvl\r\n");
+    EXPECT_EQ(ledgerPath, "D:\\a.qvl");
+    decodeSettings(encodeSettings());
+    EXPECT_EQ(ledgerPath, "D:\\a.qvl");
     // An empty line between others is still a line of its own.
     decodeSettings("D:\\a.qvl\r\n\r\n.03\r\n");
     EXPECT_DOUBLE_EQ(stateTaxRate, 0);
@@ -93,6 +99,8 @@ TEST_F(Settings, WindowPlacementFollowsTheFiveLines) {
     // LF line ends read too; a five-line file forgets an earlier placement.
     decodeSettings("a\n.05\n0\n0\n0\n10\n20\n640\n480\n0\n");
     EXPECT_EQ(savedPlacement, (WindowPlacement{true, 10, 20, 640, 480, false}));
+    decodeSettings("a\r.05\r0\r0\r0\r10\r20\r640\r480\r1\r");
+    EXPECT_EQ(savedPlacement, (WindowPlacement{true, 10, 20, 640, 480, true}));
     decodeSettings("a\r\n.05\r\n0\r\n0\r\n0\r\n");
     EXPECT_FALSE(savedPlacement.known);
     EXPECT_DOUBLE_EQ(combinedTaxRate, 0.05);
