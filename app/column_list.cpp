@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <unordered_map>
 
 #include "text/amount_text.h"
@@ -18,18 +19,18 @@ void baseUnits(HWND dialog, int& bx, int& by) {
 
 int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
-std::string fieldOf(const std::string& row, int column) {
-    size_t start = 0;
+// Field column of a row (1-based), as a view into the row.
+std::string_view fieldOf(const std::string& row, int column) {
+    std::string_view rest(row);
     for (int i = 1; i < column; ++i) {
-        size_t tab = row.find('\t', start);
-        if (tab == std::string::npos) return std::string();
-        start = tab + 1;
+        size_t tab = rest.find('\t');
+        if (tab == std::string_view::npos) return std::string_view();
+        rest.remove_prefix(tab + 1);
     }
-    size_t end = row.find('\t', start);
-    return row.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    return rest.substr(0, rest.find('\t'));
 }
 
-int compareFolded(const std::string& a, const std::string& b) {
+int compareFolded(std::string_view a, std::string_view b) {
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
         unsigned char ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
@@ -103,9 +104,13 @@ void cColumnList::showRows() {
     size_t bytes = 0;
     for (int i = 1; i <= rowTotal_; ++i) bytes += rows_[static_cast<size_t>(i)].size() + 1;
     SendMessageA(listBox_, LB_INITSTORAGE, static_cast<WPARAM>(rowTotal_), static_cast<LPARAM>(bytes));
+    // The rows go straight to the list box's own procedure: passing each of
+    // thousands through the message dispatch and the forwarding procedure
+    // above would only add to the wait.
+    WNDPROC listProc = originalProcs()[listBox_];
     for (int i = 1; i <= rowTotal_; ++i)
-        SendMessageA(listBox_, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])].c_str()));
+        CallWindowProcA(listProc, listBox_, LB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])].c_str()));
     SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox_, nullptr, TRUE);
 }
@@ -259,9 +264,10 @@ void cColumnList::sortByColumn(int column) {
     if (rowTotal_ == 0 || column < 1 || column > columnCount_) return;
     selectedPosition_ = rowAt(selectedPosition_);
     int kind = std::abs(kinds_[static_cast<size_t>(column)]);
+    // Keys are views into the stored rows, which do not change while sorting.
     struct Item {
         double number;
-        std::string text;
+        std::string_view text;
         int order, data;
     };
     std::vector<Item> items;
@@ -269,9 +275,9 @@ void cColumnList::sortByColumn(int column) {
     for (int i = 1; i <= rowTotal_; ++i) {
         Item it{0, fieldOf(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])], column), order_[static_cast<size_t>(i)],
                 data_[static_cast<size_t>(i)]};
-        if (kind == 2) it.number = std::nearbyint(readNumber(it.text));
-        if (kind == 3) it.number = dateKey(it.text);
-        items.push_back(std::move(it));
+        if (kind == 2) it.number = std::nearbyint(readNumber(std::string(it.text)));
+        if (kind == 3) it.number = dateKey(std::string(it.text));
+        items.push_back(it);
     }
     bool ascendingNow = kind == 2 || kind == 3 ? items.front().number < items.back().number
                                                : items.back().text > items.front().text;
