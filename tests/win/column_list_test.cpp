@@ -41,6 +41,12 @@ protected:
         SendMessageA(list->listBox(), LB_GETTEXT, static_cast<WPARAM>(position - 1), reinterpret_cast<LPARAM>(buf));
         return buf;
     }
+    std::vector<std::string> shownRows() {
+        std::vector<std::string> rows;
+        int n = static_cast<int>(SendMessageA(list->listBox(), LB_GETCOUNT, 0, 0));
+        for (int p = 1; p <= n; ++p) rows.push_back(shown(p));
+        return rows;
+    }
     void clickHeading(int column) {
         SendMessageA(page, WM_COMMAND, MAKEWPARAM(2501 + column, STN_CLICKED),
                      reinterpret_cast<LPARAM>(list->heading(column)));
@@ -201,31 +207,16 @@ TEST_F(ColumnList, EmptyListHasNoSelectionAndIgnoresSorting) {
 
 }  // namespace
 
-namespace {
-
-std::vector<std::string> shownRows(HWND listBox) {
-    std::vector<std::string> rows;
-    int n = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-        char buf[512] = "";
-        SendMessageA(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
-        rows.push_back(buf);
-    }
-    return rows;
-}
-
-}  // namespace
-
 TEST_F(ColumnList, OnlyItsOwnControlsSortOrSelect) {
     fill({"01-02-2006\tA\tx\tn\t1.00", "02-03-2006\tB\ty\tn\t2.00", "03-05-2006\tC\tz\tn\t3.00"});
-    std::vector<std::string> before = shownRows(list->listBox());
+    std::vector<std::string> before = shownRows();
     // A control of the page that carries the list in its user data but was
     // not made by the list: its clicks and selections are not the list's.
     HWND stranger = CreateWindowExA(0, "STATIC", "x", WS_CHILD | SS_NOTIFY, 0, 0, 10, 10, page,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(2502)), GetModuleHandleA(nullptr), nullptr);
     SetWindowLongPtrA(stranger, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(list));
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(2502, STN_CLICKED), reinterpret_cast<LPARAM>(stranger));
-    EXPECT_EQ(shownRows(list->listBox()), before);
+    EXPECT_EQ(shownRows(), before);
     EXPECT_EQ(list->rowAt(1), 1);
     DestroyWindow(stranger);
     // Its own heading still sorts, and its controls keep working as before.
@@ -249,5 +240,5 @@ TEST_F(ColumnList, ControlsOutliveTheirListWhileTheParentCloses) {
     }
     fill({"01-02-2006\tA\tx\tn\t1.00", "02-03-2006\tB\ty\tn\t2.00"});
     clickHeading(1);
-    EXPECT_EQ(shownRows(list->listBox()).front().substr(0, 10), "02-03-2006");
+    EXPECT_EQ(shownRows().front().substr(0, 10), "02-03-2006");
 }
