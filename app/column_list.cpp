@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <unordered_map>
 
 #include "text/amount_text.h"
 
@@ -17,18 +19,18 @@ void baseUnits(HWND dialog, int& bx, int& by) {
 
 int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
-std::string fieldOf(const std::string& row, int column) {
-    size_t start = 0;
+// Field column of a row (1-based), as a view into the row.
+std::string_view fieldOf(const std::string& row, int column) {
+    std::string_view rest(row);
     for (int i = 1; i < column; ++i) {
-        size_t tab = row.find('\t', start);
-        if (tab == std::string::npos) return std::string();
-        start = tab + 1;
+        size_t tab = rest.find('\t');
+        if (tab == std::string_view::npos) return std::string_view();
+        rest.remove_prefix(tab + 1);
     }
-    size_t end = row.find('\t', start);
-    return row.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    return rest.substr(0, rest.find('\t'));
 }
 
-int compareFolded(const std::string& a, const std::string& b) {
+int compareFolded(std::string_view a, std::string_view b) {
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
         unsigned char ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
@@ -39,16 +41,34 @@ int compareFolded(const std::string& a, const std::string& b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+// The procedure each subclassed control had before, kept in the program's own
+// memory: every message to the controls passes here, and a window property
+// lookup would cost a round trip to the window server each time under Wine.
+// Keyed by window rather than held by the object, because the controls
+// outlive their cColumnList while their parent is being destroyed.
+std::unordered_map<HWND, WNDPROC>& originalProcs() {
+    static std::unordered_map<HWND, WNDPROC> procs;
+    return procs;
+}
+
 LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, "cColumnList.proc"));
-    if (msg == WM_NCDESTROY) RemovePropA(hwnd, "cColumnList.proc");
+    auto& procs = originalProcs();
+    auto found = procs.find(hwnd);
+    if (found == procs.end()) return DefWindowProcA(hwnd, msg, wp, lp);
+    WNDPROC original = found->second;
+    if (msg == WM_NCDESTROY) procs.erase(found);
     return CallWindowProcA(original, hwnd, msg, wp, lp);
+}
+
+void subclass(HWND control) {
+    originalProcs()[control] =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
 }
 
 }  // namespace
 
-void cColumnList::fitText(std::string& text, int pixelWidth) const {
-    size_t measured = std::min<size_t>(text.size(), 127);
+size_t cColumnList::fitLength(const char* text, size_t length, int pixelWidth) const {
+    size_t measured = std::min<size_t>(length, 127);
     int sum = 0;
     size_t fit = 0;
     while (fit < measured) {
@@ -56,7 +76,11 @@ void cColumnList::fitText(std::string& text, int pixelWidth) const {
         if (sum > pixelWidth) break;
         ++fit;
     }
-    text.resize(fit);
+    return fit;
+}
+
+void cColumnList::fitText(std::string& text, int pixelWidth) const {
+    text.resize(fitLength(text.data(), text.size(), pixelWidth));
 }
 
 int cColumnList::toPixelsX(int units) const {
@@ -80,9 +104,13 @@ void cColumnList::showRows() {
     size_t bytes = 0;
     for (int i = 1; i <= rowTotal_; ++i) bytes += rows_[static_cast<size_t>(i)].size() + 1;
     SendMessageA(listBox_, LB_INITSTORAGE, static_cast<WPARAM>(rowTotal_), static_cast<LPARAM>(bytes));
+    // The rows go straight to the list box's own procedure: passing each of
+    // thousands through the message dispatch and the forwarding procedure
+    // above would only add to the wait.
+    WNDPROC listProc = originalProcs()[listBox_];
     for (int i = 1; i <= rowTotal_; ++i)
-        SendMessageA(listBox_, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])].c_str()));
+        CallWindowProcA(listProc, listBox_, LB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])].c_str()));
     SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox_, nullptr, TRUE);
 }
@@ -141,8 +169,7 @@ void cColumnList::create(HWND parent, int listId, int x, int y, int width, int h
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(listId)), GetModuleHandleA(nullptr), nullptr);
     SendMessageA(listBox_, WM_SETFONT, SendMessageA(parent, WM_GETFONT, 0, 0), FALSE);
     SetWindowLongPtrA(listBox_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetPropA(listBox_, "cColumnList.proc",
-             reinterpret_cast<HANDLE>(SetWindowLongPtrA(listBox_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc))));
+    subclass(listBox_);
 
     // Tab stops in dialog units; a right-aligned column's stop is negative
     // and sits 6 units inside its right edge.
@@ -188,8 +215,7 @@ void cColumnList::create(HWND parent, int listId, int x, int y, int width, int h
                                     GetModuleHandleA(nullptr), nullptr);
         SendMessageA(head, WM_SETFONT, SendMessageA(parent, WM_GETFONT, 0, 0), FALSE);
         SetWindowLongPtrA(head, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetPropA(head, "cColumnList.proc",
-                 reinterpret_cast<HANDLE>(SetWindowLongPtrA(head, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc))));
+        subclass(head);
         headings_[i] = head;
         left += std::abs(widths_[i]);
     }
@@ -233,17 +259,24 @@ void cColumnList::resize(int width, int height) {
 }
 
 void cColumnList::addRow(std::string& text, int data) {
-    std::string rest = text + "\t";
+    // Cells are cut straight from the caller's text into the row: a refill
+    // adds thousands of rows, so no cell is copied on its own.
     std::string row;
+    row.reserve(text.size() + static_cast<size_t>(columnCount_));
+    size_t start = 0;
+    bool exhausted = false;  // the cells after the text's last one are empty
     for (int i = 1; i <= columnCount_; ++i) {
-        std::string cell;
-        size_t tab = rest.find('\t');
-        if (tab != std::string::npos) {
-            cell = rest.substr(0, tab);
-            rest = rest.substr(tab + 1);
+        size_t cellStart = start, length = 0;
+        if (!exhausted) {
+            size_t tab = text.find('\t', start);
+            length = (tab == std::string::npos ? text.size() : tab) - start;
+            if (tab == std::string::npos)
+                exhausted = true;
+            else
+                start = tab + 1;
         }
-        fitText(cell, cellLimits_[static_cast<size_t>(i)]);
-        row += cell + "\t";
+        row.append(text, cellStart, fitLength(text.data() + cellStart, length, cellLimits_[static_cast<size_t>(i)]));
+        row += '\t';
     }
     while (!row.empty() && row.back() == '\t') row.pop_back();
     text = row;
@@ -254,7 +287,7 @@ void cColumnList::addRow(std::string& text, int data) {
         order_.resize(slot + 1);
         data_.resize(slot + 1);
     }
-    rows_[slot] = row;
+    rows_[slot] = std::move(row);
     order_[slot] = rowTotal_;
     data_[slot] = data;
 }
@@ -271,9 +304,10 @@ void cColumnList::sortByColumn(int column) {
     if (rowTotal_ == 0 || column < 1 || column > columnCount_) return;
     selectedPosition_ = rowAt(selectedPosition_);
     int kind = std::abs(kinds_[static_cast<size_t>(column)]);
+    // Keys are views into the stored rows, which do not change while sorting.
     struct Item {
         double number;
-        std::string text;
+        std::string_view text;
         int order, data;
     };
     std::vector<Item> items;
@@ -281,9 +315,9 @@ void cColumnList::sortByColumn(int column) {
     for (int i = 1; i <= rowTotal_; ++i) {
         Item it{0, fieldOf(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])], column), order_[static_cast<size_t>(i)],
                 data_[static_cast<size_t>(i)]};
-        if (kind == 2) it.number = std::nearbyint(readNumber(it.text));
-        if (kind == 3) it.number = dateKey(it.text);
-        items.push_back(std::move(it));
+        if (kind == 2) it.number = std::nearbyint(readNumber(std::string(it.text)));
+        if (kind == 3) it.number = dateKey(std::string(it.text));
+        items.push_back(it);
     }
     bool ascendingNow = kind == 2 || kind == 3 ? items.front().number < items.back().number
                                                : items.back().text > items.front().text;
@@ -303,7 +337,7 @@ void cColumnList::sortByColumn(int column) {
 bool cColumnList::controlCommand(HWND control, int code) {
     if (code != 0 && code != 1) return false;
     auto* list = reinterpret_cast<cColumnList*>(GetWindowLongPtrA(control, GWLP_USERDATA));
-    if (!list || !GetPropA(control, "cColumnList.proc")) return false;
+    if (!list || !originalProcs().count(control)) return false;
     list->addRef();
     int id = GetDlgCtrlID(control);
     if (id == list->listId_ && code == LBN_SELCHANGE) {

@@ -73,6 +73,8 @@ public:
 private:
     ~cColumnList() = default;
     int toPixelsX(int units) const;
+    // How many of text's first length characters fit in pixelWidth.
+    size_t fitLength(const char* text, size_t length, int pixelWidth) const;
 
     int refs_ = 1;
     HWND parent_ = nullptr;

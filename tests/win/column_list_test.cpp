@@ -41,6 +41,12 @@ protected:
         SendMessageA(list->listBox(), LB_GETTEXT, static_cast<WPARAM>(position - 1), reinterpret_cast<LPARAM>(buf));
         return buf;
     }
+    std::vector<std::string> shownRows() {
+        std::vector<std::string> rows;
+        int n = static_cast<int>(SendMessageA(list->listBox(), LB_GETCOUNT, 0, 0));
+        for (int p = 1; p <= n; ++p) rows.push_back(shown(p));
+        return rows;
+    }
     void clickHeading(int column) {
         SendMessageA(page, WM_COMMAND, MAKEWPARAM(2501 + column, STN_CLICKED),
                      reinterpret_cast<LPARAM>(list->heading(column)));
@@ -112,6 +118,19 @@ TEST_F(ColumnList, CellsAreCutToWhatFitsIn95PercentOfTheColumn) {
     std::string shortRow = "01-02-2006\tA\t\t\t";
     list->addRow(shortRow, 0);
     EXPECT_EQ(shortRow, "01-02-2006\tA");
+    // Missing cells are empty, cells beyond the fifth are dropped, and a
+    // cut cell in the middle keeps the cells after it in their columns.
+    std::string fewer = "01-02-2006\t\tRent";
+    list->addRow(fewer, 0);
+    EXPECT_EQ(fewer, "01-02-2006\t\tRent");
+    std::string extra = "01-02-2006\tA\tRent\tBo\t1.00\tsixth\tseventh";
+    list->addRow(extra, 0);
+    EXPECT_EQ(extra, "01-02-2006\tA\tRent\tBo\t1.00");
+    std::string middle = "01-02-2006\tA\tRent\t" + longName + "\t12.00";
+    list->addRow(middle, 0);
+    EXPECT_EQ(middle, "01-02-2006\tA\tRent\t" + cut + "\t12.00");
+    EXPECT_EQ(list->count(), 5);
+    EXPECT_EQ(list->rowText(5), middle);
 }
 
 TEST_F(ColumnList, SortDirectionFollowsTheCurrentOrder) {
@@ -187,3 +206,39 @@ TEST_F(ColumnList, EmptyListHasNoSelectionAndIgnoresSorting) {
 }
 
 }  // namespace
+
+TEST_F(ColumnList, OnlyItsOwnControlsSortOrSelect) {
+    fill({"01-02-2006\tA\tx\tn\t1.00", "02-03-2006\tB\ty\tn\t2.00", "03-05-2006\tC\tz\tn\t3.00"});
+    std::vector<std::string> before = shownRows();
+    // A control of the page that carries the list in its user data but was
+    // not made by the list: its clicks and selections are not the list's.
+    HWND stranger = CreateWindowExA(0, "STATIC", "x", WS_CHILD | SS_NOTIFY, 0, 0, 10, 10, page,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(2502)), GetModuleHandleA(nullptr), nullptr);
+    SetWindowLongPtrA(stranger, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(list));
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(2502, STN_CLICKED), reinterpret_cast<LPARAM>(stranger));
+    EXPECT_EQ(shownRows(), before);
+    EXPECT_EQ(list->rowAt(1), 1);
+    DestroyWindow(stranger);
+    // Its own heading still sorts, and its controls keep working as before.
+    clickHeading(1);
+    EXPECT_EQ(list->rowAt(1), 3);
+    EXPECT_EQ(SendMessageA(list->listBox(), LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(windowText(list->heading(1)), "  Date");
+}
+
+TEST_F(ColumnList, ControlsOutliveTheirListWhileTheParentCloses) {
+    // The main window lets go of its lists when it is destroyed, before its
+    // pages' controls receive their last messages: those must still reach
+    // the controls' own procedures. Lists made afterwards work as before.
+    for (int round = 0; round < 3; ++round) {
+        fill({"01-02-2006\tA\tx\tn\t1.00", "02-03-2006\tB\ty\tn\t2.00"});
+        list->release();
+        list = nullptr;
+        DestroyWindow(page);
+        EXPECT_FALSE(IsWindow(page));
+        SetUp();
+    }
+    fill({"01-02-2006\tA\tx\tn\t1.00", "02-03-2006\tB\ty\tn\t2.00"});
+    clickHeading(1);
+    EXPECT_EQ(shownRows().front().substr(0, 10), "02-03-2006");
+}
