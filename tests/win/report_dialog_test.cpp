@@ -128,7 +128,7 @@ TEST_F(ReportDialog, ExportWritesTheLinesAndEscCloses) {
     std::string text(written.begin(), written.end());
     EXPECT_EQ(text, expected);
     EXPECT_NE(text.find("\r\nTotal services,500.00\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\n\"Personal, subject to use tax\",0.31\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n\"Personal, subject to use tax\",5.00\r\n"), std::string::npos);
     EXPECT_TRUE(prompts.messages.empty());
 }
 
