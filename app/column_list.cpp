@@ -171,23 +171,7 @@ void cColumnList::create(HWND parent, int listId, int x, int y, int width, int h
     SetWindowLongPtrA(listBox_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     subclass(listBox_);
 
-    // Tab stops in dialog units; a right-aligned column's stop is negative
-    // and sits 6 units inside its right edge.
-    tabStops_.assign(static_cast<size_t>(n), 0);
-    tabStops_[0] = 2;
-    for (int i = 1; i < n; ++i) tabStops_[i] = tabStops_[i - 1] + layout[i];
-    tabStops_[n - 1] -= 2;
-    for (int i = 0; i < n; ++i)
-        if (kinds_[i + 1] < 0) tabStops_[i] = -(layout[i + 1] + tabStops_[i] - 6);
-    SendMessageA(listBox_, LB_SETTABSTOPS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(tabStops_.data()));
-
-    // Cells are cut to 95 % of their column. 0.95 in single precision lies
-    // just below 0.95, so products that would be exact halves round down.
-    cellLimits_.assign(static_cast<size_t>(n) + 1, 0);
-    for (int i = 1; i <= n; ++i) {
-        float limitUnits = static_cast<float>(std::abs(widths_[i])) * 0.95f;
-        cellLimits_[static_cast<size_t>(i)] = toPixelsX(static_cast<int>(std::nearbyint(limitUnits)));
-    }
+    setColumnStops(layout);
 
     HDC measure = GetDC(listBox_);
     HGDIOBJ oldFont = SelectObject(measure, reinterpret_cast<HGDIOBJ>(SendMessageA(listBox_, WM_GETFONT, 0, 0)));
@@ -221,6 +205,27 @@ void cColumnList::create(HWND parent, int listId, int x, int y, int width, int h
     }
 }
 
+void cColumnList::setColumnStops(const std::vector<int>& layout) {
+    const int n = columnCount_;
+    // Tab stops in dialog units; a right-aligned column's stop is negative
+    // and sits 6 units inside its right edge.
+    tabStops_.assign(static_cast<size_t>(n), 0);
+    tabStops_[0] = 2;
+    for (int i = 1; i < n; ++i) tabStops_[i] = tabStops_[i - 1] + layout[i];
+    tabStops_[n - 1] -= 2;
+    for (int i = 0; i < n; ++i)
+        if (kinds_[i + 1] < 0) tabStops_[i] = -(layout[i + 1] + tabStops_[i] - 6);
+    SendMessageA(listBox_, LB_SETTABSTOPS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(tabStops_.data()));
+
+    // Cells are cut to 95 % of their column. 0.95 in single precision lies
+    // just below 0.95, so products that would be exact halves round down.
+    cellLimits_.assign(static_cast<size_t>(n) + 1, 0);
+    for (int i = 1; i <= n; ++i) {
+        float limitUnits = static_cast<float>(std::abs(widths_[i])) * 0.95f;
+        cellLimits_[static_cast<size_t>(i)] = toPixelsX(static_cast<int>(std::nearbyint(limitUnits)));
+    }
+}
+
 void cColumnList::resize(int width, int height) {
     const int n = columnCount_, s = scrollUnits_, h = headingUnits_, y = top_ - h;
     if (n == 0) return;
@@ -237,16 +242,7 @@ void cColumnList::resize(int width, int height) {
     MapDialogRect(parent_, &box);
     SetWindowPos(listBox_, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    tabStops_[0] = 2;
-    for (int i = 1; i < n; ++i) tabStops_[i] = tabStops_[i - 1] + layout[i];
-    tabStops_[n - 1] -= 2;
-    for (int i = 0; i < n; ++i)
-        if (kinds_[i + 1] < 0) tabStops_[i] = -(layout[i + 1] + tabStops_[i] - 6);
-    SendMessageA(listBox_, LB_SETTABSTOPS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(tabStops_.data()));
-    for (int i = 1; i <= n; ++i) {
-        float limitUnits = static_cast<float>(std::abs(widths_[i])) * 0.95f;
-        cellLimits_[static_cast<size_t>(i)] = toPixelsX(static_cast<int>(std::nearbyint(limitUnits)));
-    }
+    setColumnStops(layout);
     int left = x_;
     for (int i = 1; i <= n; ++i) {
         RECT r = {left, y, left + layout[i], y + h};

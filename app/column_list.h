@@ -71,6 +71,8 @@ public:
     static bool controlCommand(HWND control, int code);
 
 private:
+    // Tab stops and cell limits for columns of the given widths (dialog units).
+    void setColumnStops(const std::vector<int>& layout);
     ~cColumnList() = default;
     int toPixelsX(int units) const;
     // How many of text's first length characters fit in pixelWidth.
