@@ -310,7 +310,9 @@ void initialise(HWND hwnd) {
     } else if (!ledgerPath.empty()) {
         // Perhaps on a drive that is not there yet: the name is kept, and a
         // Save asks before replacing a file that turns up there meanwhile.
-        showMessage("The last ledger " + ledgerPath + " could not be found.\r\nQuirvel starts with an empty list.",
+        // A name from the command line is not the remembered ledger.
+        showMessage((startupLedger.empty() ? "The last ledger " : "The ledger ") + ledgerPath +
+                        " could not be found.\r\nQuirvel starts with an empty list.",
                     "File Error", mb::ok | mb::iconExclamation);
         if (folderExists(ledgerPath)) ledgerPath.clear();
     }

@@ -169,6 +169,18 @@ TEST_F(MainWindow, SettingsNamingAMissingLedger) {
                   "The last ledger C:\\gone\\old books.qvl could not be found.\r\nQuirvel starts with an empty list."});
 }
 
+// A file named on the command line (a double-click on a ledger that has
+// been moved since) is not called the last ledger.
+TEST_F(MainWindow, MissingLedgerOnTheCommandLineIsNamed) {
+    writeSettingsFile("C:\\gone\\old books.qvl\r\n");
+    startupLedger = "C:\\moved\\2025.qvl";
+    start();
+    EXPECT_TRUE(rows(1).empty());
+    EXPECT_EQ(prompts.messageTexts(),
+              std::vector<std::string>{
+                  "The ledger C:\\moved\\2025.qvl could not be found.\r\nQuirvel starts with an empty list."});
+}
+
 // The remembered ledger was missing at start-up (a drive not mapped yet)
 // and has come back: Save does not replace it with the few transactions
 // typed since without asking. A folder of that name is no ledger at all.
