@@ -42,7 +42,7 @@ set(WIN32_TESTS
 )
 
 set(WIN_FLAGS -Wall -Wextra -DWINVER=0x0601 -D_WIN32_WINNT=0x0601 -DWIN32_LEAN_AND_MEAN -DNOMINMAX)
-set(WIN_LIBS comctl32 comdlg32 shell32 ole32 gdi32 user32)
+set(WIN_LIBS comctl32 shell32 ole32 gdi32 user32)
 
 add_library(quirvel_win STATIC ${PORTABLE_SOURCES} ${WIN32_SOURCES})
 target_include_directories(quirvel_win PUBLIC ${CMAKE_SOURCE_DIR})

@@ -45,6 +45,9 @@ set +e
 # Each program runs from a folder of its own; Quirvel's settings name a
 # ledger of 5000 transactions.
 ledger="$bench/full.qvl"
+# Written afresh each time: saving over the last run's copy would stop at
+# the question whether to replace a file changed since it was opened.
+rm -f "$ledger"
 wine "$root/build/win/fill_list_bench.exe" --write "$(winepath -w "$ledger")"
 programs=("$root/build/win/Quirvel.exe" "$@")
 names=()

@@ -60,6 +60,14 @@ LRESULT CALLBACK guardProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWO
     return DefSubclassProc(w, msg, wp, lp);
 }
 
+// The system's file and print dialogs are loaded on first use: their
+// library, and the printing libraries it brings, would otherwise be loaded
+// and initialised at every start.
+FARPROC commonDialog(const char* name) {
+    static HMODULE module = LoadLibraryA("comdlg32.dll");
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+
 // Hidden ones too: a dialog is shown only once its loop first runs idle.
 BOOL CALLBACK collectEnabled(HWND w, LPARAM list) {
     if (IsWindowEnabled(w)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
@@ -152,7 +160,10 @@ public:
         ofn.lpstrTitle = request.caption.c_str();
         ofn.lpstrDefExt = request.defaultExtension.c_str();
         ofn.Flags = request.flags;
-        BOOL ok = request.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+        using FileDialogFn = BOOL(WINAPI*)(OPENFILENAMEA*);
+        auto fn = reinterpret_cast<FileDialogFn>(
+            reinterpret_cast<void*>(commonDialog(request.save ? "GetSaveFileNameA" : "GetOpenFileNameA")));
+        BOOL ok = fn && fn(&ofn);
         return ok ? std::string(file) : std::string();
     }
 
@@ -162,7 +173,9 @@ public:
         pd.lStructSize = sizeof pd;
         pd.hwndOwner = ownerFor(freeze);
         pd.Flags = flags | PD_RETURNDC;
-        if (!PrintDlgA(&pd)) return nullptr;
+        using PrintDialogFn = BOOL(WINAPI*)(PRINTDLGA*);
+        auto fn = reinterpret_cast<PrintDialogFn>(reinterpret_cast<void*>(commonDialog("PrintDlgA")));
+        if (!fn || !fn(&pd)) return nullptr;
         if (pd.hDevMode) GlobalFree(pd.hDevMode);
         if (pd.hDevNames) GlobalFree(pd.hDevNames);
         return pd.hDC;
