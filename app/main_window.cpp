@@ -502,6 +502,7 @@ void resetAllState() {
     helpPath.clear();
     savedPlacement = WindowPlacement{};
     startupLedger.clear();
+    rememberedLedger.clear();
 }
 
 bool rememberWindowPlacement() {

@@ -35,8 +35,10 @@ std::string chooseDataFolder(const std::string& programFolder, const std::string
     return programFolder;
 }
 
+std::string rememberedLedger;
+
 std::string encodeSettings() {
-    std::string s = ledgerPath + "\r\n";
+    std::string s = (ledgerPath.empty() ? rememberedLedger : ledgerPath) + "\r\n";
     for (double rate : {stateTaxRate, countyTaxRate, localTaxRate, districtTaxRate})
         s += formatMask(rate, "#.######") + "\r\n";
     // After the five lines, where readers that know only those stop.
@@ -57,6 +59,7 @@ void decodeSettings(const std::string& text) {
     }
     lines.resize(std::max<size_t>(lines.size(), 5));
     ledgerPath = lines[0];
+    rememberedLedger = lines[0];
     stateTaxRate = readNumber(lines[1]);
     countyTaxRate = readNumber(lines[2]);
     localTaxRate = readNumber(lines[3]);

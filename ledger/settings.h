@@ -13,6 +13,11 @@ extern const char helpFileName[];      // "Quirvel.chm", beside it
 std::string chooseDataFolder(const std::string& programFolder, const std::string& programFilesFolder,
                              const std::string& commonAppDataFolder);
 
+// The ledger the settings file named when it was read. A ledger without a
+// file (after File > New) does not replace it: quitting such a ledger
+// unsaved must not make the next start forget the books opened last.
+extern std::string rememberedLedger;
+
 std::string encodeSettings();
 // Sets ledgerPath and the rates. Lines may end in CR LF, LF or CR, and a
 // UTF-8 byte-order mark before the first is skipped.

@@ -10,6 +10,7 @@
 #include "app/commands.h"
 #include "app/main_window.h"
 #include "ledger/list_state.h"
+#include "ledger/settings.h"
 #include "ledger/window_placement.h"
 #include "reports/csv_export.h"
 #include "ledger/tables.h"
@@ -827,6 +828,12 @@ TEST_F(MainWindow, NewStartsAnEmptyLedgerAfterTheSaveQuestion) {
     command(cmdSave);
     ASSERT_EQ(prompts.fileRequests.size(), 1u);
     EXPECT_TRUE(prompts.fileRequests[0].save);
+
+    // Settings written while the new ledger has no file (new rates, a moved
+    // window) still name the books opened last.
+    ASSERT_TRUE(writeSettings());
+    Bytes ini = folder.read("quirvel.ini");
+    EXPECT_EQ(std::string(ini.begin(), ini.end()).substr(0, path.size() + 2), path + "\r\n");
 }
 
 TEST_F(MainWindow, LedgerOnTheCommandLineIsOpenedInsteadOfTheRemembered) {
