@@ -164,6 +164,18 @@ WindowPlacement placementOf(HWND hwnd) {
     return p;
 }
 
+// Takes the window's current place into savedPlacement; true when the
+// settings file should be written for it.
+bool rememberWindowPlacement() {
+    if (!mainWindow) return false;
+    WindowPlacement now = placementOf(mainWindow);
+    // Never moved nor sized: the settings file stays as it was.
+    if (!savedPlacement.known && now == startPlacement) return false;
+    bool changed = now != savedPlacement;
+    savedPlacement = now;
+    return changed;
+}
+
 // Puts the window where the settings file says it was, if that place is
 // still on a screen; never smaller than its built-in size.
 void restorePlacement(HWND hwnd) {
@@ -503,16 +515,6 @@ void resetAllState() {
     savedPlacement = WindowPlacement{};
     startupLedger.clear();
     rememberedLedger.clear();
-}
-
-bool rememberWindowPlacement() {
-    if (!mainWindow) return false;
-    WindowPlacement now = placementOf(mainWindow);
-    // Never moved nor sized: the settings file stays as it was.
-    if (!savedPlacement.known && now == startPlacement) return false;
-    bool changed = now != savedPlacement;
-    savedPlacement = now;
-    return changed;
 }
 
 std::string ledgerFromCommandLine(const wchar_t* commandLine) {

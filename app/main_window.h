@@ -35,10 +35,6 @@ void closeMainWindow();
 // updateStatus.
 void showStatus(int part);
 
-// Takes the window's current place into savedPlacement; true when the
-// settings file should be written for it.
-bool rememberWindowPlacement();
-
 // Picks dataFolder from the program's location and the shell's folders.
 std::string determineDataFolder();
 
