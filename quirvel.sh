@@ -4,13 +4,23 @@
 # program runs from build/demo, a folder of its own with a fresh copy of the
 # ledger and settings that name it, so a user's own books are never touched.
 # On a machine without a screen it runs on a virtual display and saves a
-# screenshot instead.
+# screenshot instead. The 32-bit program is started where the machine runs
+# 32-bit code, the 64-bit one where it does not.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
 scripts/setup.sh
-scripts/build.sh win --target Quirvel helpfile
 source scripts/wine-env.sh
+if runs_32bit; then
+  build=win
+  echo "quirvel: starting the 32-bit Quirvel (build/win): this machine runs 32-bit code"
+else
+  runnable_builds >/dev/null
+  build=win64
+  echo "quirvel: starting the 64-bit Quirvel (build/win64): $QUIRVEL_WHY_NO_32BIT"
+fi
+scripts/build.sh "$build" --target Quirvel helpfile
+use_wine_build "$build"
 # The display comes first: Wine's desktop starts with the prefix's services.
 headless=1
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then headless=0; fi
@@ -18,11 +28,11 @@ if [ "$headless" = 1 ]; then
   trap stop_wine EXIT
   start_display
 fi
-boot_prefix "$root/build/win/wineprefix"
+boot_prefix "$root/build/$build/wineprefix"
 
 demo="$root/build/demo"
 rm -rf "$demo" && mkdir -p "$demo"
-cp build/win/Quirvel.exe build/win/Quirvel.chm "$demo/"
+cp "build/$build/Quirvel.exe" "build/$build/Quirvel.chm" "$demo/"
 cp samples/demo.qvl "$demo/demo.qvl"
 # Settings: the ledger, then the state, county, local and district rates.
 printf '%s\r\n.0625\r\n0\r\n.01\r\n0\r\n' "$(winepath -w "$demo/demo.qvl")" > "$demo/quirvel.ini"

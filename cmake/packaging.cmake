@@ -19,12 +19,17 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/Quirvel.chm
   VERBATIM)
 add_custom_target(helpfile ALL DEPENDS ${CMAKE_BINARY_DIR}/Quirvel.chm)
 
-# The installer ships the program without its debugging information.
+# The installer ships the program without its debugging information. The
+# 64-bit build gets a 64-bit installer of its own.
 set(QUIRVEL_SHIPPED_EXE ${CMAKE_BINARY_DIR}/installer/Quirvel.exe)
+set(QUIRVEL_INSTALLER_KIND)
+if(QUIRVEL_WINE_BUILD STREQUAL "win64")
+  set(QUIRVEL_INSTALLER_KIND -DWIN64)
+endif()
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/QuirvelSetup.exe
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/installer
   COMMAND ${CMAKE_STRIP} -o ${QUIRVEL_SHIPPED_EXE} $<TARGET_FILE:Quirvel>
-  COMMAND ${MAKENSIS} -V2 -DEXE=${QUIRVEL_SHIPPED_EXE} -DCHM=${CMAKE_BINARY_DIR}/Quirvel.chm
+  COMMAND ${MAKENSIS} -V2 ${QUIRVEL_INSTALLER_KIND} -DEXE=${QUIRVEL_SHIPPED_EXE} -DCHM=${CMAKE_BINARY_DIR}/Quirvel.chm
           -DICON=${CMAKE_SOURCE_DIR}/resources/quirvel.ico -DOUTFILE=${CMAKE_BINARY_DIR}/QuirvelSetup.exe
           ${CMAKE_SOURCE_DIR}/installer/quirvel.nsi
   DEPENDS Quirvel ${CMAKE_BINARY_DIR}/Quirvel.chm ${CMAKE_SOURCE_DIR}/installer/quirvel.nsi
@@ -38,4 +43,4 @@ add_test(NAME help_file COMMAND bash ${CMAKE_SOURCE_DIR}/tests/help/check_help.s
 # Drives the installed program's window on the shared display: alone.
 add_test(NAME installer COMMAND bash ${CMAKE_SOURCE_DIR}/tests/installer/install_test.sh
   ${CMAKE_BINARY_DIR}/QuirvelSetup.exe ${CMAKE_BINARY_DIR}/wineprefix)
-set_tests_properties(installer PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE)
+set_tests_properties(installer PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE ENVIRONMENT QUIRVEL_WINE_BUILD=${QUIRVEL_WINE_BUILD})

@@ -49,8 +49,21 @@ target_include_directories(quirvel_win PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(quirvel_win PUBLIC ${WIN_FLAGS})
 target_link_libraries(quirvel_win PUBLIC ${WIN_LIBS})
 
-set_source_files_properties(resources/quirvel.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/resources/quirvel.ico;${CMAKE_SOURCE_DIR}/resources/hand.cur;${CMAKE_SOURCE_DIR}/resources/quirvel.manifest")
+# Two builds of the same sources: build/win for 32-bit Windows, build/win64
+# for 64-bit. Each is tested under the Wine of its own kind, which the test
+# scripts pick by QUIRVEL_WINE_BUILD (scripts/wine-env.sh); the manifest
+# names the processor.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QUIRVEL_WINE_BUILD win64)
+  set(QUIRVEL_MANIFEST_ARCH amd64)
+else()
+  set(QUIRVEL_WINE_BUILD win)
+  set(QUIRVEL_MANIFEST_ARCH x86)
+endif()
+configure_file(resources/quirvel.manifest.in ${CMAKE_BINARY_DIR}/resources/quirvel.manifest @ONLY)
+set_source_files_properties(resources/quirvel.rc PROPERTIES
+  INCLUDE_DIRECTORIES ${CMAKE_BINARY_DIR}/resources
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/quirvel.ico;${CMAKE_SOURCE_DIR}/resources/hand.cur;${CMAKE_BINARY_DIR}/resources/quirvel.manifest")
 
 add_executable(Quirvel WIN32 app/winmain.cpp resources/quirvel.rc)
 target_link_libraries(Quirvel PRIVATE quirvel_win)
@@ -79,7 +92,7 @@ target_link_libraries(kill_saver PRIVATE quirvel_win)
 target_link_options(kill_saver PRIVATE -static -mconsole)
 add_test(NAME kill_test COMMAND bash ${CMAKE_SOURCE_DIR}/tests/kill/kill_test.sh
   $<TARGET_FILE:kill_saver> ${CMAKE_BINARY_DIR}/kill_test)
-set_tests_properties(kill_test PROPERTIES TIMEOUT 180)
+set_tests_properties(kill_test PROPERTIES TIMEOUT 180 ENVIRONMENT QUIRVEL_WINE_BUILD=${QUIRVEL_WINE_BUILD})
 include(${CMAKE_CURRENT_LIST_DIR}/packaging.cmake)
 
 # Benchmarks (not tests): scripts/bench.sh runs them under Wine.

@@ -1,11 +1,21 @@
 ; Quirvel's Windows installer. Built on Linux with makensis:
-;   makensis -DEXE=<Quirvel.exe> -DCHM=<Quirvel.chm> -DICON=<quirvel.ico> -DOUTFILE=<QuirvelSetup.exe> quirvel.nsi
+;   makensis -DEXE=<Quirvel.exe> -DCHM=<Quirvel.chm> -DICON=<quirvel.ico> -DOUTFILE=<QuirvelSetup.exe> [-DWIN64] quirvel.nsi
+; With -DWIN64 it installs the 64-bit build: a 64-bit installer that puts it
+; in the 64-bit program-files folder and registers it in the 64-bit view of
+; the registry.
 ;
 ; The program keeps its settings in the common application-data folder only
-; when it runs from exactly $PROGRAMFILES\Zembrik\quirvel, so the folder is
-; fixed: there is no directory page.
+; when it runs from exactly Zembrik\quirvel under the program-files folder
+; that a program of its kind is given, so the folder is fixed: there is no
+; directory page.
 
-Unicode true
+!ifdef WIN64
+  Target amd64-unicode
+  !define PROGRAMS "$PROGRAMFILES64"
+!else
+  Unicode true
+  !define PROGRAMS "$PROGRAMFILES"
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
@@ -19,7 +29,7 @@ RequestExecutionLevel admin
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\${MAKER}\quirvel"
+InstallDir "${PROGRAMS}\${MAKER}\quirvel"
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
@@ -34,7 +44,7 @@ VIAddVersionKey "LegalCopyright" "${MAKER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_WELCOMEPAGE_TEXT "This will install ${PRODUCT} ${VERSION}, bookkeeping for a business run by one person.$\r$\n$\r$\nThe program goes into $PROGRAMFILES\${MAKER}\quirvel; your settings and the help are kept in the shared data folder ${MAKER}\quirvel under the common application-data folder.$\r$\n$\r$\nClose ${PRODUCT} before you go on if it is running."
+!define MUI_WELCOMEPAGE_TEXT "This will install ${PRODUCT} ${VERSION}, bookkeeping for a business run by one person.$\r$\n$\r$\nThe program goes into ${PROGRAMS}\${MAKER}\quirvel; your settings and the help are kept in the shared data folder ${MAKER}\quirvel under the common application-data folder.$\r$\n$\r$\nClose ${PRODUCT} before you go on if it is running."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quirvel.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Quirvel.chm"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the help (Getting started)"
@@ -49,6 +59,22 @@ VIAddVersionKey "LegalCopyright" "${MAKER}"
 !insertmacro MUI_LANGUAGE "English"
 
 Var DataFolder
+
+; The 64-bit build's file type and uninstall entry belong in the 64-bit view
+; of the registry, where Windows and its 64-bit programs look.
+!macro UseRegistryView
+  !ifdef WIN64
+    SetRegView 64
+  !endif
+!macroend
+
+Function .onInit
+  !insertmacro UseRegistryView
+FunctionEnd
+
+Function un.onInit
+  !insertmacro UseRegistryView
+FunctionEnd
 
 Section "Quirvel"
   ; $APPDATA and $SMPROGRAMS are the all-users folders from here on.
@@ -100,7 +126,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Quirvel.chm"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  RMDir "$PROGRAMFILES\${MAKER}"
+  RMDir "${PROGRAMS}\${MAKER}"
 
   ; Only the help goes: the ledgers and quirvel.ini are the user's. The
   ; folders are removed only when nothing else is left in them.

@@ -6,8 +6,10 @@
 # up: at most one per target (the ledger and its backup).
 #   tests/kill/kill_test.sh KILL_SAVER_EXE WORK_FOLDER [KILLS]
 # Needs the Wine environment of scripts/wine-env.sh (a booted prefix and a
-# running wineserver); CTest runs it from ./test.sh. KILL_RANDOM_START repeats a run.
+# running wineserver); CTest runs it from ./test.sh, with QUIRVEL_WINE_BUILD
+# naming the build and so its Wine. KILL_RANDOM_START repeats a run.
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/wine-env.sh"
 exe=$1
 work=$2
 kills=${3:-30}

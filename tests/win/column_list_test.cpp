@@ -84,7 +84,9 @@ TEST_F(ColumnList, HeadingsKindsAndTabStopsOfTheMainList) {
     int left = 2;
     for (int i = 1; i <= 5; ++i) {
         EXPECT_NEAR(itemRectUnits(page, 2501 + i).left, left, 1) << i;
-        if (i >= 2 && i <= 4) EXPECT_EQ(stops[static_cast<size_t>(i - 1)], left - 2 + 2) << i;
+        if (i >= 2 && i <= 4) {
+            EXPECT_EQ(stops[static_cast<size_t>(i - 1)], left - 2 + 2) << i;
+        }
         left += std::abs(w[i - 1]);
     }
     // The Amount field ends 6 units short of the columns' total width.
