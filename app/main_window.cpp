@@ -28,6 +28,7 @@ HWND currentPage = nullptr;
 std::string helpPath;
 std::string dataFolderOverride;
 std::string startupLedger;
+int startShowCommand = SW_SHOWDEFAULT;
 
 namespace {
 
@@ -38,15 +39,20 @@ bool runningModally = false;
 HACCEL accelerators = nullptr;
 HHOOK keyboardHook = nullptr;
 
-// The window's size at the built-in layout (its smallest size), the pages'
-// sizes there, and where it was placed at start-up.
+// The window's size at the built-in layout (its smallest size) and the
+// pages' sizes there.
 SIZE builtInWindowSize = {0, 0};
 SIZE builtInPageSize = {0, 0};
-WindowPlacement startPlacement;
 bool listNeedsRefit = false;
-bool maximiseWhenShown = false;
+// How the window is shown once it first appears (an SW_ value; 0: as the
+// dialog shows it, in its normal state).
+int showWhenShown = 0;
 bool sizing = false;  // an edge or the caption is being dragged
-constexpr UINT msgMaximise = WM_APP + 15;
+RECT sizeMoveStart = {};
+// The user moved, sized, maximised or restored the window: only then is its
+// place worth remembering.
+bool placedByUser = false;
+constexpr UINT msgShowAs = WM_APP + 15;
 
 const char* const tabTitles[6] = {"", "All Transactions", " Services       ", " Earnings       ",
                                   " Products       ", " Expenses       "};
@@ -167,19 +173,32 @@ WindowPlacement placementOf(HWND hwnd) {
 // Takes the window's current place into savedPlacement; true when the
 // settings file should be written for it.
 bool rememberWindowPlacement() {
-    if (!mainWindow) return false;
+    // A place that the program or whoever started it chose is not the
+    // user's: the settings file keeps what it had.
+    if (!mainWindow || !placedByUser) return false;
     WindowPlacement now = placementOf(mainWindow);
-    // Never moved nor sized: the settings file stays as it was.
-    if (!savedPlacement.known && now == startPlacement) return false;
     bool changed = now != savedPlacement;
     savedPlacement = now;
     return changed;
 }
 
+// A minimised or maximised window asked for by whoever started the program
+// (a shortcut set to run maximised, start /max): the SW_ value to show it
+// with, or 0.
+int startedShowState() {
+    switch (startShowCommand) {
+    case SW_SHOWMAXIMIZED: return SW_SHOWMAXIMIZED;
+    case SW_SHOWMINIMIZED: case SW_MINIMIZE: case SW_SHOWMINNOACTIVE: return startShowCommand;
+    default: return 0;
+    }
+}
+
 // Puts the window where the settings file says it was, if that place is
-// still on a screen; never smaller than its built-in size.
+// still on a screen; never smaller than its built-in size. A minimised or
+// maximised start asked for by the starter wins over the remembered state.
 void restorePlacement(HWND hwnd) {
-    startPlacement = placementOf(hwnd);
+    placedByUser = false;
+    showWhenShown = startedShowState();
     const WindowPlacement& p = savedPlacement;
     if (!p.known) return;
     RECT r = {p.left, p.top, p.left + std::max<LONG>(p.width, builtInWindowSize.cx),
@@ -192,7 +211,7 @@ void restorePlacement(HWND hwnd) {
     wp.showCmd = IsWindowVisible(hwnd) ? SW_SHOWNORMAL : SW_HIDE;
     SetWindowPlacement(hwnd, &wp);
     // The modal loop shows the window in its normal state: maximise it once shown.
-    maximiseWhenShown = p.maximised;
+    if (!showWhenShown && p.maximised) showWhenShown = SW_SHOWMAXIMIZED;
 }
 
 // Everything below the toolbar grows with the window from its built-in
@@ -393,21 +412,29 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     case WM_ENTERSIZEMOVE:
         sizing = true;
+        GetWindowRect(hwnd, &sizeMoveStart);
         return FALSE;
-    case WM_EXITSIZEMOVE:
+    case WM_EXITSIZEMOVE: {
         sizing = false;
+        // A click on the caption enters and leaves the move loop too.
+        RECT now;
+        GetWindowRect(hwnd, &now);
+        if (!EqualRect(&now, &sizeMoveStart)) placedByUser = true;
         refitCurrentList();
         return FALSE;
+    }
     case WM_SHOWWINDOW:
-        if (wp && maximiseWhenShown) {
-            maximiseWhenShown = false;
-            PostMessageA(hwnd, msgMaximise, 0, 0);
+        if (wp && showWhenShown) {
+            PostMessageA(hwnd, msgShowAs, static_cast<WPARAM>(showWhenShown), 0);
+            showWhenShown = 0;
         }
         return FALSE;
-    case msgMaximise:
-        ShowWindow(hwnd, SW_MAXIMIZE);
+    case msgShowAs:
+        ShowWindow(hwnd, static_cast<int>(wp));
         return TRUE;
     case WM_SYSCOMMAND:
+        // The caption's buttons, a double click on it, the system menu.
+        if ((wp & 0xFFF0) == SC_MAXIMIZE || (wp & 0xFFF0) == SC_RESTORE) placedByUser = true;
         if ((wp & 0xFFF0) == SC_CLOSE) {
             // A window moved or sized since it opened is remembered at quit.
             if (rememberWindowPlacement()) settingsChanged = 1;
@@ -514,6 +541,7 @@ void resetAllState() {
     helpPath.clear();
     savedPlacement = WindowPlacement{};
     startupLedger.clear();
+    startShowCommand = SW_SHOWDEFAULT;
     rememberedLedger.clear();
 }
 

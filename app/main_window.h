@@ -18,6 +18,9 @@ extern HWND statusBar;
 
 // A ledger named on the command line, opened instead of the remembered one.
 extern std::string startupLedger;
+// How whoever started the program asked for its window to be shown (WinMain's
+// show command): minimised or maximised is honoured.
+extern int startShowCommand;
 // The full path of the first argument of a command line ("" when none).
 std::string ledgerFromCommandLine(const wchar_t* commandLine);
 

@@ -1,17 +1,19 @@
 // Quirvel's entry point. A ledger named on the command line (as a double
-// click on a .qvl file gives it) is opened instead of the remembered one.
+// click on a .qvl file gives it) is opened instead of the remembered one, and
+// the window is shown minimised or maximised when the starter asks so.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
 #include "app/main_window.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     CoInitialize(nullptr);  // for the shell's folder lookups and "open"
     resetAllState();
     startupLedger = ledgerFromCommandLine(GetCommandLineW());
+    startShowCommand = showCommand;
     runMainWindow();
     CoUninitialize();
     return 0;

@@ -9,29 +9,40 @@
 #                                     another Quirvel.exe timed in the same
 #                                     rounds, e.g. an older build.
 # BENCH_ROUNDS (default 8) sets the number of rounds after the warm-up.
+# They run the 32-bit build where the machine runs 32-bit code and the
+# 64-bit build where it does not, and say which.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-all}
 [ $# -gt 0 ] && shift
+source "$root/scripts/wine-env.sh"
+if runs_32bit; then
+  build=win
+  echo "bench: the 32-bit build (build/win) under 32-bit Wine"
+else
+  runnable_builds >/dev/null
+  build=win64
+  echo "bench: the 64-bit build (build/win64) under 64-bit Wine: $QUIRVEL_WHY_NO_32BIT"
+fi
+use_wine_build "$build"
+out="$root/build/$build"
 
 if [ "$mode" != startup ]; then
-  "$root/scripts/build.sh" win --target ledger_bench fill_list_bench >/dev/null
-  source "$root/scripts/wine-env.sh"
+  "$root/scripts/build.sh" "$build" --target ledger_bench fill_list_bench >/dev/null
   trap stop_wine EXIT
   start_display
-  boot_prefix "$root/build/win/wineprefix"
-  wine "$root/build/win/ledger_bench.exe"
-  wine "$root/build/win/fill_list_bench.exe"
+  boot_prefix "$out/wineprefix"
+  wine "$out/ledger_bench.exe"
+  wine "$out/fill_list_bench.exe"
   exit 0
 fi
 
-"$root/scripts/build.sh" win --target Quirvel fill_list_bench empty_window >/dev/null
+"$root/scripts/build.sh" "$build" --target Quirvel fill_list_bench empty_window >/dev/null
 bench="$root/build/bench"
 mkdir -p "$bench"
 # The clock watches the X display from outside: every drawing on the screen
 # is an X damage event, whichever program makes it.
 gcc -O2 -o "$bench/paint_clock" "$root/bench/paint_clock.c" -lX11 -l:libXdamage.so.1
-source "$root/scripts/wine-env.sh"
 holder=
 finish() {
   [ -n "$holder" ] && kill "$holder" >/dev/null 2>&1
@@ -39,7 +50,7 @@ finish() {
 }
 trap finish EXIT
 start_display
-boot_prefix "$root/build/win/wineprefix"
+boot_prefix "$out/wineprefix"
 set +e
 
 # Each program runs from a folder of its own; Quirvel's settings name a
@@ -48,8 +59,8 @@ ledger="$bench/full.qvl"
 # Written afresh each time: saving over the last run's copy would stop at
 # the question whether to replace a file changed since it was opened.
 rm -f "$ledger"
-wine "$root/build/win/fill_list_bench.exe" --write "$(winepath -w "$ledger")"
-programs=("$root/build/win/Quirvel.exe" "$@")
+wine "$out/fill_list_bench.exe" --write "$(winepath -w "$ledger")"
+programs=("$out/Quirvel.exe" "$@")
 names=()
 for i in "${!programs[@]}"; do
   run="$bench/startup$i"
@@ -58,7 +69,7 @@ for i in "${!programs[@]}"; do
   printf '%s\r\n.0625\r\n0\r\n0\r\n0\r\n' "$(winepath -w "$ledger")" > "$run/quirvel.ini"
   names+=("$([ "$i" = 0 ] && echo Quirvel || echo "Quirvel ($(basename "$(dirname "$(realpath "${programs[$i]}")")")/$(basename "${programs[$i]}"))")")
 done
-cp "$root/build/win/empty_window.exe" "$bench/"
+cp "$out/empty_window.exe" "$bench/"
 # Wine's desktop closes a second after its last program: one hidden window
 # keeps it up, so that no round pays for starting it again.
 wine "$bench/empty_window.exe" hidden >/dev/null 2>&1 &
@@ -102,5 +113,5 @@ for i in "${!programs[@]}"; do
   printf '  %-40s %7.0f ms  %6.1f MiB  %.2f x the floor\n' "${names[$i]}" "$m" \
     "$(echo "${rss[$i]}" | median | awk '{print $1/1024}')" "$(awk -v a="$m" -v b="$floor" 'BEGIN {print (b > 0 ? a / b : 0)}')"
 done
-wine "$root/build/win/fill_list_bench.exe"
+wine "$out/fill_list_bench.exe"
 exit 0

@@ -11,14 +11,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 ledger=$(realpath "$1")
 out=$(realpath -m "$2")
 shift 2
-"$root/scripts/build.sh" win --target Quirvel >/dev/null
 source "$root/scripts/wine-env.sh"
+# The 32-bit program where this machine runs 32-bit code, else the 64-bit one.
+build=win64
+runs_32bit && build=win
+"$root/scripts/build.sh" "$build" --target Quirvel >/dev/null
+use_wine_build "$build"
 trap stop_wine EXIT
 start_display
-boot_prefix "$root/build/win/wineprefix"
+boot_prefix "$root/build/$build/wineprefix"
 run="$root/build/shot"
 rm -rf "$run" && mkdir -p "$run"
-cp "$root/build/win/Quirvel.exe" "$run/"
+cp "$root/build/$build/Quirvel.exe" "$run/"
 printf '%s\r\n.0625\r\n0\r\n0\r\n0\r\n' "$(winepath -w "$ledger")" > "$run/quirvel.ini"
 if [ -n "${SHOT_PLACEMENT:-}" ]; then printf '%s\r\n' $SHOT_PLACEMENT >> "$run/quirvel.ini"; fi
 wine "$run/Quirvel.exe" >/dev/null 2>&1 &

@@ -749,19 +749,41 @@ TEST_F(MainWindow, GrowsWithTheWindowAndKeepsTheAmountAtTheRightEdge) {
     EXPECT_EQ(rows(1), sorted);
 }
 
-TEST_F(MainWindow, PlaceIsRememberedOnlyOnceTheWindowWasMovedOrSized) {
+// What the system's move loop sends while the user drags the caption; a
+// click that does not drag enters and leaves the loop all the same.
+void dragBy(HWND w, int dx, int dy) {
+    SendMessageA(w, WM_ENTERSIZEMOVE, 0, 0);
+    if (dx || dy) {
+        RECT r = screenRect(w);
+        SetWindowPos(w, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+    SendMessageA(w, WM_EXITSIZEMOVE, 0, 0);
+}
+
+TEST_F(MainWindow, PlaceIsRememberedOnlyOnceTheUserMovedSizedMaximisedOrRestoredIt) {
     std::string path = installLedger(sampleImage());
     const std::string five = path + "\r\n.0625\r\n0\r\n0\r\n0\r\n";
+    // Written the long way: a file written at quit says .0625.
+    const std::string asInstalled = path + "\r\n0.0625\r\n0\r\n0\r\n0\r\n";
+
+    // Placed by the program, not by the user, and a move loop that moved
+    // nothing (a click on the caption): nothing to remember.
+    writeSettingsFile(asInstalled);
     start();
     RECT r = screenRect(main);
     SetWindowPos(main, nullptr, 30, 20, r.right - r.left + 200, r.bottom - r.top + 100, SWP_NOZORDER);
-    prompts.answers = {mb::idOk};
-    command(cmdExit);
-    ASSERT_FALSE(IsWindow(main));
-    Bytes b = folder.read("quirvel.ini");
-    std::string expected = five + "30\r\n20\r\n" + std::to_string(r.right - r.left + 200) + "\r\n" +
-                           std::to_string(r.bottom - r.top + 100) + "\r\n0\r\n";
-    EXPECT_EQ(std::string(b.begin(), b.end()), expected);
+    dragBy(main, 0, 0);
+    EXPECT_EQ(quitAndReadSettings(), asInstalled);
+
+    // Dragged by the caption: remembered where it went.
+    resetAllState();
+    start();
+    r = screenRect(main);
+    dragBy(main, 24, 8);
+    RECT moved = screenRect(main);
+    EXPECT_EQ(moved.left, r.left + 24);
+    EXPECT_EQ(quitAndReadSettings(), five + std::to_string(moved.left) + "\r\n" + std::to_string(moved.top) + "\r\n" +
+                          std::to_string(r.right - r.left) + "\r\n" + std::to_string(r.bottom - r.top) + "\r\n0\r\n");
 
     // The next start opens there, maximised when it was.
     writeSettingsFile(five + "40\r\n50\r\n900\r\n700\r\n1\r\n");
@@ -776,7 +798,19 @@ TEST_F(MainWindow, PlaceIsRememberedOnlyOnceTheWindowWasMovedOrSized) {
     EXPECT_EQ(wp.rcNormalPosition.top, 50);
     EXPECT_EQ(wp.rcNormalPosition.right - wp.rcNormalPosition.left, 900);
     EXPECT_EQ(rows(1).size(), 7u);
-    DestroyWindow(main);
+    // Restored by the user (the caption's button): remembered as restored.
+    SendMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsZoomed(main));
+    EXPECT_EQ(quitAndReadSettings(), five + "40\r\n50\r\n900\r\n700\r\n0\r\n");
+
+    // Maximised by the user (a double click on the caption).
+    resetAllState();
+    start();
+    r = screenRect(main);
+    SendMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_TRUE(IsZoomed(main));
+    EXPECT_EQ(quitAndReadSettings(), five + std::to_string(r.left) + "\r\n" + std::to_string(r.top) + "\r\n" +
+                          std::to_string(r.right - r.left) + "\r\n" + std::to_string(r.bottom - r.top) + "\r\n1\r\n");
 
     // A place off every screen is not used.
     writeSettingsFile(five + "-30000\r\n-30000\r\n900\r\n700\r\n0\r\n");
@@ -784,6 +818,41 @@ TEST_F(MainWindow, PlaceIsRememberedOnlyOnceTheWindowWasMovedOrSized) {
     start();
     expectClientUnits(main, 320, 300);
     expectCentredOnWorkArea(main);
+}
+
+TEST_F(MainWindow, ShownAsWhoeverStartedItAskedButRememberedOnlyWhenTheUserPlacedIt) {
+    std::string path = installLedger(sampleImage());
+    const std::string asInstalled = path + "\r\n0.0625\r\n0\r\n0\r\n0\r\n";
+    const std::string place = "40\r\n50\r\n900\r\n700\r\n0\r\n";
+
+    // Started maximised (a shortcut set so, start /max): shown maximised
+    // over the remembered normal state, and the file keeps its place.
+    writeSettingsFile(asInstalled + place);
+    startShowCommand = SW_SHOWMAXIMIZED;
+    start();
+    pumpMessages();
+    EXPECT_TRUE(IsZoomed(main));
+    EXPECT_EQ(quitAndReadSettings(), asInstalled + place);
+
+    // Started minimised, without a remembered place: minimised, nothing written.
+    writeSettingsFile(asInstalled);
+    resetAllState();
+    startShowCommand = SW_SHOWMINNOACTIVE;
+    start();
+    pumpMessages();
+    EXPECT_TRUE(IsIconic(main));
+    EXPECT_EQ(quitAndReadSettings(), asInstalled);
+
+    // A plain start (a double click on a ledger gives SW_SHOWNORMAL) shows
+    // the window as it was left.
+    writeSettingsFile(asInstalled);
+    resetAllState();
+    startShowCommand = SW_SHOWNORMAL;
+    start();
+    pumpMessages();
+    EXPECT_FALSE(IsZoomed(main));
+    EXPECT_FALSE(IsIconic(main));
+    EXPECT_EQ(quitAndReadSettings(), asInstalled);
 }
 
 TEST_F(MainWindow, NewStartsAnEmptyLedgerAfterTheSaveQuestion) {

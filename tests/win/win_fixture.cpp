@@ -28,6 +28,14 @@ std::string MainWindowTest::installLedger(const LedgerImage& image, const std::s
 
 void MainWindowTest::writeSettingsFile(const std::string& text) { folder.write("quirvel.ini", Bytes(text.begin(), text.end())); }
 
+std::string MainWindowTest::quitAndReadSettings() {
+    prompts.answers = {mb::idOk};
+    command(cmdExit);
+    EXPECT_FALSE(IsWindow(main));
+    Bytes b = folder.read("quirvel.ini");
+    return std::string(b.begin(), b.end());
+}
+
 HWND MainWindowTest::start() {
     main = createMainWindow();
     return main;

@@ -28,6 +28,8 @@ protected:
     void clickTab(int tab);
     void command(int id);
     void selectPosition(int position);  // as the user selecting a row
+    // File > Exit, confirmed; then the settings file as it is on disk.
+    std::string quitAndReadSettings();
 
     ScriptedPrompts prompts;
     TempFolder folder;
