@@ -11,16 +11,8 @@ cd "$(dirname "$0")"
 root=$PWD
 scripts/setup.sh
 source scripts/wine-env.sh
-if runs_32bit; then
-  build=win
-  echo "quirvel: starting the 32-bit Quirvel (build/win): this machine runs 32-bit code"
-else
-  runnable_builds >/dev/null
-  build=win64
-  echo "quirvel: starting the 64-bit Quirvel (build/win64): $QUIRVEL_WHY_NO_32BIT"
-fi
+pick_build "quirvel: starting"
 scripts/build.sh "$build" --target Quirvel helpfile
-use_wine_build "$build"
 # The display comes first: Wine's desktop starts with the prefix's services.
 headless=1
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then headless=0; fi

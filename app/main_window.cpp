@@ -187,8 +187,7 @@ bool rememberWindowPlacement() {
 // with, or 0.
 int startedShowState() {
     switch (startShowCommand) {
-    case SW_SHOWMAXIMIZED: return SW_SHOWMAXIMIZED;
-    case SW_SHOWMINIMIZED: case SW_MINIMIZE: case SW_SHOWMINNOACTIVE: return startShowCommand;
+    case SW_SHOWMAXIMIZED: case SW_SHOWMINIMIZED: case SW_MINIMIZE: case SW_SHOWMINNOACTIVE: return startShowCommand;
     default: return 0;
     }
 }

@@ -16,15 +16,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-all}
 [ $# -gt 0 ] && shift
 source "$root/scripts/wine-env.sh"
-if runs_32bit; then
-  build=win
-  echo "bench: the 32-bit build (build/win) under 32-bit Wine"
-else
-  runnable_builds >/dev/null
-  build=win64
-  echo "bench: the 64-bit build (build/win64) under 64-bit Wine: $QUIRVEL_WHY_NO_32BIT"
-fi
-use_wine_build "$build"
+pick_build "bench: timing"
 out="$root/build/$build"
 
 if [ "$mode" != startup ]; then

@@ -12,11 +12,8 @@ ledger=$(realpath "$1")
 out=$(realpath -m "$2")
 shift 2
 source "$root/scripts/wine-env.sh"
-# The 32-bit program where this machine runs 32-bit code, else the 64-bit one.
-build=win64
-runs_32bit && build=win
+pick_build "screenshot: starting"
 "$root/scripts/build.sh" "$build" --target Quirvel >/dev/null
-use_wine_build "$build"
 trap stop_wine EXIT
 start_display
 boot_prefix "$root/build/$build/wineprefix"

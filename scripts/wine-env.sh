@@ -66,6 +66,21 @@ runnable_builds() {
   echo "${builds[@]}"
 }
 
+# pick_build SAYING: the build to run here, the 32-bit one where the machine
+# runs 32-bit code, else the 64-bit one; sets $build, switches to its Wine
+# and says in one line, after SAYING, which one and why.
+pick_build() {
+  if runs_32bit; then
+    build=win
+    echo "$1 the 32-bit Quirvel (build/win): this machine runs 32-bit code"
+  else
+    runnable_builds >/dev/null || return 1
+    build=win64
+    echo "$1 the 64-bit Quirvel (build/win64): $QUIRVEL_WHY_NO_32BIT"
+  fi
+  use_wine_build "$build"
+}
+
 # start_display: uses $DISPLAY when it answers, else starts Xvfb.
 start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi

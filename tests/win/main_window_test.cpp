@@ -824,32 +824,28 @@ TEST_F(MainWindow, ShownAsWhoeverStartedItAskedButRememberedOnlyWhenTheUserPlace
     std::string path = installLedger(sampleImage());
     const std::string asInstalled = path + "\r\n0.0625\r\n0\r\n0\r\n0\r\n";
     const std::string place = "40\r\n50\r\n900\r\n700\r\n0\r\n";
+    auto startAs = [&](const std::string& settings, int showCommand) {
+        writeSettingsFile(settings);
+        resetAllState();
+        startShowCommand = showCommand;
+        start();
+        pumpMessages();
+    };
 
     // Started maximised (a shortcut set so, start /max): shown maximised
     // over the remembered normal state, and the file keeps its place.
-    writeSettingsFile(asInstalled + place);
-    startShowCommand = SW_SHOWMAXIMIZED;
-    start();
-    pumpMessages();
+    startAs(asInstalled + place, SW_SHOWMAXIMIZED);
     EXPECT_TRUE(IsZoomed(main));
     EXPECT_EQ(quitAndReadSettings(), asInstalled + place);
 
     // Started minimised, without a remembered place: minimised, nothing written.
-    writeSettingsFile(asInstalled);
-    resetAllState();
-    startShowCommand = SW_SHOWMINNOACTIVE;
-    start();
-    pumpMessages();
+    startAs(asInstalled, SW_SHOWMINNOACTIVE);
     EXPECT_TRUE(IsIconic(main));
     EXPECT_EQ(quitAndReadSettings(), asInstalled);
 
     // A plain start (a double click on a ledger gives SW_SHOWNORMAL) shows
     // the window as it was left.
-    writeSettingsFile(asInstalled);
-    resetAllState();
-    startShowCommand = SW_SHOWNORMAL;
-    start();
-    pumpMessages();
+    startAs(asInstalled, SW_SHOWNORMAL);
     EXPECT_FALSE(IsZoomed(main));
     EXPECT_FALSE(IsIconic(main));
     EXPECT_EQ(quitAndReadSettings(), asInstalled);
