@@ -118,7 +118,6 @@ void dispatch(int id) {
         break;
     case cmdSaveAs:
         saveLedgerAs();
-        updateStatus(0);
         break;
     case cmdArchive:
         archiveLedger();

@@ -40,6 +40,11 @@ FileStamp fileStamp(const std::string& path);
 // when one of them does not exist yet.
 bool sameFile(const std::string& a, const std::string& b);
 
+// The last component of a path, and what comes before it (ending with its
+// separator, or empty).
+std::string fileNameOf(const std::string& path);
+std::string folderOf(const std::string& path);
+
 // The file this program runs from.
 std::string programFile();
 

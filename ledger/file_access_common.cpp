@@ -23,3 +23,10 @@ bool writeFaultHere() {
 std::string temporaryFileFor(const std::string& path) { return path + ".tmp"; }
 
 std::string backupFileFor(const std::string& path) { return path + ".bak"; }
+
+std::string fileNameOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string folderOf(const std::string& path) { return path.substr(0, path.size() - fileNameOf(path).size()); }

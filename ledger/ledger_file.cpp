@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "ui/prompts.h"
 
@@ -76,13 +77,33 @@ uint32_t bitsFromFloat(float f) {
     return bits;
 }
 
-// The ledger file as this program last read or wrote it.
-std::string knownPath;
-FileStamp knownStamp;
+// The ledger file as this program last read or wrote it. The content is
+// kept too: a copy or sync tool can write other bytes of the same size and
+// set the old time stamp back.
+struct KnownFile {
+    std::string path;
+    FileStamp stamp;
+    Bytes content;
+};
+KnownFile known;
 
-std::string fileNameOf(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+KnownFile fileAsItIs(const std::string& path) {
+    KnownFile f{path, fileStamp(path), {}};
+    std::string error;
+    if (f.stamp.exists) readWholeFile(path, f.content, error, maxLedgerFileBytes);
+    return f;
+}
+
+// Whether the file at ledgerPath is no longer the one this program read or
+// wrote there. One that cannot be read now counts by its stamp alone: the
+// save itself will then report what is wrong.
+bool changedByAnotherProgram() {
+    FileStamp onDisk = fileStamp(ledgerPath);
+    if (!onDisk.exists) return false;
+    if (known.path != ledgerPath || onDisk != known.stamp) return true;
+    Bytes now;
+    std::string error;
+    return readWholeFile(ledgerPath, now, error, maxLedgerFileBytes) && now != known.content;
 }
 
 std::string counted(int n, const char* one, const char* many) {
@@ -242,10 +263,15 @@ std::string damagedLedgerText(const std::string& path, int missingTransactions, 
            ". What could be read has been loaded; save it under a new name to keep the original.";
 }
 
-void rememberLedgerFile() {
-    knownPath = ledgerPath;
-    knownStamp = fileStamp(ledgerPath);
+bool holdsLedger(const std::string& path) {
+    static const std::string mark = "Quirvel Version";
+    Bytes first;
+    std::string error;
+    return fileExists(path) && readWholeFile(path, first, error, mark.size()) &&
+           std::string(first.begin(), first.end()) == mark;
 }
+
+void rememberLedgerFile() { known = fileAsItIs(ledgerPath); }
 
 bool loadLedger(const std::string& path) {
     Bytes bytes;
@@ -275,8 +301,7 @@ bool loadLedger(const std::string& path) {
     ledgerChanged = 0;
     settingsChanged = 0;
     ledgerPath = damaged ? std::string() : path;
-    knownPath = ledgerPath;
-    knownStamp = stamp;
+    known = {ledgerPath, stamp, damaged ? Bytes() : std::move(bytes)};
     return true;
 }
 
@@ -288,9 +313,7 @@ bool saveLedger() {
     }
     // Another program (or another Quirvel) may have written the file since,
     // or it was missing when the ledger was opened and has come back.
-    FileStamp onDisk = fileStamp(ledgerPath);
-    FileStamp expected = knownPath == ledgerPath ? knownStamp : FileStamp{};
-    if (onDisk.exists && onDisk != expected &&
+    if (changedByAnotherProgram() &&
         showMessage(fileNameOf(ledgerPath) +
                         " was changed by another program since it was opened. Replace it with this version?",
                     "Save File", mb::yesNo | mb::iconExclamation) != mb::idYes)
@@ -322,14 +345,17 @@ bool saveLedgerAs() {
     request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
     std::string path = prompts().fileDialog(request);
     if (path.empty()) return false;
-    std::string previous = ledgerPath, previousKnown = knownPath;
-    FileStamp previousStamp = knownStamp;
+    std::string previous = ledgerPath;
+    KnownFile previousKnown = known;
     ledgerPath = path;
     // The file dialog has already asked before replacing an existing file.
     rememberLedgerFile();
-    if (saveLedger()) return true;
+    if (saveLedger()) {
+        // Whichever command asked for the name: the books belong there now.
+        updateStatus(0);
+        return true;
+    }
     ledgerPath = previous;  // the new file was never written
-    knownPath = previousKnown;
-    knownStamp = previousStamp;
+    known = std::move(previousKnown);
     return false;
 }

@@ -52,6 +52,9 @@ void installLedgerImage(const LedgerImage& image);
 // the original with the damaged reading.
 bool loadLedger(const std::string& path);
 
+// Whether the file's first bytes are those of a ledger ("Quirvel Version").
+bool holdsLedger(const std::string& path);
+
 // Notes the ledger file as it is on disk now as the one this program last
 // read or wrote: a save asks before replacing a file that differs from it.
 void rememberLedgerFile();

@@ -341,6 +341,31 @@ TEST_F(FileSafety, FileChangedByAnotherProgramIsReplacedOnlyWhenConfirmed) {
     EXPECT_EQ(folder.read("books.qvl"), encodeLedger(sampleImage()));
     EXPECT_EQ(folder.read("books.qvl.bak"), theirs);
 
+    // The same size and the old time stamp set back, as copy and sync tools
+    // that keep time stamps leave it: only the content tells.
+    const std::string path = folder.file("books.qvl");
+    const FileStamp ours = fileStamp(path);
+    const auto ourTime = std::filesystem::last_write_time(path);
+    LedgerImage altered = sampleImage();
+    altered.transactions[0].amount += 1;
+    const Bytes sameSize = encodeLedger(altered);
+    ASSERT_EQ(sameSize.size(), folder.read("books.qvl").size());
+    otherProgramWrites();
+    folder.write("books.qvl", sameSize);
+    std::filesystem::last_write_time(path, ourTime);
+    ASSERT_EQ(fileStamp(path), ours);
+    prompts.answers = {mb::idNo};
+    EXPECT_FALSE(saveLedger());
+    EXPECT_EQ(prompts.messageTexts(), std::vector<std::string>{question});
+    EXPECT_EQ(folder.read("books.qvl"), sameSize);
+    // Loaded, it is this program's own again.
+    ASSERT_TRUE(loadLedger(path));
+    ledgerChanged = 1;
+    prompts.messages.clear();
+    EXPECT_TRUE(saveLedger());
+    EXPECT_TRUE(prompts.messages.empty());
+    installLedgerImage(sampleImage());
+
     // Missing at start-up: the name is kept, and a file that turns up there
     // is not replaced silently; one that is still missing is simply written.
     resetLedgerTables();
