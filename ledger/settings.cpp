@@ -12,6 +12,7 @@
 
 const char settingsFileName[] = "quirvel.ini";
 const char helpFileName[] = "Quirvel.chm";
+const char helpFolderName[] = "help";
 
 namespace {
 
@@ -90,7 +91,16 @@ bool writeSettings() {
 }
 
 bool isOwnProgramFile(const std::string& path) {
-    for (const std::string& own : {settingsPath(), dataFolder + helpFileName, programFile()})
+    std::string program = programFile(), programFolder = folderOf(program), name = fileNameOf(path);
+    // The help pages are whatever the help folders hold: a page there under
+    // the name given is the one that would be replaced.
+    auto helpPage = [&](const std::string& folder) {
+        char separator = folder.empty() ? '\\' : folder.back();
+        return folder + helpFolderName + separator + name;
+    };
+    for (const std::string& own :
+         {settingsPath(), dataFolder + helpFileName, helpPage(dataFolder), program, programFolder + helpFileName,
+          programFolder + "uninstall.exe", helpPage(programFolder)})
         if (!own.empty() && sameFile(path, own)) return true;
     return false;
 }

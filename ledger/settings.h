@@ -5,6 +5,7 @@
 
 extern const char settingsFileName[];  // "quirvel.ini"
 extern const char helpFileName[];      // "Quirvel.chm", beside it
+extern const char helpFolderName[];    // "help": the same pages as plain HTML files, beside it
 
 // The data folder: the common application-data folder plus Zembrik\quirvel
 // when the program runs from the program-files folder plus Zembrik\quirvel
@@ -28,7 +29,8 @@ void readSettings();
 // Returns false (after telling the user) when the file could not be written.
 bool writeSettings();
 
-// Whether path is the settings file, the help file or the program itself,
-// under whatever name: no ledger or archive may be written there.
+// Whether path is the settings file, the help file or a help page, the
+// program itself or its uninstaller, under whatever name: no ledger, archive
+// or export may be written there.
 bool isOwnProgramFile(const std::string& path);
 std::string ownProgramFileText(const std::string& path);

@@ -4,6 +4,8 @@
 
 #include "entry/tax_arithmetic.h"
 #include "ledger/file_access.h"
+#include "ledger/ledger_file.h"
+#include "ledger/settings.h"
 #include "ledger/tables.h"
 #include "reports/tax_report.h"
 #include "ui/prompts.h"
@@ -71,6 +73,11 @@ std::string csvField(const std::string& text) {
     return q + "\"";
 }
 
+std::string spreadsheetText(const std::string& text) {
+    if (text.empty() || std::string("=+-@\t\r").find(text[0]) == std::string::npos) return text;
+    return "'" + text;
+}
+
 std::string plainAmount(int64_t cents) {
     uint64_t magnitude = cents < 0 ? 0 - static_cast<uint64_t>(cents) : static_cast<uint64_t>(cents);
     std::string fraction = std::to_string(magnitude % 100);
@@ -93,8 +100,8 @@ std::string transactionsCsv(const std::vector<int>& transactionNumbers) {
         const Transaction& t = transactions[static_cast<size_t>(n)];
         bool product = isProductType(t.type);
         std::string type = t.type >= 1 && t.type <= 6 ? trimmed(typeNames[t.type]) : std::string();
-        csv += csvLine({isoDate(t.date), type, utf8FromWindows1252(descriptionText(t.descrIndex)),
-                        utf8FromWindows1252(nameText(t.nameIndex)), plainAmount(t.amount),
+        csv += csvLine({isoDate(t.date), type, spreadsheetText(utf8FromWindows1252(descriptionText(t.descrIndex))),
+                        spreadsheetText(utf8FromWindows1252(nameText(t.nameIndex))), plainAmount(t.amount),
                         product ? plainAmount(t.handling) : "", product ? plainAmount(t.shipping) : "",
                         product ? plainAmount(t.salesTax) : "", plainAmount(transactionTotal(t)),
                         taxModeText(t.taxMode), isMileage(t) ? "miles" : ""});
@@ -105,9 +112,23 @@ std::string transactionsCsv(const std::vector<int>& transactionNumbers) {
 std::string taxReportCsv() {
     std::string csv = byteOrderMark;
     for (int k = 0; k < taxReportLines; ++k)
-        csv += csvLine({utf8FromWindows1252(taxReportLabels[static_cast<size_t>(k)]),
+        csv += csvLine({spreadsheetText(utf8FromWindows1252(taxReportLabels[static_cast<size_t>(k)])),
                         taxReportValues[static_cast<size_t>(k)]});
     return csv;
+}
+
+std::string exportRefusalText(const std::string& path) {
+    const char* why = nullptr;
+    if (!ledgerPath.empty() && sameFile(path, ledgerPath))
+        why = " is the open ledger.";
+    else if (!ledgerPath.empty() && sameFile(path, backupFileFor(ledgerPath)))
+        why = " is the backup of the open ledger.";
+    else if (isOwnProgramFile(path))
+        return ownProgramFileText(path);
+    else if (holdsLedger(path))
+        why = " holds a Quirvel ledger.";
+    if (!why) return "";
+    return path + why + "\r\nAn export never replaces it: choose another name; nothing has been written.";
 }
 
 bool exportCsv(const std::string& csv, const std::string& caption) {
@@ -118,8 +139,16 @@ bool exportCsv(const std::string& csv, const std::string& caption) {
     request.filters = {{"CSV Files", "*.csv"}, {"All Files", "*.*"}};
     request.defaultExtension = "csv";
     request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
-    std::string path = prompts().fileDialog(request);
-    if (path.empty()) return false;
+    std::string path;
+    // The dialog has asked before replacing a file; some files are never
+    // replaced, and the user picks again.
+    for (;;) {
+        path = prompts().fileDialog(request);
+        if (path.empty()) return false;
+        std::string refusal = exportRefusalText(path);
+        if (refusal.empty()) break;
+        showMessage(refusal, "File Error", mb::ok | mb::iconStop);
+    }
     std::string error;
     if (writeFileSafely(path, Bytes(csv.begin(), csv.end()), error)) return true;
     showMessage("The export could not be written to " + path + ":\r\n" + error, "File Error",

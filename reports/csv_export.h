@@ -13,6 +13,11 @@ std::string utf8FromWindows1252(const std::string& text);
 // One field as it goes into a line (quoted, with quotes doubled, if needed).
 std::string csvField(const std::string& text);
 
+// A text column's value as a spreadsheet must take it: one that begins with
+// "=", "+", "-", "@", a tab or a carriage return would be run as a formula,
+// so it gets a leading apostrophe, which spreadsheets read as "this is text".
+std::string spreadsheetText(const std::string& text);
+
 // Hundredths as a plain number: "1250.00", "-0.05".
 std::string plainAmount(int64_t cents);
 
@@ -25,7 +30,13 @@ std::string transactionsCsv(const std::vector<int>& transactionNumbers);
 // The tax report's eighteen lines as Label,Value.
 std::string taxReportCsv();
 
+// Why an export must not be written to path, or "" when it may: the open
+// ledger, its backup, a file that holds a ledger and Quirvel's own files
+// are never replaced by a CSV file, whatever the name they are given by.
+std::string exportRefusalText(const std::string& path);
+
 // Asks for a file name (a save dialog with the given caption, CSV files)
 // and writes csv there. False when cancelled or not written; a failed write
-// is reported and leaves any earlier file of that name as it was.
+// is reported and leaves any earlier file of that name as it was. A name
+// that exportRefusalText refuses is reported and the dialog asks again.
 bool exportCsv(const std::string& csv, const std::string& caption);

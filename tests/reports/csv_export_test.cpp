@@ -73,6 +73,26 @@ TEST(CsvExport, TransactionsInTheOrderGivenWithUnitAndTaxMode) {
     EXPECT_EQ(linesOf(empty.substr(3)).size(), 1u);
 }
 
+// A spreadsheet runs a cell that begins with = + - @ (or a tab or CR) as a
+// formula: in the text columns such a value is exported with an apostrophe,
+// while numbers, negative ones too, go out as they are.
+TEST(CsvExport, TextThatASpreadsheetWouldRunGoesOutAsText) {
+    for (const char* risky : {"=1+2", "+1", "-x", "@SUM(A1)", "\tgap", "\rline"})
+        EXPECT_EQ(spreadsheetText(risky), std::string("'") + risky);
+    for (const char* safe : {"", "plain", " =1", "'quoted", "1-2", "a=b"}) EXPECT_EQ(spreadsheetText(safe), safe);
+
+    resetLedgerTables();
+    LedgerImage image = sampleImage();
+    image.descriptions[0] = entry(1, "=HYPERLINK(\"http://x.invalid\",\"c\")");
+    image.names[0] = entry(1, "=cmd|' /C calc'!A0");
+    image.transactions[0].amount = -1250;
+    installLedgerImage(image);
+    std::vector<std::string> lines = linesOf(transactionsCsv({1}).substr(3));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "2006-01-05,Service,\"'=HYPERLINK(\"\"http://x.invalid\"\",\"\"c\"\")\","
+                        "'=cmd|' /C calc'!A0,-12.50,,,,-12.50,,");
+}
+
 TEST(CsvExport, TaxReportAsEighteenLabelValueLines) {
     resetLedgerTables();
     resetListState();
@@ -128,6 +148,61 @@ TEST(CsvExport, SavedWhereChosenAndAFailedWriteKeepsTheOldFile) {
     ASSERT_EQ(prompts.messages.size(), 3u);
     EXPECT_EQ(prompts.messages[0].title, "File Error");
     EXPECT_EQ(prompts.messages[0].text.rfind("The export could not be written to " + folder.file("out.csv"), 0), 0u);
+}
+
+// The books, their backup, any other ledger and Quirvel's own files are
+// never replaced by an export: each is refused with its reason and the
+// dialog asks again, until a name that may be written or a cancel.
+TEST(CsvExport, NeverWrittenOverTheBooksOrTheProgramsFiles) {
+    ScriptedPrompts prompts;
+    TempFolder folder;
+    resetLedgerTables();
+    dataFolder = folder.path();
+    installLedgerImage(sampleImage());
+    const Bytes books = encodeLedger(sampleImage()), older = encodeLedger(LedgerImage{});
+    folder.write("books.qvl", books);
+    folder.write("books.qvl.bak", older);
+    folder.write("2005.qvl", older);
+    folder.write("quirvel.ini", {'x', '\r', '\n'});
+    folder.write("notes.txt", {'Q', 'u', 'i', 'r', 'v'});  // too short to hold a ledger
+    ledgerPath = folder.file("books.qvl");
+
+    const std::string tail = "\r\nAn export never replaces it: choose another name; nothing has been written.";
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {folder.file("books.qvl"), " is the open ledger." + tail},
+        {folder.path() + "./books.qvl", " is the open ledger." + tail},
+        {folder.file("books.qvl.bak"), " is the backup of the open ledger." + tail},
+        {folder.file("2005.qvl"), " holds a Quirvel ledger." + tail},
+        {folder.file("quirvel.ini"), " is one of Quirvel's own files.\r\nChoose another name; nothing has been written."},
+        {folder.file("Quirvel.chm"), " is one of Quirvel's own files.\r\nChoose another name; nothing has been written."},
+    };
+    for (const auto& r : refused) EXPECT_EQ(exportRefusalText(r.first), r.first + r.second);
+    EXPECT_EQ(exportRefusalText(folder.file("notes.txt")), "");
+    EXPECT_EQ(exportRefusalText(folder.file("books.csv")), "");
+
+    for (const auto& r : refused) prompts.chosenFiles.push_back(r.first);
+    prompts.chosenFiles.push_back(folder.file("notes.txt"));
+    EXPECT_TRUE(exportCsv("a,b\r\n", "Export"));
+    EXPECT_EQ(prompts.fileRequests.size(), refused.size() + 1);
+    ASSERT_EQ(prompts.messages.size(), refused.size());
+    for (size_t k = 0; k < refused.size(); ++k) {
+        EXPECT_EQ(prompts.messages[k].text, refused[k].first + refused[k].second);
+        EXPECT_EQ(prompts.messages[k].title, "File Error");
+        EXPECT_EQ(prompts.messages[k].style, mb::ok | mb::iconStop);
+    }
+    EXPECT_EQ(folder.read("books.qvl"), books);
+    EXPECT_EQ(folder.read("books.qvl.bak"), older);
+    EXPECT_EQ(folder.read("2005.qvl"), older);
+    EXPECT_EQ(folder.read("quirvel.ini"), Bytes({'x', '\r', '\n'}));
+    EXPECT_EQ(folder.read("notes.txt"), Bytes({'a', ',', 'b', '\r', '\n'}));
+
+    // Refused, then cancelled: nothing written, and no third question.
+    prompts.messages.clear();
+    prompts.chosenFiles = {folder.file("books.qvl"), ""};
+    EXPECT_FALSE(exportCsv("a,b\r\n", "Export"));
+    EXPECT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(folder.read("books.qvl"), books);
+    ledgerPath.clear();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -934,6 +935,139 @@ TEST_F(MainWindow, ExportWritesTheRowsAsShown) {
     EXPECT_EQ(text, transactionsCsv(shown));
     EXPECT_NE(text.find("\r\n2006-02-14,Sold,"), std::string::npos);
     EXPECT_EQ(text.find("Service"), std::string::npos);
+}
+
+// Typed into the real save dialog as a user would, then its OK button.
+void typeFileName(HWND dialog, const std::string& name) {
+    HWND box = GetDlgItem(dialog, cmb13);
+    if (!box) box = GetDlgItem(dialog, edt1);
+    ASSERT_NE(box, nullptr);
+    SetWindowTextA(box, name.c_str());
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+// The open ledger typed in another letter case into the real dialog, its
+// own "replace it?" answered Yes: refused, and the dialog asks again. So do
+// the settings file, the backup, another ledger and a help page, by their
+// other names. Nothing of them changes; the name finally chosen is written.
+TEST_F(MainWindow, ExportNeverReplacesTheBooksOrTheProgramsFilesAndAsksAgain) {
+    const std::string books = installLedger(sampleImage());
+    start();
+    const Bytes ledger = folder.read("books.qvl"), settings = folder.read("quirvel.ini");
+    const Bytes older = encodeLedger(LedgerImage{}), page = {'<', 'p', '>'};
+    folder.write("books.qvl.bak", older);
+    folder.write("2024.qvl", older);
+    CreateDirectoryA(folder.file("help").c_str(), nullptr);
+    folder.write("help\\welcome.html", page);
+    char shortName[MAX_PATH] = "";
+    ASSERT_GT(GetShortPathNameA(folder.file("2024.qvl").c_str(), shortName, MAX_PATH), 0u);
+
+    prompts.realPrompts = 1;
+    std::string replaceQuestion;
+    whenDialogOpens("Export", [&](HWND dialog) { typeFileName(dialog, "BOOKS.QVL"); });
+    whenDialogOpens("Export", [&](HWND box) {
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) replaceQuestion += windowText(c);
+        click(box, IDYES);
+    });
+    const std::vector<std::string> others = {folder.file("QUIRVEL.INI"), folder.file("books.qvl.bak."), shortName,
+                                             folder.path() + "HELP\\Welcome.html"};
+    prompts.chosenFiles.assign(others.begin(), others.end());
+    prompts.chosenFiles.push_back(folder.file("list.csv"));
+    command(cmdExport);
+    EXPECT_TRUE(allDialogsHandled());
+    EXPECT_NE(replaceQuestion.find("already exists"), std::string::npos) << replaceQuestion;
+
+    const std::string again = "\r\nAn export never replaces it: choose another name; nothing has been written.";
+    const std::string own = " is one of Quirvel's own files.\r\nChoose another name; nothing has been written.";
+    ASSERT_EQ(prompts.messages.size(), 5u);
+    const std::string typed = "BOOKS.QVL is the open ledger." + again, first = prompts.messages[0].text;
+    ASSERT_GT(first.size(), typed.size());
+    EXPECT_EQ(first.substr(first.size() - typed.size()), typed);
+    EXPECT_TRUE(sameFile(first.substr(0, first.size() - typed.size() + 9), books)) << first;  // the full name
+    EXPECT_EQ(prompts.messages[1].text, others[0] + own);
+    EXPECT_EQ(prompts.messages[2].text, others[1] + " is the backup of the open ledger." + again);
+    EXPECT_EQ(prompts.messages[3].text, others[2] + " holds a Quirvel ledger." + again);
+    EXPECT_EQ(prompts.messages[4].text, others[3] + own);
+    for (const AskedMessage& m : prompts.messages) {
+        EXPECT_EQ(m.title, "File Error");
+        EXPECT_EQ(m.style, mb::ok | mb::iconStop);
+    }
+    ASSERT_EQ(prompts.fileRequests.size(), 6u);
+    for (const FileDialogRequest& r : prompts.fileRequests) EXPECT_EQ(r.caption, "Export");
+
+    EXPECT_EQ(folder.read("books.qvl"), ledger);
+    EXPECT_EQ(folder.read("quirvel.ini"), settings);
+    EXPECT_EQ(folder.read("books.qvl.bak"), older);
+    EXPECT_EQ(folder.read("2024.qvl"), older);
+    EXPECT_EQ(folder.read("help\\welcome.html"), page);
+    Bytes csv = folder.read("list.csv");
+    EXPECT_EQ(std::string(csv.begin(), csv.end()).find("\xEF\xBB\xBF" "Date,Type,"), 0u);
+    EXPECT_EQ(ledgerPath, books);
+    EXPECT_EQ(ledgerChanged, 0);
+    DeleteFileA(folder.file("help\\welcome.html").c_str());
+    RemoveDirectoryA(folder.file("help").c_str());
+}
+
+// A save that had to ask for a name names the new file in the status bar,
+// whichever command led to it: Save after New, and Save after a damaged
+// ledger was read at start-up without its name.
+TEST_F(MainWindow, StatusBarNamesTheFileAfterASaveThatAskedForAName) {
+    installLedger(sampleImage());
+    start();
+    ASSERT_EQ(statusText(0), "books.qvl");
+    command(cmdNew);
+    EXPECT_EQ(statusText(0), "");
+    prompts.chosenFiles = {folder.file("fresh.qvl")};
+    prompts.answers = {mb::idYes};  // save now
+    command(cmdSave);
+    EXPECT_EQ(ledgerPath, folder.file("fresh.qvl"));
+    EXPECT_EQ(statusText(0), "fresh.qvl");
+    DestroyWindow(main);
+
+    Bytes whole = encodeLedger(sampleImage());
+    folder.write("books.qvl", Bytes(whole.begin(), whole.end() - 3));  // the last name is cut short
+    resetAllState();
+    prompts.messages.clear();
+    start();
+    ASSERT_EQ(prompts.messages.size(), 1u);  // "... is damaged ..."
+    EXPECT_EQ(ledgerPath, "");
+    EXPECT_EQ(statusText(0), "");
+    prompts.chosenFiles = {folder.file("rescued.qvl")};
+    prompts.answers = {mb::idYes};
+    command(cmdSave);
+    EXPECT_EQ(ledgerPath, folder.file("rescued.qvl"));
+    EXPECT_EQ(statusText(0), "rescued.qvl");
+    EXPECT_EQ(folder.read("books.qvl").size(), whole.size() - 3);  // the damaged original is kept
+}
+
+// Another program wrote other bytes of the same size and set the time stamp
+// back: Save still asks before replacing them.
+TEST_F(MainWindow, SaveAsksWhenOnlyTheContentOfTheLedgerChanged) {
+    const std::string books = installLedger(sampleImage());
+    start();
+    HANDLE h = CreateFileA(books.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    FILETIME written;
+    GetFileTime(h, nullptr, nullptr, &written);
+    CloseHandle(h);
+    LedgerImage altered = sampleImage();
+    altered.transactions[2].amount = 99999;
+    const Bytes theirs = encodeLedger(altered);
+    ASSERT_EQ(theirs.size(), folder.read("books.qvl").size());
+    folder.write("books.qvl", theirs);
+    h = CreateFileA(books.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    SetFileTime(h, nullptr, nullptr, &written);
+    CloseHandle(h);
+
+    ledgerChanged = 1;
+    prompts.answers = {mb::idYes, mb::idNo};  // save now, but do not replace
+    command(cmdSave);
+    EXPECT_EQ(prompts.messageTexts(),
+              (std::vector<std::string>{"Save this file now?", "books.qvl was changed by another program since it "
+                                                               "was opened. Replace it with this version?"}));
+    EXPECT_EQ(folder.read("books.qvl"), theirs);
+    EXPECT_EQ(ledgerChanged, 1);
 }
 
 }  // namespace

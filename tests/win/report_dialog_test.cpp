@@ -132,6 +132,26 @@ TEST_F(ReportDialog, ExportWritesTheLinesAndEscCloses) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
+// The report's Export refuses the open ledger as File > Export does, asks
+// again, and a cancel then leaves the report open and the books as they were.
+TEST_F(ReportDialog, ExportRefusesTheOpenLedgerAndAsksAgain) {
+    const Bytes books = folder.read("books.qvl");
+    prompts.chosenFiles = {folder.file("Books.qvl"), ""};
+    whenDialogOpens("Tax Report", [&](HWND d) {
+        click(d, idReportExport);
+        EXPECT_TRUE(IsWindow(d));
+        click(d, idReportClose);
+    });
+    showTaxReport();
+    EXPECT_TRUE(allDialogsHandled());
+    EXPECT_EQ(prompts.fileRequests.size(), 2u);
+    EXPECT_EQ(prompts.messageTexts(),
+              std::vector<std::string>{folder.file("Books.qvl") +
+                                       " is the open ledger.\r\nAn export never replaces it: choose another name; "
+                                       "nothing has been written."});
+    EXPECT_EQ(folder.read("books.qvl"), books);
+}
+
 TEST_F(ReportDialog, FrameButtonsAndACancelledPrint) {
     bool stillOpen = false;
     whenDialogOpens("Tax Report", [&](HWND d) {
