@@ -280,8 +280,13 @@ TEST_F(FileSafety, OwnFilesAreNeverWrittenOver) {
     std::filesystem::create_hard_link(folder.file("quirvel.ini"), folder.file("other name.ini"));
     const std::string program = programFile();
     ASSERT_FALSE(program.empty());
-    for (const std::string& target :
-         {folder.file("quirvel.ini"), folder.file("other name.ini"), folder.file("Quirvel.chm"), program}) {
+    // The help pages in the data folder, and the uninstaller beside the program.
+    std::filesystem::create_directory(folder.file("help"));
+    folder.write("help/welcome.html", settings);
+    const std::string uninstaller = folderOf(program) + "uninstall.exe";
+    for (const std::string& target : {folder.file("quirvel.ini"), folder.file("other name.ini"),
+                                      folder.file("Quirvel.chm"), folder.file("help/welcome.html"), program,
+                                      uninstaller}) {
         SCOPED_TRACE(target);
         const std::string ownText = target + " is one of Quirvel's own files.\r\nChoose another name; nothing has been written.";
         installLedgerImage(sampleImage());
@@ -302,7 +307,9 @@ TEST_F(FileSafety, OwnFilesAreNeverWrittenOver) {
     }
     EXPECT_EQ(folder.read("quirvel.ini"), settings);
     EXPECT_EQ(folder.read("Quirvel.chm"), settings);
-    EXPECT_EQ(filesInFolder(), (std::vector<std::string>{"Quirvel.chm", "other name.ini", "quirvel.ini"}));
+    EXPECT_EQ(folder.read("help/welcome.html"), settings);
+    EXPECT_FALSE(fileExists(uninstaller));
+    EXPECT_EQ(filesInFolder(), (std::vector<std::string>{"Quirvel.chm", "help", "other name.ini", "quirvel.ini"}));
 }
 
 // Another program (or a second Quirvel) wrote the ledger since this one read
