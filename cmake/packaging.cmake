@@ -53,14 +53,15 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/QuirvelSetup.exe
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/installer
   COMMAND ${CMAKE_STRIP} -o ${QUIRVEL_SHIPPED_EXE} $<TARGET_FILE:Quirvel>
   COMMAND ${MAKENSIS} -V2 ${QUIRVEL_INSTALLER_KIND} -DEXE=${QUIRVEL_SHIPPED_EXE} -DCHM=${CMAKE_BINARY_DIR}/Quirvel.chm
+          -DHELP=${QUIRVEL_HTML_HELP}
           -DICON=${CMAKE_SOURCE_DIR}/resources/quirvel.ico -DOUTFILE=${CMAKE_BINARY_DIR}/QuirvelSetup.exe
           ${CMAKE_SOURCE_DIR}/installer/quirvel.nsi
-  DEPENDS Quirvel ${CMAKE_BINARY_DIR}/Quirvel.chm ${CMAKE_SOURCE_DIR}/installer/quirvel.nsi
+  DEPENDS Quirvel ${CMAKE_BINARY_DIR}/Quirvel.chm ${QUIRVEL_HTML_HELP_FILES} ${CMAKE_SOURCE_DIR}/installer/quirvel.nsi
           ${CMAKE_SOURCE_DIR}/resources/quirvel.ico
   COMMENT "Building the installer QuirvelSetup.exe"
   VERBATIM)
 add_custom_target(installer ALL DEPENDS ${CMAKE_BINARY_DIR}/QuirvelSetup.exe)
-add_dependencies(installer helpfile)
+add_dependencies(installer helpfile htmlhelp)
 
 add_test(NAME help_file COMMAND bash ${CMAKE_SOURCE_DIR}/tests/help/check_help.sh ${CMAKE_BINARY_DIR}/Quirvel.chm
   ${QUIRVEL_HTML_HELP})
