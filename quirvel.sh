@@ -12,7 +12,7 @@ root=$PWD
 scripts/setup.sh
 source scripts/wine-env.sh
 pick_build "quirvel: starting"
-scripts/build.sh "$build" --target Quirvel helpfile
+scripts/build.sh "$build" --target Quirvel helpfile htmlhelp
 # The display comes first: Wine's desktop starts with the prefix's services.
 headless=1
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then headless=0; fi
@@ -25,6 +25,8 @@ boot_prefix "$root/build/$build/wineprefix"
 demo="$root/build/demo"
 rm -rf "$demo" && mkdir -p "$demo"
 cp "build/$build/Quirvel.exe" "build/$build/Quirvel.chm" "$demo/"
+# Under Wine, F1 opens these pages in the browser: the help file shows blank.
+cp -r "build/$build/help" "$demo/help"
 cp samples/demo.qvl "$demo/demo.qvl"
 # Settings: the ledger, then the state, county, local and district rates.
 printf '%s\r\n.0625\r\n0\r\n.01\r\n0\r\n' "$(winepath -w "$demo/demo.qvl")" > "$demo/quirvel.ini"

@@ -11,6 +11,7 @@
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
 #include "entry/transaction_ops.h"
+#include "ledger/file_access.h"
 #include "ledger/ledger_file.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
@@ -22,6 +23,14 @@
 #include "reports/list_maintenance.h"
 #include "ui/dialog_template.h"
 #include "ui/prompts.h"
+
+bool helpInBrowser = false;
+const char helpPageName[] = "help\\welcome.html";
+
+bool runningUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
 
 namespace {
 
@@ -94,6 +103,22 @@ void deleteSelected() {
     deleteTransaction();
     updateStatus(1);
     fillList();
+}
+
+// The help's first page in the browser. A page that is gone or a shell
+// that starts nothing is said, with the page's path, so that the user can
+// reinstall or open it by hand.
+void showHelpInBrowser() {
+    const std::string page = dataFolder + helpPageName;
+    if (!fileExists(page)) {
+        showMessage("The help page " + page + " is missing.\r\nReinstalling Quirvel brings the help back.", "Help",
+                    mb::ok | mb::iconExclamation);
+        return;
+    }
+    if (!prompts().shellOpen(page, SW_SHOWNORMAL))
+        showMessage("No browser could be started for the help page " + page +
+                        ".\r\nOpen that page in your web browser to read the help.",
+                    "Help", mb::ok | mb::iconExclamation);
 }
 
 void saveNow() {
@@ -188,7 +213,10 @@ void dispatch(int id) {
         stepTab(id == cmdNextTab ? 1 : -1);
         break;
     case cmdContents:
-        prompts().htmlHelp(helpPath, HH_DISPLAY_TOPIC);
+        if (helpInBrowser)
+            showHelpInBrowser();
+        else
+            prompts().htmlHelp(helpPath, HH_DISPLAY_TOPIC);
         break;
     case cmdAbout:
         showAbout();

@@ -24,6 +24,13 @@ enum : int {
 
 // The help file Help > Contents opens (set by the main window).
 extern std::string helpPath;
+// Help > Contents opens the help's pages as plain HTML in the browser
+// instead of the help file: Wine's help viewer shows every page blank. Set
+// at start-up from runningUnderWine(); false after resetAllState.
+extern bool helpInBrowser;
+// The HTML page Help > Contents opens in the browser, in the data folder.
+extern const char helpPageName[];
+bool runningUnderWine();
 
 // A command with notification code 0 (menu item or button click).
 void runCommand(int id);

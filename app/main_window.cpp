@@ -538,6 +538,7 @@ void resetAllState() {
     resetRecordDialogState();
     resetTaxReport();
     helpPath.clear();
+    helpInBrowser = false;
     savedPlacement = WindowPlacement{};
     startupLedger.clear();
     startShowCommand = SW_SHOWDEFAULT;

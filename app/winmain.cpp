@@ -12,6 +12,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     InitCommonControlsEx(&icc);
     CoInitialize(nullptr);  // for the shell's folder lookups and "open"
     resetAllState();
+    helpInBrowser = runningUnderWine();
     startupLedger = ledgerFromCommandLine(GetCommandLineW());
     startShowCommand = showCommand;
     runMainWindow();

@@ -1,5 +1,6 @@
 ; Quirvel's Windows installer. Built on Linux with makensis:
-;   makensis -DEXE=<Quirvel.exe> -DCHM=<Quirvel.chm> -DICON=<quirvel.ico> -DOUTFILE=<QuirvelSetup.exe> [-DWIN64] quirvel.nsi
+;   makensis -DEXE=<Quirvel.exe> -DCHM=<Quirvel.chm> -DHELP=<folder of the HTML help pages>
+;            -DICON=<quirvel.ico> -DOUTFILE=<QuirvelSetup.exe> [-DWIN64] quirvel.nsi
 ; With -DWIN64 it installs the 64-bit build: a 64-bit installer that puts it
 ; in the 64-bit program-files folder and registers it in the 64-bit view of
 ; the registry.
@@ -68,6 +69,23 @@ Var DataFolder
   !endif
 !macroend
 
+; The help pages as plain HTML (where no help viewer shows the help file,
+; the program opens them in the browser), and their removal: only the kinds
+; of file the build puts there, and the folder only once it is empty.
+!macro InstallHelpPages FOLDER
+  SetOutPath "${FOLDER}\help"
+  File "${HELP}/*.*"
+!macroend
+
+!macro RemoveHelpPages FOLDER
+  Delete "${FOLDER}\help\*.html"
+  Delete "${FOLDER}\help\*.css"
+  Delete "${FOLDER}\help\*.png"
+  Delete "${FOLDER}\help\*.gif"
+  Delete "${FOLDER}\help\*.jpg"
+  RMDir "${FOLDER}\help"
+!macroend
+
 Function .onInit
   !insertmacro UseRegistryView
 FunctionEnd
@@ -84,11 +102,13 @@ Section "Quirvel"
   SetOutPath "$INSTDIR"
   File "/oname=Quirvel.exe" "${EXE}"
   File "/oname=Quirvel.chm" "${CHM}"
+  !insertmacro InstallHelpPages "$INSTDIR"
 
   ; The program opens its help from the data folder.
   CreateDirectory "$DataFolder"
   SetOutPath "$DataFolder"
   File "/oname=Quirvel.chm" "${CHM}"
+  !insertmacro InstallHelpPages "$DataFolder"
   ; Every user of the computer writes quirvel.ini (and perhaps ledgers)
   ; here; by default only the installing administrator could replace them.
   nsExec::Exec '"$SYSDIR\icacls.exe" "$DataFolder" /grant *S-1-5-32-545:(OI)(CI)M'
@@ -125,12 +145,14 @@ Section "Uninstall"
   Delete "$INSTDIR\Quirvel.exe"
   Delete "$INSTDIR\Quirvel.chm"
   Delete "$INSTDIR\uninstall.exe"
+  !insertmacro RemoveHelpPages "$INSTDIR"
   RMDir "$INSTDIR"
   RMDir "${PROGRAMS}\${MAKER}"
 
   ; Only the help goes: the ledgers and quirvel.ini are the user's. The
   ; folders are removed only when nothing else is left in them.
   Delete "$DataFolder\Quirvel.chm"
+  !insertmacro RemoveHelpPages "$DataFolder"
   RMDir "$DataFolder"
   RMDir "$APPDATA\${MAKER}"
 

@@ -32,7 +32,8 @@ public:
     virtual std::string fileDialog(const FileDialogRequest& request) = 0;
     // Returns a printer device context (an HDC) the caller deletes, or null.
     virtual void* printDialog(unsigned long flags) = 0;
-    virtual void shellOpen(const std::string& target, int showCommand) = 0;
+    // The shell's "open" verb: true when it started something for target.
+    virtual bool shellOpen(const std::string& target, int showCommand) = 0;
     virtual void htmlHelp(const std::string& path, unsigned command) = 0;
 };
 

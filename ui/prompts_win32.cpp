@@ -181,8 +181,10 @@ public:
         return pd.hDC;
     }
 
-    void shellOpen(const std::string& target, int showCommand) override {
-        ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand);
+    bool shellOpen(const std::string& target, int showCommand) override {
+        // Anything up to 32 is an error code: nothing was started.
+        HINSTANCE result = ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand);
+        return reinterpret_cast<INT_PTR>(result) > 32;
     }
 
     void htmlHelp(const std::string& path, unsigned command) override {

@@ -2,11 +2,17 @@
 # Checks the compiled help file: opens it with 7z and looks for what a reader
 # would trip over: a page, the stylesheet, the contents or the index missing
 # or stale, a link that leads nowhere, a page the contents do not reach, or a
-# message of the program that the Messages page does not explain.
-#   tests/help/check_help.sh build/win/Quirvel.chm
+# message of the program that the Messages page does not explain. Then the
+# same pages as plain HTML, read in a browser: each one there as in help/,
+# every link and picture found in that folder, every page linked from the
+# first one (a browser shows no contents).
+#   tests/help/check_help.sh build/win/Quirvel.chm build/win/help
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+[ $# -eq 2 ] || { echo "usage: check_help.sh HELPFILE.chm HTML-FOLDER" >&2; exit 2; }
 chm=$(realpath "$1")
+html=$(realpath "$2")
+[ -d "$html" ] || { echo "check_help: no folder $html" >&2; exit 1; }
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 failures=0
@@ -27,42 +33,75 @@ for f in "$root"/help/*.html "$root"/help/*.css "$root"/help/*.hhc "$root"/help/
   fi
 done
 
+# The plain pages: each page, the stylesheet and each picture of help/ is
+# there unchanged.
+for f in "$root"/help/*.html "$root"/help/*.css "$root"/help/*.png "$root"/help/*.gif "$root"/help/*.jpg; do
+  [ -e "$f" ] || continue
+  name=$(basename "$f")
+  if [ ! -f "$html/$name" ]; then fail "$name is not in $html"
+  elif ! cmp -s "$f" "$html/$name"; then fail "$name in $html differs from help/$name (stale build?)"
+  fi
+done
+
 # Links, reachability, titles, the stylesheet and the program's messages.
-perl - "$out" "$root" <<'PERL' || failures=$((failures + 1))
+perl - "$out" "$root" "$html" <<'PERL' || failures=$((failures + 1))
 use strict; use warnings;
-my ($dir, $root) = @ARGV;
+my ($dir, $root, $html) = @ARGV;
 my $bad = 0;
 sub problem { print STDERR "check_help: $_[0]\n"; $bad++; }
 sub slurp { my ($p) = @_; open(my $f, '<:raw', $p) or return undef; local $/; my $t = <$f>; close $f; $t }
+sub pages_in { my ($d) = @_; opendir(my $dh, $d) or die "$d: $!"; my @p = sort grep { /\.html$/ } readdir $dh; closedir $dh; @p }
+sub anchors_in {
+    my ($d, @pages) = @_;
+    my %a;
+    for my $p (@pages) { my $t = slurp("$d/$p"); $a{$p}{$1} = 1 while $t =~ /<a\s+name="([^"]+)"/gi; }
+    return \%a;
+}
 
-opendir(my $dh, $dir) or die; my @pages = sort grep { /\.html$/ } readdir $dh; closedir $dh;
-my %anchors;
-for my $p (@pages) { my $t = slurp("$dir/$p"); $anchors{$p}{$1} = 1 while $t =~ /<a\s+name="([^"]+)"/gi; }
-
+# A link from page `from` in folder `base` (described as `where`) to a file
+# of that same folder, and to an anchor there if it names one.
 sub check_target {
-    my ($from, $target) = @_;
+    my ($base, $anchors, $where, $from, $target) = @_;
     return if $target =~ /^(https?:|mailto:)/i;
     my ($file, $anchor) = split /#/, $target, 2;
     $file = $from if $file eq '';
-    if (!-f "$dir/$file") { problem("$from links to $target, which is not in the help file"); return; }
-    problem("$from links to $target: no such anchor") if defined $anchor && !$anchors{$file}{$anchor};
+    if ($file =~ m{^/|\\|^[a-z]:|(^|/)\.\.(/|$)}i || !-f "$base/$file") {
+        problem("$from links to $target, which is not in $where");
+        return;
+    }
+    problem("$from links to $target in $where: no such anchor") if defined $anchor && !$anchors->{$file}{$anchor};
 }
 
-for my $p (@pages) {
-    my $t = slurp("$dir/$p");
-    check_target($p, $1) while $t =~ /\b(?:href|src)="([^"]+)"/gi;
-    problem("$p has no title") unless $t =~ /<title>[^<]+<\/title>/i;
-    problem("$p does not use style.css") unless $t =~ /href="style\.css"/i;
+sub check_pages {
+    my ($base, $where) = @_;
+    my @pages = pages_in($base);
+    my $anchors = anchors_in($base, @pages);
+    for my $p (@pages) {
+        my $t = slurp("$base/$p");
+        check_target($base, $anchors, $where, $p, $1) while $t =~ /\b(?:href|src)="([^"]+)"/gi;
+        problem("$p has no title") unless $t =~ /<title>[^<]+<\/title>/i;
+        problem("$p does not use style.css") unless $t =~ /href="style\.css"/i;
+    }
+    return ($anchors, @pages);
 }
+
+my ($anchors, @pages) = check_pages($dir, 'the help file');
 my %inToc;
 for my $sitemap ('toc.hhc', 'index.hhk') {
     my $t = slurp("$dir/$sitemap") // '';
     while ($t =~ /<param\s+name="Local"\s+value="([^"]+)"/gi) {
-        check_target($sitemap, $1);
+        check_target($dir, $anchors, 'the help file', $sitemap, $1);
         $inToc{$1} = 1 if $sitemap eq 'toc.hhc';
     }
 }
 problem("$_ is not in the table of contents") for grep { !$inToc{$_} } @pages;
+
+# In a browser the first page stands in for the contents.
+my ($htmlAnchors, @htmlPages) = check_pages($html, $html);
+my %fromWelcome;
+my $welcome = slurp("$html/welcome.html") // '';
+$fromWelcome{(split /#/, $1)[0] // ''} = 1 while $welcome =~ /\bhref="([^"]+)"/gi;
+problem("welcome.html in $html does not link to $_") for grep { $_ ne 'welcome.html' && !$fromWelcome{$_} } @htmlPages;
 
 # The program's messages: every fixed piece of text of a showMessage call
 # must appear on the Messages page (names and paths stand in italics there).
@@ -104,4 +143,4 @@ if [ "$failures" -gt 0 ]; then
   echo "check_help: $chm has problems" >&2
   exit 1
 fi
-echo "check_help: $(ls "$out"/*.html | wc -l) pages, contents, index, links and messages are in order"
+echo "check_help: $(ls "$out"/*.html | wc -l) pages, contents, index, links and messages are in order, and so are the plain pages in $html"

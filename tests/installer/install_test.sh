@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs QuirvelSetup.exe silently under Wine, checks where everything
-# landed, runs the installed program through its own window (it must find its
+# landed (the help as plain pages too, in the program and the data folder), runs the installed program through its own window (it must find its
 # settings and write them back in the common application-data folder), then
 # uninstalls and checks that only the user's ledgers and settings are left.
 #   tests/installer/install_test.sh QuirvelSetup.exe WINEPREFIX
@@ -75,6 +75,16 @@ for f in Quirvel.exe Quirvel.chm uninstall.exe; do
   [ -f "$install_dir/$f" ] || fail "$f is not in $install_dir"
 done
 [ -f "$data_dir/Quirvel.chm" ] || fail "the help file is not in the data folder $data_dir"
+# The plain pages: every one of help/, unchanged, in both folders.
+help_pages=0
+for f in "$root"/help/*.html "$root"/help/*.css "$root"/help/*.png "$root"/help/*.gif "$root"/help/*.jpg; do
+  [ -e "$f" ] || continue
+  help_pages=$((help_pages + 1))
+  for folder in "$install_dir/help" "$data_dir/help"; do
+    cmp -s "$f" "$folder/$(basename "$f")" || fail "$(basename "$f") is missing or differs in $folder"
+  done
+done
+[ "$help_pages" -gt 0 ] || fail "no help pages in $root/help to check"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
 wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "no uninstall entry in the registry"
 [ -e "$data_dir/quirvel.ini" ] && fail "the installer must not write settings"
@@ -165,6 +175,7 @@ wine "$install_dir/uninstall.exe" /S
 wait_for bash -c "[ ! -e '$program_files/Zembrik' ]" || fail "the program folder is still there: $(ls "$install_dir" 2>&1)"
 [ -e "$shortcut" ] && fail "the Start-menu shortcut is still there"
 [ -e "$data_dir/Quirvel.chm" ] && fail "the help file is still in the data folder"
+[ -e "$data_dir/help" ] && fail "the help pages are still in the data folder: $(ls "$data_dir/help")"
 [ -f "$data_dir/books.qvl" ] || fail "the uninstaller removed the user's ledger"
 [ -f "$data_dir/quirvel.ini" ] || fail "the uninstaller removed the user's settings"
 wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry is still in the registry"

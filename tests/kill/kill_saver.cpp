@@ -27,7 +27,7 @@ public:
     }
     std::string fileDialog(const FileDialogRequest&) override { return ""; }
     void* printDialog(unsigned long) override { return nullptr; }
-    void shellOpen(const std::string&, int) override {}
+    bool shellOpen(const std::string&, int) override { return false; }
     void htmlHelp(const std::string&, unsigned) override {}
 };
 

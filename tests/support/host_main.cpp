@@ -10,7 +10,7 @@ class NoPrompts : public Prompts {
     }
     std::string fileDialog(const FileDialogRequest&) override { return ""; }
     void* printDialog(unsigned long) override { return nullptr; }
-    void shellOpen(const std::string&, int) override {}
+    bool shellOpen(const std::string&, int) override { return false; }
     void htmlHelp(const std::string&, unsigned) override {}
 };
 }  // namespace

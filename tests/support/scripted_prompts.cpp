@@ -37,8 +37,9 @@ void* ScriptedPrompts::printDialog(unsigned long flags) {
     return p;
 }
 
-void ScriptedPrompts::shellOpen(const std::string& target, int showCommand) {
+bool ScriptedPrompts::shellOpen(const std::string& target, int showCommand) {
     shellOpens.emplace_back(target, showCommand);
+    return shellOpenResult;
 }
 
 void ScriptedPrompts::htmlHelp(const std::string& path, unsigned command) { helpRequests.emplace_back(path, command); }

@@ -30,6 +30,7 @@ public:
     std::vector<unsigned long> printRequests;
 
     std::vector<std::pair<std::string, int>> shellOpens;
+    bool shellOpenResult = true;  // what every shell open returns
     std::vector<std::pair<std::string, unsigned>> helpRequests;
 
     // Runs while a message is "up", as if the user did something meanwhile.
@@ -43,7 +44,7 @@ public:
     int message(const std::string& text, const std::string& title, unsigned style) override;
     std::string fileDialog(const FileDialogRequest& request) override;
     void* printDialog(unsigned long flags) override;
-    void shellOpen(const std::string& target, int showCommand) override;
+    bool shellOpen(const std::string& target, int showCommand) override;
     void htmlHelp(const std::string& path, unsigned command) override;
 
     std::vector<std::string> messageTexts() const;

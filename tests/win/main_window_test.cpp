@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <htmlhelp.h>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@
 #include "tests/support/ledger_builders.h"
 #include "tests/win/modal_driver.h"
 #include "tests/win/win_fixture.h"
+
+Prompts& systemPrompts();  // the program's own, behind the scripted ones
 
 namespace {
 
@@ -620,12 +623,86 @@ TEST_F(MainWindow, ButtonsLoseTheDefaultFrameAfterEveryCommand) {
     EXPECT_TRUE(IsWindow(main));
 }
 
-TEST_F(MainWindow, HelpContentsOpensTheHelpFile) {
+// F1 and Help > Contents: the help file on Windows; under Wine, whose help
+// viewer shows blank pages, the first plain HTML page in the browser.
+class Help : public MainWindowTest {
+protected:
+    std::string page() const { return folder.path() + "help\\welcome.html"; }
+    void installPage() {
+        CreateDirectoryA(folder.file("help").c_str(), nullptr);
+        folder.write("help\\welcome.html", Bytes{'<', 'p', '>'});
+    }
+    // F1 through the window's own loop and accelerators, then the menu's
+    // Help > Contents; the window is then closed without its quit question.
+    void pressF1ThenChooseContents() {
+        bool done = false;
+        whenDialogOpens("Quirvel", [&](HWND) {
+            pressKeys({VK_F1}, false, false, [&] {
+                EXPECT_EQ(prompts.shellOpens.size() + prompts.helpRequests.size(), 1u) << "F1 asked for no help";
+                command(cmdContents);
+                done = true;
+                closeMainWindow();
+            });
+        });
+        runMainWindow();
+        EXPECT_TRUE(done);
+    }
+    void expectHelpMessage(const std::string& text) {
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text, text);
+        EXPECT_EQ(prompts.messages[0].title, "Help");
+        EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconExclamation);
+        EXPECT_TRUE(prompts.helpRequests.empty());
+    }
+};
+
+TEST_F(Help, UnderWineOpensTheFirstPageInTheBrowser) {
+    EXPECT_TRUE(runningUnderWine());  // these tests run under Wine: the program's own check must see it
+    installPage();
+    helpInBrowser = true;
+    pressF1ThenChooseContents();
+    const std::pair<std::string, int> open{page(), SW_SHOWNORMAL};
+    EXPECT_EQ(prompts.shellOpens, (std::vector<std::pair<std::string, int>>{open, open}));
+    EXPECT_TRUE(prompts.helpRequests.empty());
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(Help, UnderWineAMissingPageIsNamedAndNothingOpens) {
+    helpInBrowser = true;
+    folder.write("Quirvel.chm", Bytes{'I', 'T', 'S', 'F'});  // the help file is no stand-in for the page
     start();
     command(cmdContents);
-    ASSERT_EQ(prompts.helpRequests.size(), 1u);
-    EXPECT_EQ(prompts.helpRequests[0].first, folder.path() + "Quirvel.chm");
-    EXPECT_EQ(prompts.helpRequests[0].second, 0u);  // HH_DISPLAY_TOPIC
+    expectHelpMessage("The help page " + page() + " is missing.\r\nReinstalling Quirvel brings the help back.");
+    EXPECT_TRUE(prompts.shellOpens.empty());
+}
+
+TEST_F(Help, UnderWineAShellThatOpensNothingNamesThePage) {
+    installPage();
+    helpInBrowser = true;
+    prompts.shellOpenResult = false;
+    start();
+    command(cmdContents);
+    EXPECT_EQ(prompts.shellOpens, (std::vector<std::pair<std::string, int>>{{page(), SW_SHOWNORMAL}}));
+    expectHelpMessage("No browser could be started for the help page " + page() +
+                      ".\r\nOpen that page in your web browser to read the help.");
+}
+
+// The real shell's answer when it has nothing to start: no file there.
+TEST_F(Help, TheShellSaysWhenItStartedNothing) {
+    EXPECT_FALSE(systemPrompts().shellOpen(folder.path() + "help\\gone.html", SW_SHOWNORMAL));
+}
+
+// The pages being there changes nothing on Windows; nor does a choice of
+// the browser left over from before resetAllState.
+TEST_F(Help, OnWindowsOpensTheHelpFile) {
+    installPage();
+    helpInBrowser = true;
+    resetAllState();
+    pressF1ThenChooseContents();
+    const std::pair<std::string, unsigned> request{folder.path() + "Quirvel.chm", HH_DISPLAY_TOPIC};
+    EXPECT_EQ(prompts.helpRequests, (std::vector<std::pair<std::string, unsigned>>{request, request}));
+    EXPECT_TRUE(prompts.shellOpens.empty());
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(MainWindow, KeyboardShortcutsInTheWindowsOwnLoop) {
