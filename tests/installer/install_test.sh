@@ -170,9 +170,15 @@ wait_for no_window Quirvel || fail "Quirvel did not end"
   fail "a window nobody moved or sized was remembered: $(cat -A "$data_dir/quirvel.ini")"
 
 say "uninstalling silently"
-# The uninstaller copies itself away and returns at once; wait for its work.
+# The uninstaller copies itself away and returns at once; wait for its work,
+# to its last step (the registry) after the program and the data folder.
 wine "$install_dir/uninstall.exe" /S
-wait_for bash -c "[ ! -e '$program_files/Zembrik' ]" || fail "the program folder is still there: $(ls "$install_dir" 2>&1)"
+uninstalled() {
+  [ ! -e "$program_files/Zembrik" ] && [ ! -e "$data_dir/help" ] &&
+    ! wine reg query "$extension_key" >/dev/null 2>&1
+}
+wait_for uninstalled || true
+[ -e "$program_files/Zembrik" ] && fail "the program folder is still there: $(ls "$install_dir" 2>&1)"
 [ -e "$shortcut" ] && fail "the Start-menu shortcut is still there"
 [ -e "$data_dir/Quirvel.chm" ] && fail "the help file is still in the data folder"
 [ -e "$data_dir/help" ] && fail "the help pages are still in the data folder: $(ls "$data_dir/help")"
