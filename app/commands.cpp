@@ -111,13 +111,13 @@ void deleteSelected() {
 void showHelpInBrowser() {
     const std::string page = dataFolder + helpPageName;
     if (!fileExists(page)) {
-        showMessage("The help page " + page + " is missing.\r\nReinstalling Quirvel brings the help back.", "Help",
+        showMessage("The help page is missing:\r\n" + page + "\r\nReinstalling Quirvel brings the help back.", "Help",
                     mb::ok | mb::iconExclamation);
         return;
     }
     if (!prompts().shellOpen(page, SW_SHOWNORMAL))
-        showMessage("No browser could be started for the help page " + page +
-                        ".\r\nOpen that page in your web browser to read the help.",
+        showMessage("No browser could be started for the help page:\r\n" + page +
+                        "\r\nOpen that page in your web browser to read the help.",
                     "Help", mb::ok | mb::iconExclamation);
 }
 

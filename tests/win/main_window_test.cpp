@@ -672,7 +672,7 @@ TEST_F(Help, UnderWineAMissingPageIsNamedAndNothingOpens) {
     folder.write("Quirvel.chm", Bytes{'I', 'T', 'S', 'F'});  // the help file is no stand-in for the page
     start();
     command(cmdContents);
-    expectHelpMessage("The help page " + page() + " is missing.\r\nReinstalling Quirvel brings the help back.");
+    expectHelpMessage("The help page is missing:\r\n" + page() + "\r\nReinstalling Quirvel brings the help back.");
     EXPECT_TRUE(prompts.shellOpens.empty());
 }
 
@@ -683,8 +683,8 @@ TEST_F(Help, UnderWineAShellThatOpensNothingNamesThePage) {
     start();
     command(cmdContents);
     EXPECT_EQ(prompts.shellOpens, (std::vector<std::pair<std::string, int>>{{page(), SW_SHOWNORMAL}}));
-    expectHelpMessage("No browser could be started for the help page " + page() +
-                      ".\r\nOpen that page in your web browser to read the help.");
+    expectHelpMessage("No browser could be started for the help page:\r\n" + page() +
+                      "\r\nOpen that page in your web browser to read the help.");
 }
 
 // The real shell's answer when it has nothing to start: no file there.
