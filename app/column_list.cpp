@@ -116,7 +116,9 @@ void cColumnList::showRows() {
 }
 
 int cColumnList::rowAt(int position) const {
-    if (position >= 1 && position < static_cast<int>(order_.size())) return order_[static_cast<size_t>(position)];
+    // Past the rows shown now, even where an earlier, longer fill left an entry.
+    if (position >= 1 && position <= rowTotal_ && position < static_cast<int>(order_.size()))
+        return order_[static_cast<size_t>(position)];
     return 0;
 }
 
@@ -311,7 +313,8 @@ void cColumnList::sortByColumn(int column) {
     for (int i = 1; i <= rowTotal_; ++i) {
         Item it{0, fieldOf(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])], column), order_[static_cast<size_t>(i)],
                 data_[static_cast<size_t>(i)]};
-        if (kind == 2) it.number = std::nearbyint(readNumber(std::string(it.text)));
+        // Whole hundredths: amounts that differ only in their cents differ.
+        if (kind == 2) it.number = std::nearbyint(readNumber(std::string(it.text)) * 100);
         if (kind == 3) it.number = dateKey(std::string(it.text));
         items.push_back(it);
     }

@@ -167,10 +167,26 @@ TEST_F(ColumnList, SortDirectionFollowsTheCurrentOrder) {
 }
 
 TEST_F(ColumnList, EqualKeysAndTheRowMapping) {
-    // 12.40 and 12.45 share the key 12: both come before 20 either way round.
+    // Amounts that differ only in their cents, mileage with one decimal and
+    // a negative amount sort by their whole value, both ways round.
+    fill({"01-01-2006\tA\ta\tn\t20.00", "01-01-2006\tA\tb\tn\t12.45", "01-01-2006\tA\tc\tn\t12.40",
+          "01-01-2006\tA\td\tn\t13.27", "01-01-2006\tA\te\tn\t12.90", "01-01-2006\tA\tf\tn\t12.5",
+          "01-01-2006\tA\tg\tn\t-12.41", "01-01-2006\tA\th\tn\t0.00"});
+    auto amounts = [&] {
+        std::vector<std::string> out;
+        for (int p = 1; p <= 8; ++p) out.push_back(shown(p).substr(shown(p).rfind('\t') + 1));
+        return out;
+    };
+    clickHeading(5);  // 20 > 0: not ascending -> ascending
+    std::vector<std::string> ascending = {"-12.41", "0.00", "12.40", "12.45", "12.5", "12.90", "13.27", "20.00"};
+    EXPECT_EQ(amounts(), ascending);
+    clickHeading(5);
+    std::vector<std::string> descending(ascending.rbegin(), ascending.rend());
+    EXPECT_EQ(amounts(), descending);
+    clickHeading(5);
+    EXPECT_EQ(amounts(), ascending);
     fill({"01-01-2006\tA\ta\tn\t20.00", "01-01-2006\tA\tb\tn\t12.40", "01-01-2006\tA\tc\tn\t12.45"});
-    clickHeading(5);  // 20 > 12: not ascending -> ascending
-    EXPECT_NE(shown(3).find("20.00"), std::string::npos);
+    clickHeading(5);
     // rowAt still names the rows in the order they were added.
     for (int p = 1; p <= 3; ++p) {
         int r = list->rowAt(p);
