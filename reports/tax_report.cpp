@@ -71,15 +71,21 @@ void computeTaxReport() {
                 expenses += t.amount;
             break;
         case typeSold:
-            productSales += t.amount;
             // Gross sales include the tax: added on top in modes 0 and 2,
-            // already inside the amount in mode 1.
+            // already inside the amount in mode 1. The income counts the
+            // sales without it, since the tax collected is owed, not earned.
             grossSales += t.amount;
             if (t.taxMode == modeTaxAdded || t.taxMode == modeTaxSpecified) grossSales += t.salesTax;
+            productSales += t.amount;
+            if (t.taxMode == modeTaxIncluded) productSales -= t.salesTax;
             salesTaxCollected += t.salesTax;
             if (t.taxMode == modeResale) resaleSales += t.amount;
             break;
-        case typeBought: productPurchases += t.amount; break;
+        case typeBought:
+            // What the goods cost, the tax paid on them included, in every mode.
+            productPurchases += t.amount;
+            if (t.taxMode != modeTaxIncluded) productPurchases += t.salesTax;
+            break;
         case typePersonal: personalUse += t.amount; break;  // the cost the use tax is owed on
         case typeEarnings: earnings += t.amount; break;
         default: break;
