@@ -18,6 +18,7 @@ INT_PTR CALLBACK askProc(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG:
         SetWindowLongPtrA(box, DWLP_USER, lp);
+        addSelectAllKey(box);
         SetFocus(GetDlgItem(box, idAnswer));
         return FALSE;  // the focus is set
     case WM_COMMAND: {

@@ -1,6 +1,7 @@
 #include "entry/record_dialog.h"
 
 #include <cctype>
+#include <cmath>
 #include <vector>
 
 #include "entry/tax_arithmetic.h"
@@ -10,6 +11,7 @@
 #include "reports/descr_name_boxes.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"
+#include "text/plain_text.h"
 #include "ui/dialog_template.h"
 #include "ui/prompts.h"
 
@@ -27,7 +29,7 @@ constexpr INT_PTR reopenView = 100;  // the view ended by "&Next" or "&Prev"
 const DWORD dialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
 const DWORD editStyle = WS_TABSTOP | ES_AUTOHSCROLL;
 const DWORD readOnlyStyle = ES_READONLY;
-const DWORD comboStyle = CBS_DROPDOWN | CBS_SORT | CBS_DISABLENOSCROLL | WS_VSCROLL | WS_TABSTOP;
+const DWORD comboStyle = CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT | CBS_DISABLENOSCROLL | WS_VSCROLL | WS_TABSTOP;
 const DWORD optionStyle = BS_AUTORADIOBUTTON | WS_TABSTOP;
 const DWORD groupButtonStyle = BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP;
 
@@ -82,6 +84,7 @@ HWND recreateTaxBox(HWND dialog, bool editable) {
     HWND box = createChild(dialog, "EDIT", "", editable ? editStyle : readOnlyStyle, WS_EX_CLIENTEDGE, idTaxBox,
                            50, 125, 40, 12);
     SetWindowPos(box, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    addSelectAllKey(box);
     return box;
 }
 
@@ -304,6 +307,15 @@ bool chooseEntry(HWND dialog, int id, ListKind kind, uint8_t group, const char* 
     return index != 0;
 }
 
+// A description or name longer than a list entry holds is refused whole,
+// never cut: the box keeps it, selected, for the user to shorten.
+bool fitsBox(HWND dialog, int id, const char* what) {
+    if (fitsListEntry(trimBlanks(boxText(dialog, id)))) return true;
+    showMessage(tooLongMessage(what), "Quirvel", mb::ok | mb::iconExclamation);
+    focusControl(dialog, GetDlgItem(dialog, id));
+    return false;
+}
+
 // Reads a money box into cents; text that is not a number, or one beyond the
 // stored range, is refused rather than cut short or clamped, so what is
 // stored is always what was typed.
@@ -329,6 +341,7 @@ void save(HWND dialog) {
     std::string fixed = normalizeDateText(dateText + "-" + yearText);
     if (fixed.empty() || !dayFitsMonth(fixed)) {
         showMessage("Illegal date", "", mb::ok | mb::iconStop);
+        focusControl(dialog, GetDlgItem(dialog, idDateBox));
         return;
     }
     Transaction record;
@@ -350,6 +363,7 @@ void save(HWND dialog) {
         placeTransaction(record);
         return;
     }
+    if (!fitsBox(dialog, idDescrBox, "description") || !fitsBox(dialog, idNameBox, "name")) return;
     if (!chooseEntry(dialog, idDescrBox, descrList, group, "Ok to add this description?", record.descrIndex)) return;
     if (!chooseEntry(dialog, idNameBox, nameList, group, "Ok to add this name?", record.nameIndex)) return;
     record.taxMode = static_cast<uint8_t>(checkedOption(dialog, idTaxAdded, idResale) - 1);
@@ -413,21 +427,34 @@ void entryCommand(HWND dialog, int id, int code) {
     }
 }
 
+// A rate from the file worth showing: not 0, and a number the rate box can
+// hold (a damaged file may carry anything in its four bytes).
+bool storedRateUsable(float rate) { return std::isfinite(rate) && rate != 0 && std::fabs(rate) < 1000; }
+
 BOOL initEntry(HWND dialog) {
     entry.initialising = true;
+    addSelectAllKey(dialog);
     narrowDateMargins(dialog);
     fillDescrNameBoxes(dialog);
     workingRate = combinedTaxRate;
+    setBoxText(dialog, idRateBox, formatMask(100 * combinedTaxRate, "0.000"));
     if (entry.changing) {
+        const Transaction& r = transactions[static_cast<size_t>(focusTransaction)];
         loadRecordIntoDialog(dialog);
-        appliedTaxMode = transactions[static_cast<size_t>(focusTransaction)].taxMode;
+        appliedTaxMode = r.taxMode;
+        // A correction keeps the rate the transaction was recorded at, so
+        // that a changed price is taxed as the original was. A rate of 0
+        // (a resale, or none used) starts from today's rate as an add does.
+        if (isProductType(currentType) && storedRateUsable(r.taxRate)) {
+            setBoxText(dialog, idRateBox, formatMask(r.taxRate, "0.000"));
+            workingRate = boxNumber(dialog, idRateBox) / 100;
+        }
     } else {
         setCheck(dialog, idSold, true);
         setCheck(dialog, idTaxAdded, true);
         SetFocus(GetDlgItem(dialog, idDateBox));
         appliedTaxMode = modeTaxAdded;
     }
-    setBoxText(dialog, idRateBox, formatMask(100 * combinedTaxRate, "0.000"));
     entry.initialising = false;
     return entry.changing ? TRUE : FALSE;  // a change starts in the first box
 }
@@ -475,6 +502,7 @@ void stepView(HWND view, int by) {
 INT_PTR CALLBACK viewProc(HWND view, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
+        addSelectAllKey(view);
         narrowDateMargins(view);
         loadRecordIntoDialog(view);
         return FALSE;  // the loader put the focus on "&Prev" or "&Next"
@@ -505,8 +533,10 @@ void loadRecordIntoDialog(HWND dialog) {
     setBoxText(dialog, idDateBox, date.substr(0, 5));
     setBoxText(dialog, idYearBox, date.substr(date.size() - 4));
     if (currentType == typeExpense && isMileageDescription(descriptionText(r.descrIndex))) showMilesLabel(dialog);
-    setBoxText(dialog, idDescrBox, descriptionText(r.descrIndex));
-    setBoxText(dialog, idNameBox, nameText(r.nameIndex));
+    // Shown as the list shows them, and as the box's items are: a tab or a
+    // line break from a file would otherwise break the box's one line.
+    setBoxText(dialog, idDescrBox, blankControls(descriptionText(r.descrIndex)));
+    setBoxText(dialog, idNameBox, blankControls(nameText(r.nameIndex)));
     setBoxText(dialog, idAmountBox, formatAmount(r.amount));
     if (isProductType(currentType)) {
         if (HWND resale = GetDlgItem(dialog, idResale)) ShowWindow(resale, currentType == typeSold ? SW_SHOW : SW_HIDE);

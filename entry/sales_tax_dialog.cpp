@@ -33,6 +33,7 @@ INT_PTR CALLBACK salesTaxProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
         initialising = true;
+        addSelectAllKey(dialog);
         // Fractions, not percent: 0.0625 shows as .0625.
         for (const RateBox& b : rateBoxes) SetDlgItemTextA(dialog, b.id, formatMask(*b.rate, "#.####").c_str());
         initialising = false;

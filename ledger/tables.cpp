@@ -84,6 +84,12 @@ void removeTransactionAt(int r) {
     --transactionCount;
 }
 
+bool fitsListEntry(const std::string& text) { return text.size() + 1 <= maxEntryBytes; }
+
+std::string tooLongMessage(const std::string& what) {
+    return "This " + what + " is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters can be kept.";
+}
+
 int appendListEntry(ListKind list, uint8_t group, const std::string& text) {
     bool isDescr = list == descrList;
     uint16_t& count = isDescr ? descrCount : nameCount;
@@ -95,10 +101,8 @@ int appendListEntry(ListKind list, uint8_t group, const std::string& text) {
                     "Quirvel", mb::ok | mb::iconExclamation);
         return 0;
     }
-    if (text.size() + 1 > maxEntryBytes) {
-        showMessage("This text is too long: at most " + std::to_string(maxEntryBytes - 1) +
-                        " characters can be kept.",
-                    "Quirvel", mb::ok | mb::iconExclamation);
+    if (!fitsListEntry(text)) {
+        showMessage(tooLongMessage("text"), "Quirvel", mb::ok | mb::iconExclamation);
         return 0;
     }
     ++count;

@@ -70,6 +70,12 @@ int placeTransaction(const Transaction& record);
 // Removes transaction r, moving the later ones down.
 void removeTransactionAt(int r);
 
+// Whether a description or name of this text fits a list entry, and the
+// message that refuses one that does not; `what` names the text ("text",
+// "description", "name").
+bool fitsListEntry(const std::string& text);
+std::string tooLongMessage(const std::string& what);
+
 // Adds group + text as the new last entry of a list and returns its number,
 // or refuses with a message and returns 0 when the list is full or the text
 // is too long for the file.

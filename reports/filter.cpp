@@ -2,6 +2,7 @@
 
 #include "ledger/list_state.h"
 #include "text/date_text.h"
+#include "text/plain_text.h"
 
 uint16_t filterStartDate = 0;
 uint16_t filterEndDate = 0xFFFF;
@@ -60,7 +61,7 @@ bool parseYearText(const std::string& typed, std::string& year) {
 int selectedItemFor(const std::vector<BoxItem>& items, ListKind kind, int32_t filterIndex) {
     std::string text;
     if (filterIndex == 0 || !entryTextAt(kind, filterIndex, text)) return -1;
-    return findBoxItem(items, text);
+    return findBoxItem(items, trimBlanks(blankControls(text)));  // as the items show it
 }
 
 }  // namespace
@@ -104,7 +105,7 @@ std::vector<BoxItem> descrNameBoxItems(ListKind kind, int group) {
     for (int i = 1; i <= count; ++i) {
         const std::string& entry = kind == descrList ? descriptions[i] : names[i];
         if (g != 0 && (entry.empty() || static_cast<unsigned char>(entry[0]) != g)) continue;
-        std::string text = trimBlanks(entryText(entry));
+        std::string text = trimBlanks(blankControls(entryText(entry)));
         if (findBoxItem(items, text) < 0) items.emplace_back(text, i);
     }
     return items;

@@ -34,6 +34,7 @@ void selectEntry(HWND box, int wanted) {
 }
 
 void initialiseDialog(HWND dialog) {
+    addSelectAllKey(dialog);
     HWND years = GetDlgItem(dialog, idYearBox);
     for (const std::string& y : filterYearItems(currentLocalYear()))
         SendMessageA(years, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(y.c_str()));

@@ -9,6 +9,7 @@
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/list_maintenance.h"
+#include "text/plain_text.h"
 #include "ui/dialog_template.h"
 
 namespace {
@@ -49,7 +50,10 @@ void setEditText(const std::string& s) { SetWindowTextA(item(idEntryText), s.c_s
 // The sorted list box puts each text where it belongs; its entry number goes
 // on the item the add returned, so equal texts keep their own numbers.
 void addItem(const std::string& text, int entry) {
-    LRESULT at = SendMessageA(state.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    // Shown as the main list shows it: a tab or line break from a file
+    // would break the item's line. The entry itself keeps its text.
+    std::string shown = blankControls(text);
+    LRESULT at = SendMessageA(state.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
     if (at >= 0) SendMessageA(state.list, LB_SETITEMDATA, static_cast<WPARAM>(at), entry);
 }
 
@@ -159,14 +163,14 @@ void changePressed() {
     if (s.empty()) {
         chosenEntry = selected;
         const std::string& entry = kind() == descrList ? descriptions[selected] : names[selected];
-        state.oldText = entryText(entry);
+        state.oldText = blankControls(entryText(entry));  // as the box will give it back
         setEditText(state.oldText);
         return;
     }
     if (s == state.oldText) return;
     // The highlighted item is what the user sees being renamed.
     chosenEntry = selected;
-    bool tooLong = s.size() + 1 > maxEntryBytes;
+    bool tooLong = !fitsListEntry(s);
     int renamed = changeEntry(kind(), chosenEntry, static_cast<uint8_t>(state.shownGroup), s);
     if (renamed == 0) {
         // A text refused with a message stays for correcting; "No" to
@@ -219,6 +223,7 @@ void initialise(HWND hwnd) {
     state.initialising = true;
     state.dialog = hwnd;
     state.list = GetDlgItem(hwnd, idEntryList);
+    addSelectAllKey(hwnd);
     SetWindowTextA(hwnd, kind() == descrList ? "List of Descriptions" : "List of Names");
     centreOnScreen(hwnd);
     CheckRadioButton(hwnd, idServices, idUnused, idServices);

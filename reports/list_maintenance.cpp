@@ -151,10 +151,8 @@ int combineEntries(ListKind kind, int keep, int remove) {
 
 bool renameEntry(ListKind kind, int e, uint8_t group, const std::string& text) {
     if (!inRange(kind, e)) return false;
-    if (text.size() + 1 > maxEntryBytes) {
-        showMessage("This text is too long: at most " + std::to_string(maxEntryBytes - 1) +
-                        " characters can be kept.",
-                    "Quirvel", mb::ok | mb::iconExclamation);
+    if (!fitsListEntry(text)) {
+        showMessage(tooLongMessage("text"), "Quirvel", mb::ok | mb::iconExclamation);
         return false;
     }
     entries(kind)[e] = std::string(1, static_cast<char>(group)) + text;
@@ -165,7 +163,7 @@ bool renameEntry(ListKind kind, int e, uint8_t group, const std::string& text) {
 int changeEntry(ListKind kind, int e, uint8_t group, const std::string& text) {
     if (!inRange(kind, e)) return 0;
     // Refuse a text the file cannot hold before anything is combined.
-    if (text.size() + 1 > maxEntryBytes) return renameEntry(kind, e, group, text) ? e : 0;
+    if (!fitsListEntry(text)) return renameEntry(kind, e, group, text) ? e : 0;
     // Only another entry with the text means combining; finding e itself
     // (a change of letter case, or its own text) is a plain rename.
     if (int other = findGroupEntry(kind, group, text, e)) {

@@ -1,5 +1,7 @@
 #include "ui/dialog_template.h"
 
+#include <commctrl.h>
+
 #include "text/plain_text.h"
 
 HWND mainWindow = nullptr;
@@ -27,6 +29,39 @@ std::string windowText(HWND window) {
     n = GetWindowTextA(window, &s[0], n + 1);
     s.resize(static_cast<size_t>(n > 0 ? n : 0));
     return s;
+}
+
+namespace {
+
+constexpr UINT_PTR selectAllSubclass = 0x5141;  // any number unique to this subclass
+constexpr WPARAM ctrlA = 0x01;                  // the character Ctrl+A types
+
+LRESULT CALLBACK selectAllProc(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_CHAR && wp == ctrlA) {
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        return 0;
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(edit, selectAllProc, selectAllSubclass);
+    return DefSubclassProc(edit, msg, wp, lp);
+}
+
+bool isEditBox(HWND w) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    return lstrcmpiA(cls, "Edit") == 0;
+}
+
+BOOL CALLBACK addToChild(HWND child, LPARAM) {
+    if (isEditBox(child)) SetWindowSubclass(child, selectAllProc, selectAllSubclass, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+void addSelectAllKey(HWND window) {
+    if (!window) return;
+    addToChild(window, 0);
+    EnumChildWindows(window, addToChild, 0);  // every descendant, combo boxes' edit fields too
 }
 
 std::string typedText(HWND control) { return blankControls(windowText(control)); }

@@ -42,6 +42,11 @@ std::string windowText(HWND window);
 std::string typedText(HWND control);
 std::string controlText(HWND dialog, int id);
 
+// Ctrl+A selects the whole text of `window` when it is an edit box, and of
+// every edit box inside it (a dialog's boxes, a combo box's edit field).
+// Call it when a dialog initialises and for a box created later.
+void addSelectAllKey(HWND window);
+
 // ANSI text of the system code page to UTF-16, and back.
 std::wstring wideText(const std::string& s);
 std::string ansiText(const std::wstring& s);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/main_window.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
@@ -222,6 +224,33 @@ TEST_F(FilterDialog, DescriptionMatchesTheSameTextInAnotherGroupOnly) {
 
     open([](HWND d) {
         EXPECT_EQ(itemText(d, 2003), "Repairs");  // the filter in force is shown
+        closeBox(d);
+    });
+}
+
+// Keys typed into the boxes, Ctrl+A replacing what is there; a description
+// with a tab from the file is offered, found and shown as the list shows it.
+TEST_F(FilterDialog, TypedKeysCtrlAAndControlCharactersFromAFile) {
+    int tune = appendListEntry(descrList, 1, "Tune\tup");
+    placeTransaction(makeTransaction("05-05-2024", typeService, static_cast<uint16_t>(tune), 1, 900));
+    open([](HWND d) {
+        std::vector<std::string> texts = boxTexts(d, 2003);
+        EXPECT_NE(std::find(texts.begin(), texts.end(), "Tune up"), texts.end());
+        typeKeys(d, 2003, "Consulting");
+        pressCtrlA(d, 2003);
+        typeKeys(d, 2003, "tune up");
+        EXPECT_EQ(itemText(d, 2003), "tune up");
+        typeKeys(d, 3021, "1/1/2023");
+        pressCtrlA(d, 3021);
+        typeKeys(d, 3021, "5/1/2024");
+        click(d, IDOK);
+    });
+    EXPECT_EQ(filterDescrIndex, tune);
+    EXPECT_EQ(filterStartDate, packDate("05-01-2024"));
+    EXPECT_EQ(shownDates(), std::vector<std::string>{"05-05-2024"});
+    EXPECT_EQ(descriptions[tune], entry(1, "Tune\tup"));
+    open([](HWND d) {
+        EXPECT_EQ(itemText(d, 2003), "Tune up");  // the filter in force
         closeBox(d);
     });
 }

@@ -334,6 +334,31 @@ TEST_F(ListDialog, DeleteIsRefusedWhileInUse) {
     EXPECT_EQ(ledgerChanged, 1);
 }
 
+// Typed key by key, a long text is added whole; Ctrl+A replaces the box's
+// text. A tab from the file shows as a blank, and an unchanged second
+// "Change" leaves the entry's own text alone.
+TEST_F(ListDialog, TypedKeysCtrlAAndControlCharactersShowAsBlanks) {
+    descriptions[3] = entry(1, "Ad\tvice");
+    const std::string longText = "Coaching sessions for small teams and their leaders, weekly.";
+    ASSERT_EQ(longText.size(), 60u);
+    run(1, [&](HWND d) {
+        EXPECT_EQ(items(d), (std::vector<std::string>{"Ad vice", "Coaching", "Consulting", "Training"}));
+        typeKeys(d, 5001, "Mentoring");
+        pressCtrlA(d, 5001);
+        typeKeys(d, 5001, longText);
+        click(d, 5002);
+        EXPECT_EQ(highlighted(d), longText);
+        choose(d, "Ad vice");
+        click(d, 5003);
+        EXPECT_EQ(itemText(d, 5001), "Ad vice");
+        click(d, 5003);  // nothing typed over it: no rename
+    });
+    EXPECT_EQ(descrCount, 8);
+    EXPECT_EQ(descriptions[8], entry(1, longText));
+    EXPECT_EQ(descriptions[3], entry(1, "Ad\tvice"));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
 TEST_F(ListDialog, AddIgnoresTheGroupsOwnTextsAndRefusesLongOnes) {
     run(0, [](HWND d) {
         setItemText(d, 5001, "acme CORP");
@@ -358,6 +383,7 @@ TEST_F(ListDialog, AddIgnoresTheGroupsOwnTextsAndRefusesLongOnes) {
         EXPECT_EQ(nameCount, 6);
     });
     ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "This text is too long: at most 254 characters can be kept.");
     EXPECT_EQ(prompts.messages[0].title, "Quirvel");
     EXPECT_EQ(ledgerChanged, 1);
 }

@@ -59,6 +59,31 @@ void setItemText(HWND dialog, int id, const std::string& text) {
 
 void click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
+HWND typingBox(HWND dialog, int id) {
+    HWND box = GetDlgItem(dialog, id);
+    HWND field = FindWindowExA(box, nullptr, "Edit", nullptr);
+    return field ? field : box;
+}
+
+void typeKeys(HWND dialog, int id, const std::string& text) {
+    HWND box = typingBox(dialog, id);
+    for (char c : text) SendMessageA(box, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1);
+}
+
+void pressCtrlA(HWND dialog, int id) {
+    HWND box = typingBox(dialog, id);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    BYTE control = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(box, WM_KEYDOWN, 'A', 1);
+    SendMessageA(box, WM_CHAR, 0x01, 1);
+    SendMessageA(box, WM_KEYUP, 'A', 0xC0000001);
+    keys[VK_CONTROL] = control;
+    SetKeyboardState(keys);
+}
+
 bool isChecked(HWND dialog, int id) { return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void closeBox(HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }

@@ -23,6 +23,14 @@ void clearDialogQueue();
 inline std::string itemText(HWND dialog, int id) { return controlText(dialog, id); }
 void setItemText(HWND dialog, int id, const std::string& text);  // WM_SETTEXT: sends EN_CHANGE
 void click(HWND dialog, int id);                                 // BM_CLICK
+// Types into an edit box, or a combo box's edit field, as the keyboard does:
+// one WM_CHAR per character.
+void typeKeys(HWND dialog, int id, const std::string& text);
+// Ctrl+A as the keyboard sends it: the key down with Ctrl held, the
+// character it translates to, the key up.
+void pressCtrlA(HWND dialog, int id);
+// The box that takes the typing: a combo box's edit field, or the box itself.
+HWND typingBox(HWND dialog, int id);
 bool isChecked(HWND dialog, int id);
 // As a click on the dialog's title-bar close box.
 void closeBox(HWND dialog);

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "app/main_window.h"
 #include "entry/record_dialog.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
+#include "reports/descr_name_boxes.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/win/modal_driver.h"
 #include "tests/win/win_fixture.h"
+#include "text/amount_text.h"
 #include "text/date_text.h"
 
 namespace {
@@ -37,12 +41,6 @@ bool shown(HWND w) { return GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE; }
 bool readOnly(HWND d, int id) { return GetWindowLongA(GetDlgItem(d, id), GWL_STYLE) & ES_READONLY; }
 bool isDefaultButton(HWND d, int id) { return (GetWindowLongA(GetDlgItem(d, id), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON; }
 void cancel(HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); }
-
-// Types into a combo box's edit field as the keyboard does.
-void typeInto(HWND d, int id, const std::string& text) {
-    HWND edit = FindWindowExA(GetDlgItem(d, id), nullptr, "Edit", nullptr);
-    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 0);
-}
 
 std::pair<int, int> editSelection(HWND d, int id) {
     DWORD start = 0, end = 0;
@@ -141,7 +139,12 @@ TEST_F(RecordDialog, SaveChecksInOrderAndKeepsTheDialogOpen) {
                           std::make_pair("2/29", "2025"), std::make_pair("4-31", "24")}) {
             setItemText(d, 2001, date.first);
             setItemText(d, 2002, date.second);
+            SetFocus(GetDlgItem(d, 2022));  // as the click on "&OK" leaves it
             ok("Illegal date");
+            // Back in the date box, its text selected for typing over.
+            EXPECT_EQ(GetFocus(), GetDlgItem(d, 2001)) << date.first;
+            EXPECT_EQ(SendMessageA(GetDlgItem(d, 2001), EM_GETSEL, 0, 0),
+                      MAKELRESULT(0, std::string(date.first).size()));
         }
         setItemText(d, 2001, "2/29");
         setItemText(d, 2002, "2024");
@@ -198,10 +201,12 @@ TEST_F(RecordDialog, RefusedListEntriesAndAFullLedgerStoreNothing) {
         setItemText(d, 2001, "3/7");
         setItemText(d, 2006, "5");
         setItemText(d, 2004, std::string(300, 'n'));
-        click(d, 2022);
+        click(d, 2022);  // refused before it is offered for the list
         EXPECT_EQ(prompts.messageTexts(),
-                  (std::vector<std::string>{"Ok to add this name?", "This text is too long: at most 254 characters can be kept."}));
+                  (std::vector<std::string>{"This name is too long: at most 254 characters can be kept."}));
+        EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconExclamation);
         EXPECT_EQ(nameCount, 4);
+        EXPECT_EQ(itemText(d, 2004).size(), 300u);  // kept whole for shortening
 
         setItemText(d, 2004, "");
         setItemText(d, 2003, "Fees");
@@ -227,6 +232,173 @@ TEST_F(RecordDialog, RefusedListEntriesAndAFullLedgerStoreNothing) {
     EXPECT_EQ(ledgerChanged, 0);
 }
 
+// "&OK", then the close box: a save that was refused (a fault) leaves the
+// dialog open, and the test fails instead of waiting for it. After a save
+// the close changes nothing.
+void saveOrGiveUp(HWND d) {
+    click(d, 2022);
+    cancel(d);
+}
+
+const std::string longDescr = "Full overhaul with drivetrain replacement and a wheel truing";
+const std::string longName = "Northside Community Cycling Club and Friends of the Riverway";
+
+// Typed key by key, long texts go into the boxes whole, in each kind of
+// entry dialog and in a change; Ctrl+A selects a box's text, so that typing
+// replaces it; a text past what a list entry holds is refused, never cut.
+TEST_F(RecordDialog, LongTextsAreTypedWholeAndCtrlAReplaces) {
+    ASSERT_EQ(longDescr.size(), 60u);
+    ASSERT_EQ(longName.size(), 60u);
+    startAt(1);
+    struct Kind {
+        int type;
+        const char* caption;
+        uint8_t group;
+    } kinds[] = {{typeService, "Add new service  transaction", 1},
+                 {typeExpense, "Add new expense  transaction", 2},
+                 {typeEarnings, "Add new earnings transaction", 6},
+                 {typeSold, "Add new product transaction", 3}};
+    bool first = true;
+    for (const Kind& k : kinds) {
+        currentType = k.type;
+        prompts.messages.clear();
+        prompts.answers = {mb::idYes, mb::idYes};
+        whenDialogOpens(k.caption, [&](HWND d) {
+            typeKeys(d, 2001, "3/7");
+            pressCtrlA(d, 2002);  // the year remembered from the last add is replaced
+            typeKeys(d, 2002, "2006");
+            if (first) {
+                typeKeys(d, 2003, std::string(255, 'x'));
+                typeKeys(d, 2006, "12.50");
+                click(d, 2022);
+                EXPECT_EQ(prompts.messageTexts(),
+                          std::vector<std::string>{"This description is too long: at most 254 characters can be kept."});
+                EXPECT_EQ(itemText(d, 2003).size(), 255u);
+                EXPECT_EQ(GetFocus(), typingBox(d, 2003));
+                prompts.messages.clear();
+                pressCtrlA(d, 2003);
+                first = false;
+            } else {
+                typeKeys(d, 2006, "12.50");
+            }
+            typeKeys(d, 2003, longDescr);
+            typeKeys(d, 2004, longName);
+            EXPECT_EQ(itemText(d, 2003), longDescr);
+            EXPECT_EQ(itemText(d, 2004), longName);
+            EXPECT_EQ(itemText(d, 2002), "2006");
+            saveOrGiveUp(d);
+        });
+        showEntryDialog(0);
+        ASSERT_EQ(prompts.messageTexts(),
+                  (std::vector<std::string>{"Ok to add this description?", "Ok to add this name?"}))
+            << k.caption;
+        EXPECT_EQ(prompts.messages[0].title, longDescr);
+        int at = selectedRow;
+        ASSERT_GT(at, 0);
+        const Transaction& t = transactions[static_cast<size_t>(at)];
+        EXPECT_EQ(t.type, k.type) << k.caption;
+        EXPECT_EQ(descriptions[t.descrIndex], entry(k.group, longDescr)) << k.caption;
+        EXPECT_EQ(names[t.nameIndex], entry(k.group, longName)) << k.caption;
+        EXPECT_EQ(t.amount, 1250);
+    }
+
+    // Changing the first service: Ctrl+A in each box, then the new text
+    // replaces the old one instead of being added to it.
+    const std::string newDescr = longDescr.substr(0, 59) + "s";
+    const std::string longest(254, 'z');  // exactly what an entry holds
+    selectPosition(1);
+    currentType = typeService;
+    prompts.messages.clear();
+    prompts.answers = {mb::idYes, mb::idYes, mb::idNo, mb::idNo};
+    whenDialogOpens("Change service  transaction", [&](HWND d) {
+        EXPECT_EQ(itemText(d, 2003), "Consulting");
+        pressCtrlA(d, 2003);
+        EXPECT_EQ(SendMessageA(typingBox(d, 2003), EM_GETSEL, 0, 0), MAKELRESULT(0, 10));
+        typeKeys(d, 2003, newDescr);
+        pressCtrlA(d, 2004);
+        typeKeys(d, 2004, longest);
+        pressCtrlA(d, 2006);
+        typeKeys(d, 2006, "75");
+        EXPECT_EQ(itemText(d, 2003), newDescr);
+        EXPECT_EQ(itemText(d, 2006), "75");
+        saveOrGiveUp(d);
+    });
+    showEntryDialog(1);
+    // The old texts, no longer used, are offered for deleting; kept.
+    EXPECT_EQ(prompts.messageTexts(),
+              (std::vector<std::string>{"Ok to add this description?", "Ok to add this name?",
+                                        "Description [Consulting] \r\nnot used now... OK to delete it?",
+                                        "Name [Acme Corp] \r\nnot used now... OK to delete it?"}));
+    const Transaction& changed = transactions[static_cast<size_t>(selectedRow)];
+    EXPECT_EQ(descriptions[changed.descrIndex], entry(1, newDescr));
+    EXPECT_EQ(names[changed.nameIndex], entry(1, longest));
+    EXPECT_EQ(changed.amount, 7500);
+
+    // The product dialog's change, and the view shows the long texts whole.
+    int product = 0;
+    for (int r = 1; r <= transactionCount; ++r)
+        if (transactions[static_cast<size_t>(r)].type == typeSold && names[transactions[static_cast<size_t>(r)].nameIndex] == entry(3, longName)) product = r;
+    ASSERT_GT(product, 0);
+    selectPosition(product);
+    currentType = typeSold;
+    prompts.messages.clear();
+    prompts.answers = {mb::idNo};
+    whenDialogOpens("Change product transaction", [&](HWND d) {
+        EXPECT_EQ(itemText(d, 2003), longDescr);
+        pressCtrlA(d, 2004);
+        typeKeys(d, 2004, "Bolt & Co");  // an existing name: no question
+        saveOrGiveUp(d);
+    });
+    showEntryDialog(product);
+    EXPECT_EQ(prompts.messageTexts(),
+              std::vector<std::string>{"Name [" + longName + "] \r\nnot used now... OK to delete it?"});
+    EXPECT_EQ(names[transactions[static_cast<size_t>(selectedRow)].nameIndex], entry(3, "Bolt & Co"));
+    EXPECT_EQ(descriptions[transactions[static_cast<size_t>(selectedRow)].descrIndex], entry(3, longDescr));
+    focusTransaction = selectedRow;
+    currentType = typeSold;
+    whenDialogOpens("product transaction", [&](HWND d) {
+        EXPECT_EQ(itemText(d, 2003), longDescr);
+        pressCtrlA(d, 2003);  // read-only, yet selectable for copying
+        EXPECT_EQ(SendMessageA(GetDlgItem(d, 2003), EM_GETSEL, 0, 0), MAKELRESULT(0, 60));
+        cancel(d);
+    });
+    showRecordView();
+    EXPECT_TRUE(allDialogsHandled());
+}
+
+// Tabs and line breaks from a file show as blanks in the boxes, as in the
+// main list; an unchanged save keeps the entries, their texts untouched.
+TEST_F(RecordDialog, ControlCharactersFromAFileShowAsBlanks) {
+    LedgerImage image = sampleImage();
+    image.descriptions[0] = entry(1, "Tune\tup");
+    image.names[0] = entry(1, "Bob\r\nSmith");
+    startAt(1, image);
+    currentType = typeService;
+    whenDialogOpens("Change service  transaction", [&](HWND d) {
+        EXPECT_EQ(itemText(d, 2003), "Tune up");
+        EXPECT_EQ(windowText(GetDlgItem(d, 2004)), "Bob  Smith");
+        std::vector<BoxItem> items = boxItems(GetDlgItem(d, 2003));
+        EXPECT_EQ(items.size(), 1u);
+        if (!items.empty()) EXPECT_EQ(items[0].first, "Tune up");
+        EXPECT_EQ(boxItems(GetDlgItem(d, 2004))[0].first, "Bob  Smith");
+        saveOrGiveUp(d);
+    });
+    showEntryDialog(1);
+    EXPECT_TRUE(prompts.messages.empty());  // found in the lists: nothing to add
+    const Transaction& t = transactions[static_cast<size_t>(selectedRow)];
+    EXPECT_EQ(t.descrIndex, 1);
+    EXPECT_EQ(t.nameIndex, 1);
+    EXPECT_EQ(descriptions[1], entry(1, "Tune\tup"));
+    EXPECT_EQ(names[1], entry(1, "Bob\r\nSmith"));
+    focusTransaction = selectedRow;
+    currentType = typeService;  // the refill after the save set it back to the tab's
+    whenDialogOpens("Service  transaction", [&](HWND d) {
+        EXPECT_EQ(windowText(GetDlgItem(d, 2003)), "Tune up");
+        cancel(d);
+    });
+    showRecordView();
+}
+
 TEST_F(RecordDialog, TypeAheadCompletesFromTheBoxItems) {
     LedgerImage image = sampleImage();
     image.descriptions.push_back(entry(1, "Contract work"));
@@ -236,25 +408,25 @@ TEST_F(RecordDialog, TypeAheadCompletesFromTheBoxItems) {
     currentType = typeService;
     whenDialogOpens("Add new service  transaction", [](HWND d) {
         EXPECT_EQ(SendMessageA(GetDlgItem(d, 2003), CB_GETCOUNT, 0, 0), 3);
-        typeInto(d, 2003, "c");
+        typeKeys(d, 2003, "c");
         EXPECT_EQ(itemText(d, 2003), "Consulting");
         EXPECT_EQ(editSelection(d, 2003), std::make_pair(1, 10));
-        typeInto(d, 2003, "ONTR");
+        typeKeys(d, 2003, "ONTR");
         EXPECT_EQ(itemText(d, 2003), "Contract work");
         EXPECT_EQ(editSelection(d, 2003), std::make_pair(5, 13));
-        typeInto(d, 2003, "x");
+        typeKeys(d, 2003, "x");
         EXPECT_EQ(itemText(d, 2003), "Contrx");
-        typeInto(d, 2004, "a");
+        typeKeys(d, 2004, "a");
         EXPECT_EQ(itemText(d, 2004), "Acme Corp");
         // Only an item that begins with the typed text completes it, not one
         // with the text after a leading "[".
         setItemText(d, 2003, "");
-        typeInto(d, 2003, "m");
+        typeKeys(d, 2003, "m");
         EXPECT_EQ(itemText(d, 2003), "m");
-        typeInto(d, 2003, "ileage");
+        typeKeys(d, 2003, "ileage");
         EXPECT_EQ(itemText(d, 2003), "mileage");
         setItemText(d, 2003, "");
-        typeInto(d, 2003, "[m");
+        typeKeys(d, 2003, "[m");
         EXPECT_EQ(itemText(d, 2003), "[Misc] costs");
         cancel(d);
     });
@@ -619,6 +791,81 @@ TEST_F(RecordDialog, ChangingKeepsTheStoredTaxAndMovesByDate) {
     showEntryDialog(99);
     focusTransaction = 0;
     showRecordView();
+}
+
+// A sale or purchase recorded at another rate than today's keeps its rate
+// when it is changed: a new price is taxed as the original was, in each tax
+// option. A transaction without a stored rate starts from today's.
+TEST_F(RecordDialog, ChangingAPriceKeepsTheRateItWasRecordedAt) {
+    struct Case {
+        uint8_t type, mode;
+        int32_t amount, tax;
+        float rate;
+        const char *rateShown, *newPrice, *taxShown;
+        int32_t taxStored;
+    } cases[] = {
+        {typeSold, modeTaxAdded, 5500, 468, 8.5f, "8.500", "60", "5.10", 510},
+        {typeSold, modeTaxIncluded, 10850, 850, 8.5f, "8.500", "217", "17.00", 1700},
+        {typeBought, modeTaxAdded, 6000, 510, 8.5f, "8.500", "40", "3.40", 340},
+        {typeBought, modeTaxIncluded, 10850, 850, 8.5f, "8.500", "54.25", "4.25", 425},
+        {typeSold, modeResale, 4000, 0, 7.25f, "7.250", "50", "", 0},
+        {typeBought, modeTaxSpecified, 1000, 99, 8.5f, "8.500", "12", "", 0},  // the typed tax is emptied
+        {typeSold, modeTaxAdded, 5500, 344, 0.0f, "6.250", "60", "3.75", 375},  // no rate stored: today's
+        {typePersonal, modeTaxAdded, 2000, 170, 8.5f, "8.500", "30", "2.55", 255},
+    };
+    LedgerImage image;
+    image.descriptions = {entry(3, "Parts")};
+    image.names = {entry(3, "Shop")};
+    int day = 1;
+    for (const Case& c : cases) {
+        Transaction t = makeTransaction("03-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "-2025",
+                                        c.type, 1, 1, c.amount, c.mode, c.tax);
+        t.taxRate = c.rate;
+        image.transactions.push_back(t);
+        ++day;
+    }
+    startAt(1, image);
+    combinedTaxRate = 0.0625;
+    for (int row = 1; row <= static_cast<int>(std::size(cases)); ++row) {
+        const Case& c = cases[row - 1];
+        selectPosition(row);
+        currentType = c.type;
+        whenDialogOpens("Change product transaction", [&](HWND d) {
+            EXPECT_EQ(itemText(d, 2010), c.rateShown) << row;
+            pressCtrlA(d, 2006);
+            typeKeys(d, 2006, c.newPrice);
+            EXPECT_EQ(itemText(d, 2009), c.taxShown) << row;
+            saveOrGiveUp(d);
+        });
+        showEntryDialog(row);
+        ASSERT_EQ(selectedRow, row);  // same date: same place
+        const Transaction& t = transactions[static_cast<size_t>(row)];
+        EXPECT_EQ(t.amount, parseAmount(c.newPrice)) << row;
+        EXPECT_EQ(t.salesTax, c.taxStored) << row;
+        EXPECT_EQ(t.taxMode, c.mode) << row;
+        EXPECT_FLOAT_EQ(t.taxRate, c.rate == 0 ? 6.25f : c.rate) << row;
+    }
+
+    // A rate typed over the stored one is the one computed with and kept;
+    // Add starts from today's rate.
+    selectPosition(1);
+    currentType = typeSold;
+    whenDialogOpens("Change product transaction", [&](HWND d) {
+        pressCtrlA(d, 2010);
+        typeKeys(d, 2010, "9");
+        EXPECT_EQ(itemText(d, 2009), "5.40");
+        saveOrGiveUp(d);
+    });
+    showEntryDialog(1);
+    EXPECT_EQ(transactions[1].salesTax, 540);
+    EXPECT_FLOAT_EQ(transactions[1].taxRate, 9.0f);
+    currentType = typeSold;
+    whenDialogOpens("Add new product transaction", [&](HWND d) {
+        EXPECT_EQ(itemText(d, 2010), "6.250");
+        cancel(d);
+    });
+    showEntryDialog(0);
+    EXPECT_TRUE(allDialogsHandled());
 }
 
 TEST_F(RecordDialog, MileageLabelForStoredMileageOnly) {

@@ -108,16 +108,18 @@ TEST_F(SalesTaxDialog, OkReadsTheBoxes) {
     stateTaxRate = 0.06125;  // more decimals than the box shows
     open([](HWND d) {
         EXPECT_EQ(itemText(d, 4001), ".0612");
+        pressCtrlA(d, 4001);  // typing then replaces the whole box
+        typeKeys(d, 4001, ".0575");
         setItemText(d, 4002, "6.25");  // a percentage typed by mistake: taken as is
         setItemText(d, 4003, "");
         setItemText(d, 4004, "x1");
         click(d, 2022);
     });
-    EXPECT_DOUBLE_EQ(stateTaxRate, 0.0612);
+    EXPECT_DOUBLE_EQ(stateTaxRate, 0.0575);
     EXPECT_DOUBLE_EQ(countyTaxRate, 6.25);
     EXPECT_EQ(localTaxRate, 0.0);
     EXPECT_EQ(districtTaxRate, 0.0);
-    EXPECT_EQ(combinedTaxRate, 6.25 + 0.0612 + 0.0 + 0.0);
+    EXPECT_EQ(combinedTaxRate, 6.25 + 0.0575 + 0.0 + 0.0);
     EXPECT_EQ(settingsChanged, 1);
     EXPECT_EQ(ledgerChanged, 0);
 }
