@@ -11,11 +11,13 @@
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
 #include "entry/transaction_ops.h"
+#include "ledger/changes.h"
 #include "ledger/file_access.h"
 #include "ledger/ledger_file.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "ledger/tables.h"
+#include "reports/filter.h"
 #include "reports/filter_dialog.h"
 #include "reports/list_dialog.h"
 #include "reports/printing.h"
@@ -121,6 +123,53 @@ void showHelpInBrowser() {
                     "Help", mb::ok | mb::iconExclamation);
 }
 
+// Takes a step back or forward, then shows the transaction it touched,
+// selected, on the All Transactions tab when the current one would hide it.
+void undoOrRedo(bool undo) {
+    FilterEntries filter = filterEntries();
+    int touched = undo ? undoStep() : redoStep();
+    if (touched < 0) return;
+    // The step may have put back or taken out an entry before the filter's.
+    refindFilterEntries(filter);
+    if (touched == 0) {
+        refreshListTexts();  // only names or descriptions changed
+        return;
+    }
+    if (currentTab != 1 && !transactionPassesFilter(touched)) switchToAllTransactions();
+    focusTransaction = touched;
+    fillList();
+    focusTransaction = 0;
+}
+
+// What Undo calls the step a command makes.
+std::string stepLabel(int id) {
+    switch (id) {
+    case idServ:
+    case cmdAddService:
+        return "Add service";
+    case idExps:
+    case cmdAddExpense:
+        return "Add expense";
+    case idEarn:
+    case cmdAddEarning:
+        return "Add earnings";
+    case idProd:
+    case cmdAddProduct:
+        return "Add product";
+    case idEdit:
+    case cmdChangeRecord:
+        return "Change record";
+    case cmdDeleteRecord:
+        return "Delete record";
+    case cmdNamesList:
+        return "Names list";
+    case cmdDescrList:
+        return "Descr list";
+    default:
+        return "Change";
+    }
+}
+
 void saveNow() {
     if (showMessage("Save this file now?", "Save File", mb::yesNo | mb::iconQuestion) == mb::idYes) saveLedger();
 }
@@ -221,6 +270,10 @@ void dispatch(int id) {
     case cmdAbout:
         showAbout();
         break;
+    case cmdUndo:
+    case cmdRedo:
+        undoOrRedo(id == cmdUndo);
+        break;
     default:
         break;
     }
@@ -235,8 +288,25 @@ void runCommand(int id) {
     {
         Running guard;
         dispatch(id);
+        commitStep(stepLabel(id));
     }
     if (mainWindow) resetButtonStyles();
+    updateUndoItems();
+}
+
+void updateUndoItems() {
+    HMENU menu = mainWindow ? GetMenu(mainWindow) : nullptr;
+    if (!menu) return;
+    struct {
+        int id;
+        std::string word, label, key;
+    } items[] = {{cmdUndo, "&Undo", undoLabel(), "\tCtrl+Z"}, {cmdRedo, "&Redo", redoLabel(), "\tCtrl+Y"}};
+    for (const auto& item : items) {
+        std::string text = item.word + (item.label.empty() ? "" : " " + item.label) + item.key;
+        UINT state = item.label.empty() ? MF_GRAYED : MF_ENABLED;
+        ModifyMenuA(menu, static_cast<UINT>(item.id), MF_BYCOMMAND | MF_STRING | state, static_cast<UINT_PTR>(item.id),
+                    text.c_str());
+    }
 }
 
 namespace {

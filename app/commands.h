@@ -20,6 +20,8 @@ enum : int {
     // Beyond the menu's own items: File > New and Export, and the keyboard's
     // tab switching.
     cmdNew = 107, cmdExport = 108, cmdNextTab = 310, cmdPreviousTab = 311,
+    // After the Edit menu's own items: taking changes back and making them again.
+    cmdUndo = 206, cmdRedo = 207,
 };
 
 // The help file Help > Contents opens (set by the main window).
@@ -32,8 +34,12 @@ extern bool helpInBrowser;
 extern const char helpPageName[];
 bool runningUnderWine();
 
-// A command with notification code 0 (menu item or button click).
+// A command with notification code 0 (menu item or button click). The
+// changes it made to the books become one step that Undo takes back.
 void runCommand(int id);
+// The Undo and Redo items of the Edit menu name the steps they would take
+// (greyed when there is none).
+void updateUndoItems();
 // The system close command; returns true when the window may close.
 bool confirmQuit();
 // Windows asks before a log-off or shutdown: true when the program may end.

@@ -5,6 +5,7 @@
 #include "app/transaction_list.h"
 #include "ledger/ledger_file.h"
 #include "ledger/list_state.h"
+#include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "reports/csv_export.h"
 #include "reports/filter.h"
@@ -18,7 +19,6 @@ void newLedger() {
         return;  // the changes were not saved: emptying now would lose them
     installLedgerImage(LedgerImage{});
     ledgerPath.clear();
-    ledgerChanged = 0;
     // The filter's description and name pointed into the old lists.
     filterDescrIndex = 0;
     filterNameIndex = 0;

@@ -12,6 +12,7 @@
 #include "ledger/ledger_file.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
+#include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "ledger/window_placement.h"
 #include "reports/filter.h"
@@ -107,6 +108,9 @@ HMENU buildMenu() {
     AppendMenuA(edit, MF_STRING, cmdNamesList, "&Names list");
     AppendMenuA(edit, MF_STRING, cmdDescrList, "&Descr list");
     AppendMenuA(edit, MF_STRING, cmdSalesTax, "&State sales tax");
+    AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(edit, MF_STRING | MF_GRAYED, cmdUndo, "&Undo\tCtrl+Z");
+    AppendMenuA(edit, MF_STRING | MF_GRAYED, cmdRedo, "&Redo\tCtrl+Y");
     HMENU view = CreatePopupMenu();
     AppendMenuA(view, MF_STRING, cmdFiltered, "&Filtered");
     AppendMenuA(view, MF_STRING, cmdFormData, "&Form data");
@@ -127,6 +131,8 @@ HACCEL buildAccelerators() {
         {FVIRTKEY | FCONTROL, 'S', cmdSave},    {FVIRTKEY | FCONTROL, 'P', cmdPrint},
         {FVIRTKEY, VK_DELETE, cmdDeleteRecord}, {FVIRTKEY, VK_F1, cmdContents},
         {FVIRTKEY | FCONTROL, VK_TAB, cmdNextTab}, {FVIRTKEY | FCONTROL | FSHIFT, VK_TAB, cmdPreviousTab},
+        {FVIRTKEY | FCONTROL, 'Z', cmdUndo},    {FVIRTKEY | FCONTROL, 'Y', cmdRedo},
+        {FVIRTKEY | FCONTROL | FSHIFT, 'Z', cmdRedo},
     };
     return CreateAcceleratorTableA(keys, static_cast<int>(sizeof keys / sizeof keys[0]));
 }

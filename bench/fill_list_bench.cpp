@@ -1,5 +1,7 @@
 // fillList for 5000 transactions in the real main window, and a heading
-// click that sorts them, timed to the end of the repaint it causes.
+// click that sorts them, timed to the end of the repaint it causes. Then
+// 1000 steps of changes: the memory their history takes, and Undo and Redo
+// through the real command, the refill included.
 //   fill_list_bench [--write LEDGER]   (--write only saves the full ledger)
 #include <windows.h>
 #include <commctrl.h>
@@ -8,9 +10,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include <psapi.h>
+
+#include "app/commands.h"
 #include "app/main_window.h"
 #include "app/transaction_list.h"
 #include "bench/full_ledger.h"
+#include "ledger/changes.h"
 #include "ledger/list_state.h"
 
 int main(int argc, char** argv) {
@@ -49,6 +55,46 @@ int main(int argc, char** argv) {
     auto t3 = clock::now();
     std::printf("sort: %u rows, %.1f ms from heading click to repainted list (mean of %d)\n", rowCount, ms(t3 - t2),
                 rounds);
+
+    // A thousand steps of the kinds a user makes: a changed amount, a
+    // transaction deleted and another added, a name renamed.
+    auto peak = [] {
+        PROCESS_MEMORY_COUNTERS c = {};
+        c.cb = sizeof c;
+        GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof c);
+        return static_cast<double>(c.PeakWorkingSetSize) / (1024 * 1024);
+    };
+    const int steps = 1000;
+    double peakBefore = peak();
+    for (int i = 0; i < steps; ++i) {
+        int at = 1 + (i * 7919) % transactionCount;
+        if (i % 3 == 0) {
+            Transaction t = transactions[at];
+            t.amount += 1;
+            replaceTransactionAt(at, t);
+        } else if (i % 3 == 1) {
+            Transaction t = transactions[at];
+            removeTransactionAt(at);
+            placeTransaction(t);
+        } else {
+            int e = 1 + i % nameCount;
+            setListEntry(nameList, e, names[e] + "+");
+        }
+        commitStep("Step");
+    }
+    double peakAfter = peak();
+    std::printf("undo history: %d steps over %u transactions hold %.2f MiB; peak memory grew %.2f MiB (%.1f to %.1f)\n",
+                steps, transactionCount, static_cast<double>(historyBytes()) / (1024 * 1024), peakAfter - peakBefore,
+                peakBefore, peakAfter);
+    const int undos = 100;
+    auto t4 = clock::now();
+    for (int i = 0; i < undos; ++i) runCommand(cmdUndo);
+    auto t5 = clock::now();
+    for (int i = 0; i < undos; ++i) runCommand(cmdRedo);
+    auto t6 = clock::now();
+    auto each = [&](clock::duration d) { return std::chrono::duration<double, std::milli>(d).count() / undos; };
+    std::printf("undo: %.1f ms per Undo, %.1f ms per Redo, the list refilled (mean of %d each, %u transactions)\n",
+                each(t5 - t4), each(t6 - t5), undos, transactionCount);
     DestroyWindow(mainWindow);
     return 0;
 }

@@ -100,7 +100,7 @@ add_executable(ledger_bench EXCLUDE_FROM_ALL bench/ledger_bench.cpp)
 target_link_libraries(ledger_bench PRIVATE quirvel_win)
 target_link_options(ledger_bench PRIVATE -static -mconsole)
 add_executable(fill_list_bench EXCLUDE_FROM_ALL bench/fill_list_bench.cpp resources/quirvel.rc)
-target_link_libraries(fill_list_bench PRIVATE quirvel_win)
+target_link_libraries(fill_list_bench PRIVATE quirvel_win psapi)
 target_link_options(fill_list_bench PRIVATE -static -mconsole)
 # The floor of the start-up benchmark: an empty window.
 add_executable(empty_window EXCLUDE_FROM_ALL WIN32 bench/empty_window.cpp)

@@ -6,6 +6,7 @@
 
 #include "entry/tax_arithmetic.h"
 #include "entry/transaction_ops.h"
+#include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/descr_name_boxes.h"
@@ -380,7 +381,6 @@ void save(HWND dialog) {
     }
     int position = entry.changing ? changeTransaction(record) : insertTransaction(record);
     if (position == 0) return;
-    ledgerChanged = 1;
     EndDialog(dialog, IDOK);
 }
 

@@ -1,5 +1,6 @@
 #include "entry/transaction_ops.h"
 
+#include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "reports/list_maintenance.h"
 
@@ -23,7 +24,6 @@ bool deleteSelected() {
     --rowCount;
     if (selectedRow > rowCount - 24) --selectedRow;
     if (selectedRow > rowCount) selectedRow = rowCount;
-    ledgerChanged = 1;
     return true;
 }
 
@@ -50,7 +50,5 @@ int changeTransaction(const Transaction& record) {
     keptDescrIndex = 0;
     keptNameIndex = 0;
     if (!deleted) return 0;
-    int position = insertTransaction(replacement);
-    ledgerChanged = 1;
-    return position;
+    return insertTransaction(replacement);
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <vector>
 
+#include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "text/date_text.h"
@@ -107,13 +108,11 @@ void archiveUpTo(const std::string& answer) {
                     "File Error", mb::ok | mb::iconStop);
         return;
     }
-    for (int i = k + 1; i <= transactionCount; ++i) transactions[i - k] = transactions[i];
-    transactionCount = static_cast<uint16_t>(transactionCount - k);
+    // Unsaved, the archived transactions would come back with the ledger
+    // and be counted twice: the removal marks the books changed.
+    removeArchivedTransactions(k);
     // Keep the row to select on the same transaction, if it is still here.
     focusTransaction = focusTransaction > k ? focusTransaction - k : 0;
     refillList();
-    // The removal is a change like any other: unsaved, the archived
-    // transactions would come back with the ledger and be counted twice.
-    if (k > 0) ledgerChanged = 1;
     showMessage(std::to_string(k) + " transactions moved to " + path + ".", "Archive", mb::ok | mb::iconInformation);
 }

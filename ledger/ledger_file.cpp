@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "ui/prompts.h"
@@ -252,6 +253,10 @@ void installLedgerImage(const LedgerImage& image) {
     for (size_t i = 0; i < image.descriptions.size(); ++i) descriptions[i + 1] = image.descriptions[i];
     nameCount = static_cast<uint16_t>(image.names.size());
     for (size_t i = 0; i < image.names.size(); ++i) names[i + 1] = image.names[i];
+    // Other books: nothing before them can be undone, and as they come they
+    // are the saved ones.
+    startNewHistory();
+    markLedgerSaved();
 }
 
 std::string damagedLedgerText(const std::string& path, int missingTransactions, int missingEntries) {
@@ -298,7 +303,6 @@ bool loadLedger(const std::string& path) {
                         "They are shown without them.",
                     "File Error", mb::ok | mb::iconExclamation);
     installLedgerImage(r.image);
-    ledgerChanged = 0;
     settingsChanged = 0;
     ledgerPath = damaged ? std::string() : path;
     known = {ledgerPath, stamp, damaged ? Bytes() : std::move(bytes)};
@@ -326,7 +330,7 @@ bool saveLedger() {
         return false;
     }
     rememberLedgerFile();
-    ledgerChanged = 0;
+    markLedgerSaved();
     settingsChanged = 1;
     return true;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ledger/file_access.h"
+#include "ledger/changes.h"
 #include "ledger/tables.h"
 
 // A whole ledger as it goes to or comes from a file.
@@ -43,6 +44,8 @@ Bytes encodeLedger(const LedgerImage& image);
 DecodeResult decodeLedger(const Bytes& bytes, double combinedRate);
 
 LedgerImage currentLedgerImage();
+// Replaces the books with the image: a new history of changes starts, and
+// the books count as saved.
 void installLedgerImage(const LedgerImage& image);
 
 // Reads path into the tables; on success it becomes ledgerPath and both

@@ -1,7 +1,5 @@
 #include "ledger/tables.h"
 
-#include "ui/prompts.h"
-
 std::array<Transaction, maxTransactions + 1> transactions;
 uint16_t transactionCount = 0;
 std::array<std::string, maxDescriptions + 1> descriptions;
@@ -28,21 +26,6 @@ std::string nameText(uint16_t index) {
     return index >= 1 && index <= nameCount ? entryText(names[index]) : std::string();
 }
 
-void resetLedgerTables() {
-    transactions.fill(Transaction{});
-    transactionCount = 0;
-    descriptions.fill(std::string());
-    descrCount = 0;
-    names.fill(std::string());
-    nameCount = 0;
-    typeNames = {"", "Service ", "Expense ", "Sold    ", "Bought  ", "Personal", "Earnings"};
-    stateTaxRate = countyTaxRate = localTaxRate = districtTaxRate = combinedTaxRate = 0;
-    ledgerPath.clear();
-    dataFolder.clear();
-    ledgerChanged = 0;
-    settingsChanged = 0;
-}
-
 void recomputeCombinedRate() {
     combinedTaxRate = countyTaxRate + stateTaxRate + localTaxRate + districtTaxRate;
 }
@@ -64,52 +47,9 @@ int insertPosition(uint16_t date) {
     return lo + 1;
 }
 
-int placeTransaction(const Transaction& record) {
-    if (transactionCount >= maxTransactions) {
-        showMessage("The ledger is full: it holds " + std::to_string(maxTransactions) +
-                        " transactions.\r\nArchive older transactions to make room.",
-                    "Quirvel", mb::ok | mb::iconExclamation);
-        return 0;
-    }
-    int pos = insertPosition(record.date);
-    for (int i = transactionCount; i >= pos; --i) transactions[i + 1] = transactions[i];
-    transactions[pos] = record;
-    ++transactionCount;
-    return pos;
-}
-
-void removeTransactionAt(int r) {
-    if (r < 1 || r > transactionCount) return;
-    for (int i = r; i < transactionCount; ++i) transactions[i] = transactions[i + 1];
-    --transactionCount;
-}
-
 bool fitsListEntry(const std::string& text) { return text.size() + 1 <= maxEntryBytes; }
 
 std::string tooLongMessage(const std::string& what) {
     return "This " + what + " is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters can be kept.";
 }
 
-int appendListEntry(ListKind list, uint8_t group, const std::string& text) {
-    bool isDescr = list == descrList;
-    uint16_t& count = isDescr ? descrCount : nameCount;
-    int capacity = isDescr ? maxDescriptions : maxNames;
-    const char* noun = isDescr ? "descriptions" : "names";
-    if (count >= capacity) {
-        showMessage(std::string("The list of ") + noun + " is full: it holds " + std::to_string(capacity) +
-                        " entries.\r\nDelete unused entries to make room.",
-                    "Quirvel", mb::ok | mb::iconExclamation);
-        return 0;
-    }
-    if (!fitsListEntry(text)) {
-        showMessage(tooLongMessage("text"), "Quirvel", mb::ok | mb::iconExclamation);
-        return 0;
-    }
-    ++count;
-    std::string entry = std::string(1, static_cast<char>(group)) + text;
-    if (isDescr)
-        descriptions[count] = entry;
-    else
-        names[count] = entry;
-    return count;
-}

@@ -55,7 +55,8 @@ std::string entryText(const std::string& entry);
 std::string descriptionText(uint16_t index);  // "" for 0 or out of range
 std::string nameText(uint16_t index);
 
-// Empties every table and flag and fills typeNames.
+// Empties every table and flag, the history of changes with them, and
+// fills typeNames (defined with the edits, in changes.cpp).
 void resetLedgerTables();
 
 void recomputeCombinedRate();
@@ -63,20 +64,9 @@ void recomputeCombinedRate();
 // The position a record dated `date` takes among transactions 1..count.
 int insertPosition(uint16_t date);
 
-// Places a record at its date position. Refuses (with a message) when the
-// table is full and returns 0; otherwise the new position.
-int placeTransaction(const Transaction& record);
-
-// Removes transaction r, moving the later ones down.
-void removeTransactionAt(int r);
-
 // Whether a description or name of this text fits a list entry, and the
 // message that refuses one that does not; `what` names the text ("text",
 // "description", "name").
 bool fitsListEntry(const std::string& text);
 std::string tooLongMessage(const std::string& what);
 
-// Adds group + text as the new last entry of a list and returns its number,
-// or refuses with a message and returns 0 when the list is full or the text
-// is too long for the file.
-int appendListEntry(ListKind list, uint8_t group, const std::string& text);

@@ -196,3 +196,24 @@ void applyFilterChoices(const std::vector<BoxItem>& descrItems, const std::strin
     filterDescrIndex = boxEntryIndex(descrItems, descrText);
     filterNameIndex = boxEntryIndex(nameItems, nameText);
 }
+
+FilterEntries filterEntries() {
+    FilterEntries f;
+    if (filterDescrIndex >= 1 && filterDescrIndex <= descrCount) f.description = descriptions[filterDescrIndex];
+    if (filterNameIndex >= 1 && filterNameIndex <= nameCount) f.name = names[filterNameIndex];
+    return f;
+}
+
+namespace {
+int32_t entryNumber(const std::string* list, int count, const std::string& entry) {
+    if (entry.empty()) return 0;
+    for (int e = 1; e <= count; ++e)
+        if (list[e] == entry) return e;
+    return 0;  // the entry is gone: the filter no longer asks for it
+}
+}  // namespace
+
+void refindFilterEntries(const FilterEntries& f) {
+    filterDescrIndex = entryNumber(descriptions.data(), descrCount, f.description);
+    filterNameIndex = entryNumber(names.data(), nameCount, f.name);
+}

@@ -82,3 +82,12 @@ FilterApplyResult applyFilterEntries(const std::string& startText, const std::st
 // among the items the boxes were filled with.
 void applyFilterChoices(const std::vector<BoxItem>& descrItems, const std::string& descrText,
                         const std::vector<BoxItem>& nameItems, const std::string& nameText);
+
+// The filter's description and name as the entries they are, so that the
+// filter can follow them when Undo or Redo puts back or takes out an entry
+// before them in their list.
+struct FilterEntries {
+    std::string description, name;  // group byte + text; "" for any
+};
+FilterEntries filterEntries();
+void refindFilterEntries(const FilterEntries& entries);

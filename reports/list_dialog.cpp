@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/list_maintenance.h"
@@ -148,7 +149,8 @@ void addPressed() {
     int entry = addEntry(kind(), static_cast<uint8_t>(state.shownGroup), s);
     // A refused text (list full, too long) stays in the box to be corrected.
     if (entry == 0 && !s.empty()) return;
-    ledgerChanged = 1;
+    commitStep(kind() == descrList ? "Add description" : "Add name");
+    markLedgerChanged();  // also when the text was there already
     setEditText("");
     refill();
     highlightEntry(entry);
@@ -172,6 +174,7 @@ void changePressed() {
     chosenEntry = selected;
     bool tooLong = !fitsListEntry(s);
     int renamed = changeEntry(kind(), chosenEntry, static_cast<uint8_t>(state.shownGroup), s);
+    commitStep(kind() == descrList ? "Rename description" : "Rename name");
     if (renamed == 0) {
         // A text refused with a message stays for correcting; "No" to
         // combining drops the change.
@@ -191,6 +194,7 @@ void deletePressed() {
     if (position == LB_ERR) return;
     chosenEntry = entryAt(static_cast<int>(position));
     if (!deleteEntry(kind(), chosenEntry)) return;
+    commitStep(kind() == descrList ? "Delete description" : "Delete name");
     refill();
     int n = itemCount();
     highlight(n == 0 ? -1 : std::min(static_cast<int>(position), n - 1));
@@ -200,8 +204,9 @@ void deleteAllPressed() {
     std::vector<int> shown;
     for (int i = 0; i < state.shownCount && i < itemCount(); ++i) shown.push_back(entryAt(i));
     deleteUnusedEntries(kind(), shown);
+    commitStep(kind() == descrList ? "Delete unused descriptions" : "Delete unused names");
+    markLedgerChanged();
     state.shownCount = fillUnusedList(kind());
-    ledgerChanged = 1;
     chosenEntry = 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "reports/filter.h"
 #include "ui/prompts.h"
@@ -63,15 +64,7 @@ void askAboutEntry(ListKind kind, int t, uint16_t kept) {
 
 void removeListEntry(ListKind kind, int e) {
     if (!inRange(kind, e)) return;
-    uint16_t& count = countOf(kind);
-    std::string* list = entries(kind);
-    for (int i = e; i < count; ++i) list[i] = list[i + 1];
-    list[count].clear();
-    --count;
-    for (int i = 1; i <= transactionCount; ++i) {
-        uint16_t& index = indexOf(transactions[i], kind);
-        if (index > e) --index;
-    }
+    removeListEntryAt(kind, e);
     if (listKind == kind) followRemoval(chosenEntry, e);
     if (kind == descrList) {
         followRemoval(keptDescrIndex, e);
@@ -132,20 +125,19 @@ std::string entryTypeText(ListKind kind, int e) {
 int addEntry(ListKind kind, uint8_t group, const std::string& text) {
     if (int existing = findGroupEntry(kind, group, text)) return existing;
     if (text.empty()) return 0;
-    int e = appendListEntry(kind, group, text);
-    if (e != 0) ledgerChanged = 1;
-    return e;
+    return appendListEntry(kind, group, text);
 }
 
 int combineEntries(ListKind kind, int keep, int remove) {
     if (!inRange(kind, keep) || !inRange(kind, remove)) return 0;
     if (keep == remove) return keep;
     for (int i = 1; i <= transactionCount; ++i) {
-        uint16_t& index = indexOf(transactions[i], kind);
-        if (index == remove) index = static_cast<uint16_t>(keep);
+        if (indexOf(transactions[i], kind) != remove) continue;
+        Transaction t = transactions[i];
+        indexOf(t, kind) = static_cast<uint16_t>(keep);
+        replaceTransactionAt(i, t);
     }
     removeListEntry(kind, remove);
-    ledgerChanged = 1;
     return remove < keep ? keep - 1 : keep;
 }
 
@@ -155,8 +147,7 @@ bool renameEntry(ListKind kind, int e, uint8_t group, const std::string& text) {
         showMessage(tooLongMessage("text"), "Quirvel", mb::ok | mb::iconExclamation);
         return false;
     }
-    entries(kind)[e] = std::string(1, static_cast<char>(group)) + text;
-    ledgerChanged = 1;
+    setListEntry(kind, e, std::string(1, static_cast<char>(group)) + text);
     return true;
 }
 
@@ -187,7 +178,6 @@ bool deleteEntry(ListKind kind, int e) {
         return false;
     }
     removeListEntry(kind, e);
-    ledgerChanged = 1;
     return true;
 }
 
@@ -200,7 +190,6 @@ int deleteUnusedEntries(ListKind kind, std::vector<int> indices) {
         removeListEntry(kind, e);
         ++removed;
     }
-    if (removed) ledgerChanged = 1;
     return removed;
 }
 

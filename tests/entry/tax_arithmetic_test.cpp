@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ledger/changes.h"
 #include "entry/tax_arithmetic.h"
 #include "text/amount_text.h"
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ledger/changes.h"
 #include "ledger/archive.h"
 #include "ledger/list_state.h"
 #include "tests/support/scripted_prompts.h"
@@ -53,6 +54,7 @@ protected:
         add("03-15-2004", 3, 0, 1000);
         add("12-31-2005", 1, 3, 2000);
         add("01-01-2006", 2, 1, 3000);
+        markLedgerSaved();  // as loaded
     }
     Bytes header(uint16_t n, uint16_t d, uint16_t m) {
         Bytes b = textBytes("Quirvel Version 3");

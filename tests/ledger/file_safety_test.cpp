@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "ledger/changes.h"
 #include "ledger/archive.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
@@ -98,7 +99,7 @@ TEST_F(FileSafety, LedgerSaveFailingAtAnyStep) {
                     rememberLedgerFile();  // as if this program had written it
                 }
                 installLedgerImage(image);
-                ledgerChanged = 1;
+                markLedgerChanged();
                 settingsChanged = 0;
                 prompts.messages.clear();
                 setWriteFault(k, persistent);
@@ -212,7 +213,7 @@ TEST_F(FileSafety, ArchiveWriteFailingAtAnyStepKeepsTheTransactions) {
                 removeFile("old.qvl");
                 if (fileExisted) folder.write("old.qvl", oldArchive);
                 installLedgerImage(image);
-                ledgerChanged = 0;
+                markLedgerSaved();
                 refills = 0;
                 prompts.messages.clear();
                 prompts.chosenFiles = {folder.file("old.qvl")};
@@ -291,7 +292,7 @@ TEST_F(FileSafety, OwnFilesAreNeverWrittenOver) {
         const std::string ownText = target + " is one of Quirvel's own files.\r\nChoose another name; nothing has been written.";
         installLedgerImage(sampleImage());
         ledgerPath = folder.file("books.qvl");
-        ledgerChanged = 1;
+        markLedgerChanged();
         prompts.messages.clear();
         prompts.chosenFiles = {target};
         EXPECT_FALSE(saveLedgerAs());
@@ -322,15 +323,15 @@ TEST_F(FileSafety, FileChangedByAnotherProgramIsReplacedOnlyWhenConfirmed) {
         "books.qvl was changed by another program since it was opened. Replace it with this version?";
     folder.write("books.qvl", encodeLedger(sampleImage()));
     ASSERT_TRUE(loadLedger(folder.file("books.qvl")));
-    ledgerChanged = 1;
+    markLedgerChanged();
     ASSERT_TRUE(saveLedger());
-    ledgerChanged = 1;
+    markLedgerChanged();
     ASSERT_TRUE(saveLedger());  // the backup of the first save is no change
     EXPECT_TRUE(prompts.messages.empty());
 
     auto otherProgramWrites = [&] {
         folder.write("books.qvl", theirs);
-        ledgerChanged = 1;
+        markLedgerChanged();
         prompts.messages.clear();
     };
     otherProgramWrites();
@@ -367,7 +368,7 @@ TEST_F(FileSafety, FileChangedByAnotherProgramIsReplacedOnlyWhenConfirmed) {
     EXPECT_EQ(folder.read("books.qvl"), sameSize);
     // Loaded, it is this program's own again.
     ASSERT_TRUE(loadLedger(path));
-    ledgerChanged = 1;
+    markLedgerChanged();
     prompts.messages.clear();
     EXPECT_TRUE(saveLedger());
     EXPECT_TRUE(prompts.messages.empty());
@@ -407,7 +408,7 @@ TEST_F(FileSafety, ReadOnlyLedgerIsNotReplaced) {
                                                                std::filesystem::perms::group_read |
                                                                std::filesystem::perms::others_read);
     installLedgerImage(bigImage());
-    ledgerChanged = 1;
+    markLedgerChanged();
     EXPECT_FALSE(saveLedger());
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "The ledger could not be saved to " + ledgerPath +
@@ -427,7 +428,7 @@ TEST_F(FileSafety, LeftoversOfInterruptedWritesGoWithTheNextWrite) {
     EXPECT_EQ(temporaryFileFor(ledgerPath), folder.file("books.qvl.tmp"));
     for (const char* name : {"books.qvl.tmp", "books.qvl.bak.tmp", "quirvel.ini.tmp", "old.qvl.tmp"})
         folder.write(name, junk);
-    ledgerChanged = 1;
+    markLedgerChanged();
     ASSERT_TRUE(saveLedger());
     ASSERT_TRUE(writeSettings());
     prompts.chosenFiles = {folder.file("old.qvl")};

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ledger/changes.h"
 #include "ledger/ledger_file.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/support/scripted_prompts.h"
@@ -66,7 +67,7 @@ TEST_F(LedgerFile, OneTransactionAndOneDescriptionIs59Bytes) {
     placeTransaction(t);
     appendListEntry(descrList, 2, "Rent");
     ledgerPath = folder.file("one.qvl");
-    ledgerChanged = 1;
+    markLedgerChanged();
     ASSERT_TRUE(saveLedger());
 
     Bytes expected = textBytes("Quirvel Version 3");
@@ -153,7 +154,7 @@ TEST_F(LedgerFile, RefusedFilesChangeNothing) {
     // Something loaded before, with both flags set.
     appendListEntry(nameList, 1, "Keep");
     ledgerPath = "C:\\books\\kept.qvl";
-    ledgerChanged = 1;
+    markLedgerChanged();
     settingsChanged = 1;
 
     Bytes counts;
@@ -281,7 +282,7 @@ TEST_F(LedgerFile, ReferencesPastTheListsAreClearedAndReported) {
 
 TEST_F(LedgerFile, SaveAsAsksWithTheSaveFileDialog) {
     prompts.chosenFiles.push_back("");  // cancel
-    ledgerChanged = 1;
+    markLedgerChanged();
     EXPECT_FALSE(saveLedger());
     ASSERT_EQ(prompts.fileRequests.size(), 1u);
     const FileDialogRequest& r = prompts.fileRequests[0];
@@ -317,7 +318,7 @@ TEST_F(LedgerFile, EveryFailedWriteKeepsTheOldFileAndTheFlag) {
         for (int k = 1; k <= operations; ++k) {
             folder.write("kept.qvl", before);
             rememberLedgerFile();  // as if this program had written it
-            ledgerChanged = 1;
+            markLedgerChanged();
             settingsChanged = 0;
             prompts.messages.clear();
             setWriteFault(k, persistent);

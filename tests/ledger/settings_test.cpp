@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ledger/settings.h"
+#include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "ledger/window_placement.h"
 #include "tests/support/scripted_prompts.h"

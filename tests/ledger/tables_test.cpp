@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "tests/support/scripted_prompts.h"
 #include "text/date_text.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ledger/changes.h"
 #include "entry/transaction_ops.h"
 #include "ledger/list_state.h"
 #include "reports/filter.h"
@@ -130,7 +131,7 @@ TEST_F(ListMaintenance, UnusedEntryQuestions) {
     EXPECT_EQ(prompts.messages[1].style, mb::yesNo | mb::iconQuestion);
     EXPECT_EQ(descrCount, 3);  // No keeps it
     EXPECT_EQ(nameCount, 1);   // Yes removes it
-    EXPECT_EQ(transactions[3].nameIndex, 2);  // still pointing: the delete follows
+    EXPECT_EQ(transactions[3].nameIndex, 0);  // names none now; the delete follows
 }
 
 class Combining : public ListMaintenance {

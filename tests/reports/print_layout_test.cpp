@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ledger/list_state.h"
+#include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "reports/print_layout.h"
 #include "text/amount_text.h"

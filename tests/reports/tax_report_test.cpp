@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ledger/list_state.h"
+#include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "reports/tax_report.h"

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "ledger/changes.h"
 #include "ledger/ledger_file.h"
 #include "tests/support/ledger_invariants.h"
 #include "tests/support/scripted_prompts.h"
@@ -34,7 +35,7 @@ inline LoadCheck loadChecked(const std::string& path, const Bytes& bytes, Script
     installLedgerImage(open);
     const std::string openPath = "open.qvl";
     ledgerPath = openPath;
-    ledgerChanged = 1;
+    markLedgerChanged();
     settingsChanged = 1;
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "ledger/changes.h"
 #include "app/main_window.h"
+#include "ledger/ledger_file.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "tests/support/ledger_builders.h"
@@ -66,7 +68,7 @@ TEST_F(Commands, DeleteRemovesTheRowHighlightedNow) {
     EXPECT_EQ(amountsLeft(), (std::vector<int32_t>{50000, 80000, 30000, 12340, 1999, 1000, 500, 2500}));
 
     clickTab(1);  // the tab shown already: no refill
-    ledgerChanged = 0;
+    markLedgerSaved();
     prompts.answers = {mb::idYes};
     command(cmdDeleteRecord);  // the row still highlighted: the latest, the earning
     EXPECT_EQ(amountsLeft(), (std::vector<int32_t>{50000, 80000, 30000, 12340, 1999, 1000, 500}));
@@ -118,6 +120,59 @@ TEST_F(Commands, ListMaintenanceKeepsTheOrderAndShowsNewTexts) {
     command(cmdDeleteRecord);  // and the rows still lead to their transactions
     ASSERT_EQ(transactionCount, 6);
     for (int t = 1; t <= transactionCount; ++t) EXPECT_NE(transactions[t].amount, gone.amount);
+}
+
+// A rename in the names list shows on every transaction with that name, and
+// so does its Undo; a combination undone gives the merged entry and each of
+// its transactions back, byte for byte.
+TEST_F(Commands, UndoOfARenameAndACombinationInTheNamesList) {
+    LedgerImage image = servicesImage();  // three services of Acme Corp
+    image.names.push_back(entry(3, "Bolt and Co"));
+    image.transactions[6].nameIndex = 5;  // the purchase
+    installLedger(image);
+    start();
+    const Bytes loaded = encodeLedger(currentLedgerImage());
+    auto rowsNaming = [&](const std::string& name) {
+        int n = 0;
+        for (const std::string& row : rows(1)) n += row.find("\t" + name + "\t") != std::string::npos;
+        return n;
+    };
+    auto change = [](HWND d, const char* from, const char* to) {
+        HWND list = GetDlgItem(d, 5000);
+        LRESULT at = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(from));
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(5000, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        click(d, 5003);
+        setItemText(d, 5001, to);
+        click(d, 5003);
+    };
+    whenDialogOpens("List of Names", [&](HWND d) {
+        change(d, "Acme Corp", "Acme Ltd");
+        click(d, 3004);  // the products' names
+        change(d, "Bolt and Co", "Bolt & Co");
+        closeBox(d);
+    });
+    prompts.answers = {mb::idYes};  // combine them
+    command(cmdNamesList);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(nameCount, 4);
+    EXPECT_EQ(rowsNaming("Acme Ltd"), 3);
+    EXPECT_EQ(rowsNaming("Bolt & Co"), 2);
+
+    command(cmdUndo);  // the combination: the sale named by the merged entry is selected
+    EXPECT_EQ(transactions[transactionAtPosition(currentList->selected())].type, typeSold);
+    const std::string selection = statusText(1);
+    EXPECT_EQ(nameCount, 5);
+    EXPECT_EQ(rowsNaming("Bolt and Co"), 1);
+    EXPECT_EQ(rowsNaming("Acme Ltd"), 3);
+    command(cmdUndo);  // the rename
+    EXPECT_EQ(rowsNaming("Acme Corp"), 3);
+    EXPECT_EQ(encodeLedger(currentLedgerImage()), loaded);
+    EXPECT_EQ(ledgerChanged, 0);
+    EXPECT_EQ(statusText(1), selection);  // no transaction was touched: the row stays
+    command(cmdRedo);
+    EXPECT_EQ(rowsNaming("Acme Ltd"), 3);
+    EXPECT_EQ(ledgerChanged, 1);
 }
 
 TEST_F(Commands, DeleteAnsweredNoChangesNothing) {

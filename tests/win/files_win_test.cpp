@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "ledger/changes.h"
 #include "app/main_window.h"
 #include "ledger/archive.h"
 #include "ledger/ledger_file.h"
@@ -86,7 +87,7 @@ TEST_F(FilesWin, SaveOverAFileLockedByAnotherProgramFailsAndKeepsIt) {
     ASSERT_TRUE(saveLedger());
     Bytes before = folder.read("locked.qvl");
     installLedgerImage(sampleImage());
-    ledgerChanged = 1;
+    markLedgerChanged();
     HANDLE other = CreateFileA(ledgerPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(saveLedger());
@@ -116,7 +117,7 @@ TEST_F(FilesWin, EveryFailingStepOfASaveKeepsTheOldFile) {
     ledgerPath = folder.file("sweep.qvl");
     rememberLedgerFile();
     for (int k = 1; k <= operations; ++k) {
-        ledgerChanged = 1;
+        markLedgerChanged();
         setWriteFault(k, true);
         EXPECT_FALSE(saveLedger()) << k;
         setWriteFault(0, false);
@@ -203,14 +204,14 @@ TEST_F(FilesWin, SecondWindowOnOneLedgerAsksBeforeReplacingIt) {
     installLedgerImage(sampleImage());
     ledgerPath = folder.file("shared.qvl");
     ASSERT_TRUE(saveLedger());
-    ledgerChanged = 1;
+    markLedgerChanged();
     ASSERT_TRUE(saveLedger());
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(folder.read("shared.qvl.bak"), encodeLedger(sampleImage()));
     const Bytes theirs = encodeLedger(LedgerImage{});
     std::string error;
     ASSERT_TRUE(writeFileSafely(onDriveZ(ledgerPath), theirs, error));  // the other window's save
-    ledgerChanged = 1;
+    markLedgerChanged();
     prompts.answers = {mb::idNo};
     EXPECT_FALSE(saveLedger());
     EXPECT_EQ(prompts.messageTexts(),
@@ -229,7 +230,7 @@ TEST_F(FilesWin, LeftoverTemporaryFilesGoWithTheNextWrite) {
     ASSERT_TRUE(saveLedger());
     for (const char* name : {"books.qvl.tmp", "books.qvl.bak.tmp", "quirvel.ini.tmp"})
         folder.write(name, Bytes{'j', 'u', 'n', 'k'});
-    ledgerChanged = 1;
+    markLedgerChanged();
     ASSERT_TRUE(saveLedger());
     ASSERT_TRUE(writeSettings());
     EXPECT_TRUE(prompts.messages.empty());
@@ -269,7 +270,7 @@ TEST_F(FilesWin, EveryFailingStepOfAnArchiveWriteKeepsTheTransactions) {
     DeleteFileA(folder.file("probe.qvl").c_str());
     for (int k = 1; k <= operations; ++k) {
         installLedgerImage(sampleImage());
-        ledgerChanged = 0;
+        markLedgerSaved();
         prompts.chosenFiles = {folder.file("old.qvl")};
         setWriteFault(k, true);
         archiveUpTo("02-2006");

@@ -7,6 +7,7 @@
 
 #include "app/main_window.h"
 #include "ledger/list_state.h"
+#include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "reports/filter_dialog.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ledger/changes.h"
 #include "app/main_window.h"
 #include "app/transaction_list.h"
 #include "ledger/list_state.h"
@@ -181,7 +182,7 @@ TEST_F(ListDialog, GroupButtonsAndTheUnusedViewWithDeleteAll) {
         EXPECT_EQ(descrCount, 5);
         EXPECT_EQ(ledgerChanged, 1);
         EXPECT_EQ(itemText(d, 5001), "Type of transaction: Service");
-        ledgerChanged = 0;
+        markLedgerSaved();
         click(d, 3024);  // nothing left to remove: still refilled and marked changed
         EXPECT_TRUE(items(d).empty());
         EXPECT_EQ(descrCount, 5);

@@ -15,6 +15,7 @@
 #include "ledger/settings.h"
 #include "ledger/window_placement.h"
 #include "reports/csv_export.h"
+#include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "tests/support/ledger_builders.h"
@@ -112,7 +113,8 @@ TEST_F(MainWindow, ControlsCaptionsAndMenu) {
         {101, "&Open"}, {102, "&Save"}, {103, "Save&As"}, {104, "&Archive"}, {105, "&Print"}, {106, "E&xit"},
         {211, "Service"}, {212, "Earning"}, {213, "Product"}, {214, "Expense"}, {201, "&Change record"},
         {202, "&Delete record"}, {203, "&Names list"}, {204, "&Descr list"}, {205, "&State sales tax"},
-        {304, "&Filtered"}, {303, "&Form data"}, {305, "&Tax Report"}, {401, "&Contents"}, {402, "&About"}};
+        {304, "&Filtered"}, {303, "&Form data"}, {305, "&Tax Report"}, {401, "&Contents"}, {402, "&About"},
+        {206, "&Undo"}, {207, "&Redo"}};
     for (const auto& it : items) {
         char buf[64] = "";
         EXPECT_GT(GetMenuStringA(bar, static_cast<UINT>(it.first), buf, sizeof buf, MF_BYCOMMAND), 0) << it.first;
@@ -197,7 +199,7 @@ TEST_F(MainWindow, RememberedLedgerThatComesBackIsNotReplacedSilently) {
     EXPECT_EQ(ledgerPath, path);
     const Bytes real = encodeLedger(sampleImage());
     folder.write("books.qvl", real);
-    ledgerChanged = 1;
+    markLedgerChanged();
     prompts.messages.clear();
     prompts.answers = {mb::idYes, mb::idNo};  // save now, but do not replace
     command(cmdSave);
@@ -224,7 +226,7 @@ TEST_F(MainWindow, ReadOnlyLedgerIsNotReplaced) {
     start();
     const Bytes before = folder.read("books.qvl");
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    ledgerChanged = 1;
+    markLedgerChanged();
     prompts.answers = {mb::idYes};
     command(cmdSave);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -249,7 +251,7 @@ TEST_F(MainWindow, LogOffAsksToSaveTheChanges) {
     EXPECT_EQ(queryLogOff(), TRUE);  // nothing to save: no question
     EXPECT_TRUE(prompts.messages.empty());
 
-    ledgerChanged = 1;
+    markLedgerChanged();
     prompts.answers = {mb::idCancel};
     EXPECT_EQ(queryLogOff(), FALSE);
     ASSERT_EQ(prompts.messageTexts(), std::vector<std::string>{question});
@@ -420,7 +422,7 @@ TEST_F(MainWindow, SaveAsksEvenWithoutChanges) {
 TEST_F(MainWindow, SaveAsOfANeverSavedLedger) {
     start();
     appendListEntry(descrList, 1, "Fees");
-    ledgerChanged = 1;
+    markLedgerChanged();
     prompts.chosenFiles = {""};
     command(cmdSaveAs);
     ASSERT_EQ(prompts.fileRequests.size(), 1u);
@@ -445,7 +447,7 @@ TEST_F(MainWindow, OpenAsksAboutUnsavedChanges) {
     folder.write("second.qvl", encodeLedger(second));
     start();
     transactions[1].amount = 1;
-    ledgerChanged = 1;
+    markLedgerChanged();
     prompts.chosenFiles = {folder.file("second.qvl")};
     prompts.answers = {mb::idNo};
     command(cmdOpen);
@@ -490,7 +492,7 @@ TEST_F(MainWindow, QuitWithChanges) {
     std::string path = installLedger(sampleImage());
     start();
     transactions[1].amount = 4242;
-    ledgerChanged = 1;
+    markLedgerChanged();
     prompts.answers = {mb::idCancel};
     SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
     EXPECT_EQ(prompts.messages.back().text, "This file has changed... save it before quiting?");
@@ -512,7 +514,7 @@ TEST_F(MainWindow, AFailedSaveKeepsTheChangesOnScreen) {
     installLedger(sampleImage());
     start();
     transactions[1].amount = 4242;
-    ledgerChanged = 1;
+    markLedgerChanged();
     LedgerImage second;
     folder.write("second.qvl", encodeLedger(second));
     setWriteFault(1, true);
@@ -535,7 +537,7 @@ TEST_F(MainWindow, AFailedSaveKeepsTheChangesOnScreen) {
 TEST_F(MainWindow, QuitWithChangesAnsweredNoWritesNoLedger) {
     installLedger(sampleImage());
     start();
-    ledgerChanged = 1;
+    markLedgerChanged();
     transactions[1].amount = 1;
     prompts.answers = {mb::idNo};
     SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -751,6 +753,70 @@ TEST_F(MainWindow, KeyboardShortcutsInTheWindowsOwnLoop) {
     EXPECT_EQ(prompts.messageTexts().back(), "Quit program now?");
 }
 
+std::string menuItem(HWND main, int id) {
+    char buf[80] = "";
+    GetMenuStringA(GetMenu(main), static_cast<UINT>(id), buf, sizeof buf, MF_BYCOMMAND);
+    return buf;
+}
+bool greyed(HWND main, int id) { return GetMenuState(GetMenu(main), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED; }
+
+// A delete after a sort, taken back with Ctrl+Z in the window's own loop:
+// the same transaction returns, selected, on the All Transactions tab since
+// the Services tab would hide it. Ctrl+Y and Ctrl+Shift+Z make it again;
+// undone back to the books as loaded, Quit asks no save question.
+TEST_F(MainWindow, UndoAndRedoThroughTheMenuAndTheKeys) {
+    installLedger(sampleImage());
+    prompts.answers = {mb::idYes, mb::idOk};  // Delete? Quit?
+    bool done = false;
+    Bytes loaded;  // outlive the steps: each runs after the one that queued it has returned
+    int t = 0;
+    whenDialogOpens("Quirvel", [&](HWND) {
+        EXPECT_EQ(menuItem(mainWindow, cmdUndo), "&Undo\tCtrl+Z");
+        EXPECT_TRUE(greyed(mainWindow, cmdUndo));
+        EXPECT_EQ(GetMenuState(GetSubMenu(GetMenu(mainWindow), 1), 6, MF_BYPOSITION) & MF_SEPARATOR,
+                  static_cast<UINT>(MF_SEPARATOR));  // after the Edit menu's own items
+        loaded = folder.read("books.qvl");
+        SendMessageA(pages[1], WM_COMMAND, MAKEWPARAM(2501 + 5, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(currentList->heading(5)));  // by amount
+        selectPosition(2);
+        t = transactionAtPosition(2);
+        ASSERT_EQ(transactions[t].type, typeBought);
+        command(cmdDeleteRecord);
+        EXPECT_EQ(transactionCount, 6);
+        EXPECT_EQ(menuItem(mainWindow, cmdUndo), "&Undo Delete record\tCtrl+Z");
+        EXPECT_FALSE(greyed(mainWindow, cmdUndo));
+        EXPECT_EQ(menuItem(mainWindow, cmdRedo), "&Redo\tCtrl+Y");
+        EXPECT_TRUE(greyed(mainWindow, cmdRedo));
+        clickTab(2);
+        pressKeys({'Z'}, true, false, [&] {
+            EXPECT_EQ(encodeLedger(currentLedgerImage()), loaded);
+            EXPECT_EQ(currentTab, 1);
+            EXPECT_EQ(transactionAtPosition(currentList->selected()), t);
+            EXPECT_EQ(ledgerChanged, 0);
+            EXPECT_EQ(menuItem(mainWindow, cmdRedo), "&Redo Delete record\tCtrl+Y");
+            EXPECT_TRUE(greyed(mainWindow, cmdUndo));
+            pressKeys({'Y'}, true, false, [&] {
+                EXPECT_EQ(transactionCount, 6);
+                EXPECT_EQ(ledgerChanged, 1);
+                pressKeys({'Z'}, true, false, [&] {
+                    EXPECT_EQ(transactionCount, 7);
+                    pressKeys({'Z'}, true, true, [&] {
+                        EXPECT_EQ(transactionCount, 6);
+                        command(cmdUndo);  // the menu item does the same
+                        EXPECT_EQ(encodeLedger(currentLedgerImage()), loaded);
+                        EXPECT_EQ(ledgerChanged, 0);
+                        done = true;
+                        command(cmdExit);
+                    });
+                });
+            });
+        });
+    });
+    runMainWindow();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(prompts.messageTexts(), (std::vector<std::string>{"Delete this record now?", "Quit program now?"}));
+}
+
 TEST_F(MainWindow, KeysOfADialogOverTheWindowStayInTheDialog) {
     installLedger(sampleImage());
     bool viewed = false;
@@ -937,7 +1003,7 @@ TEST_F(MainWindow, NewStartsAnEmptyLedgerAfterTheSaveQuestion) {
     filterDescrIndex = 2;
     filterNameIndex = 1;
 
-    ledgerChanged = 1;
+    markLedgerChanged();
     setWriteFault(1, true);  // the save fails: nothing is emptied
     prompts.answers = {mb::idYes};
     command(cmdNew);
@@ -1137,7 +1203,7 @@ TEST_F(MainWindow, SaveAsksWhenOnlyTheContentOfTheLedgerChanged) {
     SetFileTime(h, nullptr, nullptr, &written);
     CloseHandle(h);
 
-    ledgerChanged = 1;
+    markLedgerChanged();
     prompts.answers = {mb::idYes, mb::idNo};  // save now, but do not replace
     command(cmdSave);
     EXPECT_EQ(prompts.messageTexts(),
