@@ -78,7 +78,7 @@ int findSelectedTransaction() {
 
 void addRecord(int type) {
     currentType = type;
-    showEntryDialog(0);
+    if (showEntryDialog(0)) fillList();  // selects the new row
 }
 
 void viewSelected() {
@@ -93,7 +93,7 @@ void viewSelected() {
 void changeSelected() {
     int t = findSelectedTransaction();
     if (t == 0) return;
-    showEntryDialog(t);
+    if (showEntryDialog(t)) fillList();
     updateStatus(1);
 }
 
@@ -237,7 +237,7 @@ void dispatch(int id) {
         break;
     case idFilter:
     case cmdFiltered:
-        showFilterDialog();
+        if (showFilterDialog()) fillList();
         break;
     case cmdNamesList:
     case cmdDescrList:
@@ -290,6 +290,8 @@ void runCommand(int id) {
         dispatch(id);
         commitStep(stepLabel(id));
     }
+    // Save As, and a save that asked for a name, give the books another file.
+    updateStatus(0);
     if (mainWindow) resetButtonStyles();
     updateUndoItems();
 }

@@ -368,7 +368,6 @@ void initialise(HWND hwnd) {
     currentList = lists[1];
     currentListId = idFirstList;
     displayRowAt = displayRow;
-    refillList = fillList;
     fillList();
 
     restorePlacement(hwnd);

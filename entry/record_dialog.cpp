@@ -566,16 +566,16 @@ void loadRecordIntoDialog(HWND dialog) {
     updateStatus(1);
 }
 
-void showEntryDialog(int transaction) {
-    if (transaction < 0 || transaction > transactionCount || !validType()) return;
+bool showEntryDialog(int transaction) {
+    if (transaction < 0 || transaction > transactionCount || !validType()) return false;
     // A change replaces the transaction of the selected row: never open one
     // for another transaction, or the save would delete the wrong record.
-    if (transaction != 0 && transactionAtPosition(selectedRow) != transaction) return;
+    if (transaction != 0 && transactionAtPosition(selectedRow) != transaction) return false;
     focusTransaction = transaction;
     entry = EntryState{};
     entry.changing = transaction != 0;
     cDialogTemplate t = entryTemplate(entry.changing);
-    t.runModal(mainWindow, entryProc);
+    return t.runModal(mainWindow, entryProc) == IDOK;
 }
 
 void showRecordView() {

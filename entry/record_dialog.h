@@ -24,8 +24,9 @@ extern POINT viewPosition;          // view origin, dialog units from the main w
 
 // Adds a transaction of currentType (transaction 0) or changes the given
 // one, which must be the one in the selected row. A number out of range
-// opens nothing.
-void showEntryDialog(int transaction);
+// opens nothing. True when "&OK" stored the transaction: the command then
+// refills the list, which selects it.
+bool showEntryDialog(int transaction);
 
 // Shows transaction focusTransaction (of type currentType) read-only, and
 // again for each step "&Next" and "&Prev" take through the current list.

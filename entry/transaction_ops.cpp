@@ -32,8 +32,7 @@ bool deleteSelected() {
 int insertTransaction(const Transaction& record) {
     int position = placeTransaction(record);
     if (position == 0) return 0;
-    focusTransaction = position;
-    refillList();
+    focusTransaction = position;  // the next fill selects it
     return position;
 }
 

@@ -69,12 +69,12 @@ LedgerImage buildArchiveImage(int k) {
     return image;
 }
 
-void archiveUpTo(const std::string& answer) {
-    if (answer.empty()) return;
+bool archiveUpTo(const std::string& answer) {
+    if (answer.empty()) return false;
     std::string date = normalizeDateText(completeArchiveDate(answer));
     if (date.empty()) {
         showMessage("Illegal date", "", mb::ok | mb::iconStop);
-        return;
+        return false;
     }
     int k = archiveCount(packDate(date));
 
@@ -86,10 +86,10 @@ void archiveUpTo(const std::string& answer) {
     request.defaultExtension = "qvl";
     request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
     std::string path = prompts().fileDialog(request);
-    if (path.empty()) return;
+    if (path.empty()) return false;
     if (isOwnProgramFile(path)) {
         showMessage(ownProgramFileText(path), "File Error", mb::ok | mb::iconStop);
-        return;
+        return false;
     }
     if (!ledgerPath.empty() && sameFile(path, ledgerPath)) {
         // The archive would replace the ledger's own file while the later
@@ -97,7 +97,7 @@ void archiveUpTo(const std::string& answer) {
         showMessage("The archive cannot be written over the open ledger " + path +
                         ".\r\nChoose another file name for the archive.",
                     "File Error", mb::ok | mb::iconStop);
-        return;
+        return false;
     }
 
     std::string error;
@@ -106,13 +106,13 @@ void archiveUpTo(const std::string& answer) {
         showMessage("The archive could not be written to " + path + ":\r\n" + error +
                         "\r\nNo transactions have been removed from the ledger.",
                     "File Error", mb::ok | mb::iconStop);
-        return;
+        return false;
     }
     // Unsaved, the archived transactions would come back with the ledger
     // and be counted twice: the removal marks the books changed.
     removeArchivedTransactions(k);
     // Keep the row to select on the same transaction, if it is still here.
     focusTransaction = focusTransaction > k ? focusTransaction - k : 0;
-    refillList();
     showMessage(std::to_string(k) + " transactions moved to " + path + ".", "Archive", mb::ok | mb::iconInformation);
+    return true;
 }

@@ -22,5 +22,6 @@ LedgerImage buildArchiveImage(int k);
 // counts as changed) and says how many went where. Nothing
 // changes for an empty answer, an illegal date, a cancelled file dialog, the
 // open ledger's own file or a file that cannot be written (those two with a
-// message).
-void archiveUpTo(const std::string& answer);
+// message). True when the archive was written and the books changed: the
+// command then refills the list.
+bool archiveUpTo(const std::string& answer);

@@ -354,11 +354,7 @@ bool saveLedgerAs() {
     ledgerPath = path;
     // The file dialog has already asked before replacing an existing file.
     rememberLedgerFile();
-    if (saveLedger()) {
-        // Whichever command asked for the name: the books belong there now.
-        updateStatus(0);
-        return true;
-    }
+    if (saveLedger()) return true;  // the command's end shows the new name
     ledgerPath = previous;  // the new file was never written
     known = std::move(previousKnown);
     return false;

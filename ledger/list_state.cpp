@@ -20,7 +20,6 @@ void noSelection(int) {}
 }  // namespace
 
 int (*displayRowAt)(int position) = identityRow;
-void (*refillList)() = noRefill;
 void (*updateStatus)(int part) = noStatus;
 void (*selectListRow)(int position) = noSelection;
 void (*switchToAllTransactions)() = noRefill;
@@ -41,7 +40,6 @@ void resetListState() {
     selectedRow = 0;
     focusTransaction = 0;
     displayRowAt = identityRow;
-    refillList = noRefill;
     updateStatus = noStatus;
     selectListRow = noSelection;
     switchToAllTransactions = noRefill;

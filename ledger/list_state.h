@@ -24,10 +24,6 @@ extern const char tabTypeCodes[];  // "01632": currentType chosen by tabs 1..5
 // Set by the window code; the identity while no list exists (host tests).
 extern int (*displayRowAt)(int position);
 
-// Refills the current list (the window code installs fillList; a no-op
-// while there is no window).
-extern void (*refillList)();
-
 // The main window installs the rest too, so that the dialogs reach it from
 // here; each is a no-op while there is no window.
 // Status bar part 0 (the file) or 1 (selected row : rows).

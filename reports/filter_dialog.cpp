@@ -128,9 +128,9 @@ cDialogTemplate filterTemplate() {
 
 }  // namespace
 
-void showFilterDialog() {
+bool showFilterDialog() {
     cDialogTemplate t = filterTemplate();
-    if (t.runModal(mainWindow, filterProc) != IDOK) return;
+    if (t.runModal(mainWindow, filterProc) != IDOK) return false;
     selectedRow = 0;
-    refillList();
+    return true;
 }

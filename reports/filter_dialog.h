@@ -2,6 +2,6 @@
 // that the main list is narrowed to.
 #pragma once
 
-// Modal over the main window; on "&OK" applies the boxes and refills the
-// main list on its "All Transactions" tab.
-void showFilterDialog();
+// Modal over the main window; on "&OK" applies the boxes, switches to the
+// "All Transactions" tab and returns true: the command then refills the list.
+bool showFilterDialog();

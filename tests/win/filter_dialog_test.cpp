@@ -44,7 +44,7 @@ protected:
 
     void open(std::function<void(HWND)> steps) {
         whenDialogOpens(caption, std::move(steps));
-        showFilterDialog();
+        command(cmdFiltered);
     }
 
     // The dates of the rows "All Transactions" shows.

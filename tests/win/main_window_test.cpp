@@ -343,12 +343,12 @@ TEST_F(MainWindow, FocusTransactionIsSelectedOrKeptForLater) {
     start();
     EXPECT_EQ(selectedRow, 7);  // the latest
     focusTransaction = 2;
-    refillList();
+    fillList();
     EXPECT_EQ(selectedRow, 2);
     EXPECT_EQ(focusTransaction, 0);
     clickTab(2);  // services only: transaction 4 is not shown
     focusTransaction = 4;
-    refillList();
+    fillList();
     EXPECT_EQ(selectedRow, 1);
     EXPECT_EQ(focusTransaction, 4);
     clickTab(4);

@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "app/commands.h"
 #include "app/main_window.h"
 #include "entry/record_dialog.h"
 #include "ledger/list_state.h"
@@ -24,6 +25,12 @@ protected:
         installLedger(image);
         start();
         selectPosition(row);
+    }
+    // As the main window's type buttons (for currentType) and its Change
+    // command open the entry dialog; the list is refilled after a save.
+    void openEntry(int transaction) {
+        static const int buttons[] = {0, idServ, idExps, idProd, idProd, idProd, idEarn};
+        command(transaction == 0 ? buttons[currentType] : cmdChangeRecord);
     }
 };
 
@@ -88,7 +95,7 @@ TEST_F(RecordDialog, AddingAServiceWithANewDescription) {
         setItemText(d, 2006, "500");
         click(d, 2022);
     });
-    showEntryDialog(0);
+    openEntry(0);
 
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Ok to add this description?");
@@ -115,7 +122,7 @@ TEST_F(RecordDialog, AddingAServiceWithANewDescription) {
         cancel(d);
     });
     currentType = typeEarnings;
-    showEntryDialog(0);
+    openEntry(0);
 }
 
 TEST_F(RecordDialog, SaveChecksInOrderAndKeepsTheDialogOpen) {
@@ -189,7 +196,7 @@ TEST_F(RecordDialog, SaveChecksInOrderAndKeepsTheDialogOpen) {
         EXPECT_EQ(descriptions[7], entry(2, "Travel"));
         cancel(d);
     });
-    showEntryDialog(0);
+    openEntry(0);
     EXPECT_EQ(transactionCount, 7);
     // No transaction, but the two descriptions confirmed are in the books
     // and must not be lost at quit without a question.
@@ -228,7 +235,7 @@ TEST_F(RecordDialog, RefusedListEntriesAndAFullLedgerStoreNothing) {
         transactionCount = 7;
         cancel(d);
     });
-    showEntryDialog(0);
+    openEntry(0);
     EXPECT_EQ(transactionCount, 7);
     EXPECT_EQ(descrCount, 5);
     EXPECT_EQ(ledgerChanged, 0);
@@ -290,7 +297,7 @@ TEST_F(RecordDialog, LongTextsAreTypedWholeAndCtrlAReplaces) {
             EXPECT_EQ(itemText(d, 2002), "2006");
             saveOrGiveUp(d);
         });
-        showEntryDialog(0);
+        openEntry(0);
         ASSERT_EQ(prompts.messageTexts(),
                   (std::vector<std::string>{"Ok to add this description?", "Ok to add this name?"}))
             << k.caption;
@@ -325,7 +332,7 @@ TEST_F(RecordDialog, LongTextsAreTypedWholeAndCtrlAReplaces) {
         EXPECT_EQ(itemText(d, 2006), "75");
         saveOrGiveUp(d);
     });
-    showEntryDialog(1);
+    openEntry(1);
     // The old texts, no longer used, are offered for deleting; kept.
     EXPECT_EQ(prompts.messageTexts(),
               (std::vector<std::string>{"Ok to add this description?", "Ok to add this name?",
@@ -351,7 +358,7 @@ TEST_F(RecordDialog, LongTextsAreTypedWholeAndCtrlAReplaces) {
         typeKeys(d, 2004, "Bolt & Co");  // an existing name: no question
         saveOrGiveUp(d);
     });
-    showEntryDialog(product);
+    openEntry(product);
     EXPECT_EQ(prompts.messageTexts(),
               std::vector<std::string>{"Name [" + longName + "] \r\nnot used now... OK to delete it?"});
     EXPECT_EQ(names[transactions[static_cast<size_t>(selectedRow)].nameIndex], entry(3, "Bolt & Co"));
@@ -387,7 +394,7 @@ TEST_F(RecordDialog, ControlCharactersFromAFileShowAsBlanks) {
         EXPECT_EQ(boxItems(GetDlgItem(d, 2004))[0].first, "Bob  Smith");
         saveOrGiveUp(d);
     });
-    showEntryDialog(1);
+    openEntry(1);
     EXPECT_TRUE(prompts.messages.empty());  // found in the lists: nothing to add
     const Transaction& t = transactions[static_cast<size_t>(selectedRow)];
     EXPECT_EQ(t.descrIndex, 1);
@@ -434,7 +441,7 @@ TEST_F(RecordDialog, TypeAheadCompletesFromTheBoxItems) {
         EXPECT_EQ(itemText(d, 2003), "[Misc] costs");
         cancel(d);
     });
-    showEntryDialog(0);
+    openEntry(0);
 }
 
 // A typed description is the box's item only when it is exactly that text,
@@ -462,7 +469,7 @@ TEST_F(RecordDialog, ExactTextPicksTheEntryLookalikesAsk) {
         setItemText(d, 2003, "\xE6SOP LTD");  // the same text in other letter case
         click(d, 2022);
     });
-    showEntryDialog(0);
+    openEntry(0);
     EXPECT_TRUE(prompts.messages.empty());
     ASSERT_EQ(transactionCount, 8);
     EXPECT_EQ(transactions[8].descrIndex, 6);
@@ -510,7 +517,7 @@ TEST_F(RecordDialog, NothingBehindItsQuestionTakesInput) {
     });
     whenDialogOpens("Rent", [&](HWND box) { pokeBehind(box, IDNO); });
     whenDialogOpens("Rent", [&](HWND box) { pokeBehind(box, IDYES); });
-    showEntryDialog(0);
+    openEntry(0);
     EXPECT_TRUE(allDialogsHandled());
     EXPECT_EQ(transactionCount, 8);
     EXPECT_EQ(descrCount, 6);
@@ -575,7 +582,7 @@ TEST_F(RecordDialog, ProductLayoutTaxAndTotal) {
         setItemText(d, 2003, "widgets");
         click(d, 2022);
     });
-    showEntryDialog(0);
+    openEntry(0);
     EXPECT_TRUE(prompts.messages.empty());
     ASSERT_EQ(transactionCount, 8);
     const Transaction& t = transactions[1];  // 02-14-2005: before every 2006 record
@@ -630,7 +637,7 @@ TEST_F(RecordDialog, TypedAmountsShowAndStoreTheSameFigures) {
         prompts.messages.clear();
         click(d, 2022);
     });
-    showEntryDialog(0);
+    openEntry(0);
     EXPECT_TRUE(prompts.messages.empty());
     ASSERT_EQ(transactionCount, 8);
     const Transaction& t = transactions[8];  // 06-01-2006: after every other record
@@ -685,7 +692,7 @@ TEST_F(RecordDialog, SpecifiedTaxAndTheRateBox) {
         setItemText(d, 2003, "Widgets");
         click(d, 2022);
     });
-    showEntryDialog(0);
+    openEntry(0);
     ASSERT_EQ(transactionCount, 8);
     const Transaction& t = transactions[1];
     EXPECT_EQ(t.date, packDate("01-02-2006"));
@@ -710,7 +717,7 @@ TEST_F(RecordDialog, RateRefillWithAZeroCombinedRateEnds) {
         EXPECT_EQ(itemText(d, 2009), "0.50");
         cancel(d);
     });
-    showEntryDialog(0);
+    openEntry(0);
 }
 
 TEST_F(RecordDialog, ResaleHiddenForBoughtButKeptAndClear) {
@@ -748,7 +755,7 @@ TEST_F(RecordDialog, ResaleHiddenForBoughtButKeptAndClear) {
         setItemText(d, 2006, "10");
         click(d, 2022);
     });
-    showEntryDialog(0);
+    openEntry(0);
     ASSERT_EQ(transactionCount, 8);
     const Transaction& t = transactions[8];
     EXPECT_EQ(t.type, typeBought);
@@ -778,7 +785,7 @@ TEST_F(RecordDialog, ChangingKeepsTheStoredTaxAndMovesByDate) {
         setItemText(d, 2001, "5/1");
         click(d, 2022);
     });
-    showEntryDialog(4);
+    openEntry(4);
     EXPECT_TRUE(prompts.messages.empty());
     ASSERT_EQ(transactionCount, 7);
     EXPECT_EQ(transactions[4].type, typeBought);
@@ -841,7 +848,7 @@ TEST_F(RecordDialog, ChangingAPriceKeepsTheRateItWasRecordedAt) {
             EXPECT_EQ(itemText(d, 2009), c.taxShown) << row;
             saveOrGiveUp(d);
         });
-        showEntryDialog(row);
+        openEntry(row);
         ASSERT_EQ(selectedRow, row);  // same date: same place
         const Transaction& t = transactions[static_cast<size_t>(row)];
         EXPECT_EQ(t.amount, parseAmount(c.newPrice)) << row;
@@ -860,7 +867,7 @@ TEST_F(RecordDialog, ChangingAPriceKeepsTheRateItWasRecordedAt) {
         EXPECT_EQ(itemText(d, 2009), "5.40");
         saveOrGiveUp(d);
     });
-    showEntryDialog(1);
+    openEntry(1);
     EXPECT_EQ(transactions[1].salesTax, 540);
     EXPECT_FLOAT_EQ(transactions[1].taxRate, 9.0f);
     currentType = typeSold;
@@ -868,7 +875,7 @@ TEST_F(RecordDialog, ChangingAPriceKeepsTheRateItWasRecordedAt) {
         EXPECT_EQ(itemText(d, 2010), "6.250");
         cancel(d);
     });
-    showEntryDialog(0);
+    openEntry(0);
     EXPECT_TRUE(allDialogsHandled());
 }
 
@@ -899,7 +906,7 @@ TEST_F(RecordDialog, MileageLabelForStoredMileageOnly) {
         EXPECT_EQ(milesLabel(d), nullptr);
         cancel(d);
     });
-    showEntryDialog(0);
+    openEntry(0);
 }
 
 // --- Record view ---
