@@ -5,8 +5,7 @@
 #include <htmlhelp.h>
 
 #include "app/about_box.h"
-#include "app/archive_command.h"
-#include "app/ledger_commands.h"
+#include "app/file_commands.h"
 #include "app/transaction_list.h"
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
@@ -20,7 +19,6 @@
 #include "reports/filter.h"
 #include "reports/filter_dialog.h"
 #include "reports/list_dialog.h"
-#include "reports/printing.h"
 #include "reports/tax_report_dialog.h"
 #include "reports/list_maintenance.h"
 #include "ui/dialog_template.h"
@@ -43,26 +41,6 @@ struct Running {
     Running() { ++running; }
     ~Running() { --running; }
 };
-
-void openLedger() {
-    FileDialogRequest request;
-    request.caption = "Open File";
-    request.folder = dataFolder;
-    request.filters = ledgerFileFilters();
-    request.defaultExtension = "qvl";
-    request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_LONGNAMES;
-    std::string path = prompts().fileDialog(request);
-    if (path.empty()) return;
-    if (ledgerChanged &&
-        showMessage("Current file has changed...\r\nSave it before opening the new file?", "Save File",
-                    mb::yesNo | mb::iconQuestion) == mb::idYes &&
-        !saveLedger())
-        return;  // the changes were not saved: loading now would lose them
-    loadLedger(path);
-    fillList();
-    updateStatus(0);
-    updateStatus(1);
-}
 
 // The selected transaction, found from the list as it shows it now
 // (whatever sorting, tab clicks or other commands came before): sets
@@ -170,10 +148,6 @@ std::string stepLabel(int id) {
     }
 }
 
-void saveNow() {
-    if (showMessage("Save this file now?", "Save File", mb::yesNo | mb::iconQuestion) == mb::idYes) saveLedger();
-}
-
 // Toolbar buttons lose the default-button frame a click gives them.
 void resetButtonStyles() {
     for (int id = idToolbar; id <= idFilter; ++id) {
@@ -185,19 +159,19 @@ void resetButtonStyles() {
 void dispatch(int id) {
     switch (id) {
     case cmdOpen:
-        openLedger();
+        openFile();
         break;
     case cmdSave:
-        saveNow();
+        saveFile();
         break;
     case cmdSaveAs:
-        saveLedgerAs();
+        saveFileAs();
         break;
     case cmdArchive:
-        archiveLedger();
+        archiveFile();
         break;
     case cmdPrint:
-        printList();
+        printFile();
         break;
     case idRept:
     case cmdTaxReport:
@@ -252,10 +226,10 @@ void dispatch(int id) {
         deleteSelected();
         break;
     case cmdNew:
-        newLedger();
+        newFile();
         break;
     case cmdExport:
-        exportList();
+        exportFile();
         break;
     case cmdNextTab:
     case cmdPreviousTab:

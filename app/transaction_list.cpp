@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "entry/tax_arithmetic.h"
+#include "ledger/tax_arithmetic.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"

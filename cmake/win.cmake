@@ -8,7 +8,7 @@ set(WIN32_SOURCES
   app/main_window.cpp
   app/transaction_list.cpp
   app/commands.cpp
-  app/ledger_commands.cpp
+  app/file_commands.cpp
   reports/descr_name_boxes.cpp
   entry/record_dialog.cpp
   reports/filter_dialog.cpp
@@ -16,7 +16,6 @@ set(WIN32_SOURCES
   reports/list_dialog.cpp
   app/about_box.cpp
   app/ask_text.cpp
-  app/archive_command.cpp
   reports/printing.cpp
   reports/tax_report_dialog.cpp
 )

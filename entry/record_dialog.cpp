@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "entry/tax_arithmetic.h"
+#include "ledger/tax_arithmetic.h"
 #include "entry/transaction_ops.h"
 #include "ledger/changes.h"
 #include "ledger/list_state.h"

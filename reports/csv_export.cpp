@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "entry/tax_arithmetic.h"
+#include "ledger/tax_arithmetic.h"
 #include "ledger/file_access.h"
 #include "ledger/ledger_file.h"
 #include "ledger/settings.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "entry/tax_arithmetic.h"
+#include "ledger/tax_arithmetic.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "text/amount_text.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "entry/tax_arithmetic.h"
+#include "ledger/tax_arithmetic.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"

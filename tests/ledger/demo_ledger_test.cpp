@@ -6,7 +6,7 @@
 #include <iterator>
 #include <set>
 
-#include "entry/tax_arithmetic.h"
+#include "ledger/tax_arithmetic.h"
 #include "ledger/ledger_file.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"

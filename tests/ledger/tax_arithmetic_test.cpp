@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ledger/changes.h"
-#include "entry/tax_arithmetic.h"
+#include "ledger/tax_arithmetic.h"
 #include "text/amount_text.h"
 
 namespace {

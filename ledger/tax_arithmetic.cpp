@@ -1,4 +1,4 @@
-#include "entry/tax_arithmetic.h"
+#include "ledger/tax_arithmetic.h"
 
 #include <cctype>
 
