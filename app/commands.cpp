@@ -4,6 +4,8 @@
 #include <commdlg.h>
 #include <htmlhelp.h>
 
+#include <type_traits>
+
 #include "app/about_box.h"
 #include "app/file_commands.h"
 #include "app/transaction_list.h"
@@ -18,9 +20,9 @@
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "reports/filter_dialog.h"
-#include "reports/list_dialog.h"
+#include "lists/list_dialog.h"
 #include "reports/tax_report_dialog.h"
-#include "reports/list_maintenance.h"
+#include "lists/list_maintenance.h"
 #include "ui/dialog_template.h"
 #include "ui/prompts.h"
 
@@ -41,6 +43,20 @@ struct Running {
     Running() { ++running; }
     ~Running() { --running; }
 };
+
+// Runs an operation that may remove list entries or put them back: the
+// filter's description and name then follow their text to their new numbers.
+template <class Operation> auto keepingFilterEntries(Operation operation) {
+    FilterEntries filter = filterEntries();
+    if constexpr (std::is_void_v<decltype(operation())>) {
+        operation();
+        refindFilterEntries(filter);
+    } else {
+        auto result = operation();
+        refindFilterEntries(filter);
+        return result;
+    }
+}
 
 // The selected transaction, found from the list as it shows it now
 // (whatever sorting, tab clicks or other commands came before): sets
@@ -71,7 +87,7 @@ void viewSelected() {
 void changeSelected() {
     int t = findSelectedTransaction();
     if (t == 0) return;
-    if (showEntryDialog(t)) fillList();
+    if (keepingFilterEntries([t] { return showEntryDialog(t); })) fillList();
     updateStatus(1);
 }
 
@@ -80,7 +96,7 @@ void deleteSelected() {
     if (showMessage("Delete this record now?", "Update Descriptions", mb::yesNo | mb::iconStop) != mb::idYes) return;
     keptDescrIndex = 0;
     keptNameIndex = 0;
-    deleteTransaction();
+    keepingFilterEntries([] { return deleteTransaction(); });
     updateStatus(1);
     fillList();
 }
@@ -104,11 +120,8 @@ void showHelpInBrowser() {
 // Takes a step back or forward, then shows the transaction it touched,
 // selected, on the All Transactions tab when the current one would hide it.
 void undoOrRedo(bool undo) {
-    FilterEntries filter = filterEntries();
-    int touched = undo ? undoStep() : redoStep();
+    int touched = keepingFilterEntries([&] { return undo ? undoStep() : redoStep(); });
     if (touched < 0) return;
-    // The step may have put back or taken out an entry before the filter's.
-    refindFilterEntries(filter);
     if (touched == 0) {
         refreshListTexts();  // only names or descriptions changed
         return;
@@ -215,7 +228,7 @@ void dispatch(int id) {
         break;
     case cmdNamesList:
     case cmdDescrList:
-        showListMaintenance(id == cmdNamesList ? 0 : 1);
+        keepingFilterEntries([id] { return showListMaintenance(id == cmdNamesList ? 0 : 1); });
         // Renamed entries show on the rows, which keep their order and selection.
         refreshListTexts();
         break;

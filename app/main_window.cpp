@@ -16,7 +16,7 @@
 #include "ledger/tables.h"
 #include "ledger/window_placement.h"
 #include "reports/filter.h"
-#include "reports/list_maintenance.h"
+#include "lists/list_maintenance.h"
 #include "reports/tax_report.h"
 #include "ui/dialog_template.h"
 #include "ui/prompts.h"

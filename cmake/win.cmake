@@ -9,11 +9,11 @@ set(WIN32_SOURCES
   app/transaction_list.cpp
   app/commands.cpp
   app/file_commands.cpp
-  reports/descr_name_boxes.cpp
+  lists/descr_name_boxes.cpp
   entry/record_dialog.cpp
   reports/filter_dialog.cpp
   entry/sales_tax_dialog.cpp
-  reports/list_dialog.cpp
+  lists/list_dialog.cpp
   app/about_box.cpp
   app/ask_text.cpp
   reports/printing.cpp

@@ -9,7 +9,7 @@
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
-#include "reports/descr_name_boxes.h"
+#include "lists/descr_name_boxes.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"
 #include "text/plain_text.h"

@@ -2,7 +2,7 @@
 
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
-#include "reports/list_maintenance.h"
+#include "lists/list_maintenance.h"
 
 namespace {
 

@@ -11,19 +11,6 @@ int32_t filterNameIndex = 0;
 
 namespace {
 
-// Windows-1252 lower case: ASCII, the accented block and the few letters
-// that live in 0x80-0x9F.
-unsigned char foldCase(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-    switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
-    }
-}
 
 std::string trimBlanks(const std::string& s) {
     size_t b = s.find_first_not_of(' ');
@@ -91,45 +78,10 @@ void resetFilterValues() {
     currentType = 0;
 }
 
-bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldCase(static_cast<unsigned char>(a[i])) != foldCase(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
 
-std::vector<BoxItem> descrNameBoxItems(ListKind kind, int group) {
-    int g = isProductType(group) ? 3 : group;
-    int count = kind == descrList ? descrCount : nameCount;
-    std::vector<BoxItem> items;
-    for (int i = 1; i <= count; ++i) {
-        const std::string& entry = kind == descrList ? descriptions[i] : names[i];
-        if (g != 0 && (entry.empty() || static_cast<unsigned char>(entry[0]) != g)) continue;
-        std::string text = trimBlanks(blankControls(entryText(entry)));
-        if (findBoxItem(items, text) < 0) items.emplace_back(text, i);
-    }
-    return items;
-}
 
-int findBoxItem(const std::vector<BoxItem>& items, const std::string& text) {
-    for (size_t i = 0; i < items.size(); ++i)
-        if (sameTextIgnoringCase(items[i].first, text)) return static_cast<int>(i);
-    return -1;
-}
 
-int findBoxItemStarting(const std::vector<BoxItem>& items, const std::string& typed) {
-    if (typed.empty()) return -1;
-    for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].first.size() >= typed.size() && sameTextIgnoringCase(items[i].first.substr(0, typed.size()), typed))
-            return static_cast<int>(i);
-    return -1;
-}
 
-int boxEntryIndex(const std::vector<BoxItem>& items, const std::string& text) {
-    if (text.empty()) return 0;
-    int pos = findBoxItem(items, text);
-    return pos < 0 ? 0 : items[pos].second;
-}
 
 std::vector<std::string> filterYearItems(int currentYear) {
     std::vector<std::string> years;

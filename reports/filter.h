@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ledger/tables.h"
+#include "lists/entry_matching.h"
 
 extern uint16_t filterStartDate;  // 0 = no lower bound
 extern uint16_t filterEndDate;    // 0xFFFF = no upper bound
@@ -24,29 +25,6 @@ void resetFilterState();
 // "&Reset" in the filter dialog: no bounds, any description and name, all
 // types (currentType 0).
 void resetFilterValues();
-
-// Equal texts when letter case is ignored (ANSI code page 1252 letters).
-bool sameTextIgnoringCase(const std::string& a, const std::string& b);
-
-// One item of a description or name box: the text shown and the entry it
-// stands for.
-using BoxItem = std::pair<std::string, int>;
-
-// The items of a description (descrList) or name (nameList) box for a group:
-// 0 = every entry, 4 and 5 count as 3. Texts without the group byte, trimmed
-// of blanks; each text (letter case ignored) once, standing for the first
-// entry that carries it. In list order: the box sorts them itself.
-std::vector<BoxItem> descrNameBoxItems(ListKind kind, int group);
-
-// Position in items of the item whose text equals text (case ignored), or -1.
-int findBoxItem(const std::vector<BoxItem>& items, const std::string& text);
-// Position of the first item whose text begins with typed (case ignored), or
-// -1; an empty typed text matches nothing.
-int findBoxItemStarting(const std::vector<BoxItem>& items, const std::string& typed);
-
-// The entry a box text stands for: 0 for an empty text and for a text that
-// matches no item (that part of the filter is then cleared).
-int boxEntryIndex(const std::vector<BoxItem>& items, const std::string& text);
 
 // The year list of the filter dialog: the current year minus 4 up to the
 // current year, each with one leading blank.

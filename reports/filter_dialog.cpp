@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "ledger/list_state.h"
-#include "reports/descr_name_boxes.h"
+#include "lists/descr_name_boxes.h"
 #include "reports/filter.h"
 #include "text/date_text.h"
 #include "ui/dialog_template.h"

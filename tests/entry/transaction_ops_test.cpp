@@ -4,7 +4,7 @@
 #include "entry/transaction_ops.h"
 #include "ledger/list_state.h"
 #include "reports/filter.h"
-#include "reports/list_maintenance.h"
+#include "lists/list_maintenance.h"
 #include "tests/support/scripted_prompts.h"
 #include "text/date_text.h"
 

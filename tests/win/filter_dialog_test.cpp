@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/main_window.h"
+#include "app/transaction_list.h"
 #include "ledger/list_state.h"
 #include "ledger/changes.h"
 #include "ledger/tables.h"
@@ -254,6 +255,39 @@ TEST_F(FilterDialog, TypedKeysCtrlAAndControlCharactersFromAFile) {
         EXPECT_EQ(itemText(d, 2003), "Tune up");  // the filter in force
         closeBox(d);
     });
+}
+
+// A combination in the descriptions list removes an entry before the one
+// the filter asks for, and an Undo puts it back: the filter follows its
+// description both times.
+TEST_F(FilterDialog, FollowsItsDescriptionWhenAnEntryBeforeItGoesOrComesBack) {
+    open([](HWND d) {
+        setItemText(d, 2003, "Widgets");
+        click(d, IDOK);
+    });
+    ASSERT_EQ(shownDates(), std::vector<std::string>{"12-31-2024"});
+    whenDialogOpens("List of Descriptions", [](HWND d) {
+        HWND list = GetDlgItem(d, 5000);
+        SendMessageA(list, LB_SETCURSEL,
+                     static_cast<WPARAM>(SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                      reinterpret_cast<LPARAM>("Consulting"))),
+                     0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(5000, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        click(d, 5003);
+        setItemText(d, 5001, "Repairs");
+        click(d, 5003);  // combined with the first "Repairs", which goes
+        closeBox(d);
+    });
+    prompts.answers = {mb::idYes};
+    command(cmdDescrList);
+    ASSERT_EQ(descrCount, 4);
+    EXPECT_EQ(descriptionText(static_cast<uint16_t>(filterDescrIndex)), "Widgets");
+    fillList();
+    EXPECT_EQ(shownDates(), std::vector<std::string>{"12-31-2024"});
+    command(cmdUndo);
+    ASSERT_EQ(descrCount, 5);
+    EXPECT_EQ(filterDescrIndex, 5);
+    EXPECT_EQ(shownDates(), std::vector<std::string>{"12-31-2024"});
 }
 
 TEST_F(FilterDialog, ServicesTabOffersServiceEntriesAndOkShowsAllTransactions) {

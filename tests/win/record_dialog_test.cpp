@@ -9,7 +9,7 @@
 #include "entry/record_dialog.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
-#include "reports/descr_name_boxes.h"
+#include "lists/descr_name_boxes.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/win/modal_driver.h"
 #include "tests/win/win_fixture.h"

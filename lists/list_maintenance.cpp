@@ -1,10 +1,10 @@
-#include "reports/list_maintenance.h"
+#include "lists/list_maintenance.h"
 
 #include <algorithm>
 
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
-#include "reports/filter.h"
+#include "lists/entry_matching.h"
 #include "ui/prompts.h"
 
 uint16_t keptDescrIndex = 0;
@@ -66,13 +66,7 @@ void removeListEntry(ListKind kind, int e) {
     if (!inRange(kind, e)) return;
     removeListEntryAt(kind, e);
     if (listKind == kind) followRemoval(chosenEntry, e);
-    if (kind == descrList) {
-        followRemoval(keptDescrIndex, e);
-        followRemoval(filterDescrIndex, e);
-    } else {
-        followRemoval(keptNameIndex, e);
-        followRemoval(filterNameIndex, e);
-    }
+    followRemoval(kind == descrList ? keptDescrIndex : keptNameIndex, e);
 }
 
 void offerUnusedEntryRemoval() { offerUnusedEntryRemovalFor(transactionAtPosition(selectedRow)); }

@@ -1,4 +1,4 @@
-#include "reports/list_dialog.h"
+#include "lists/list_dialog.h"
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
-#include "reports/list_maintenance.h"
+#include "lists/list_maintenance.h"
 #include "text/plain_text.h"
 #include "ui/dialog_template.h"
 

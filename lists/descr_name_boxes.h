@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "reports/filter.h"
+#include "lists/entry_matching.h"
 
 enum : int { idDescrBox = 2003, idNameBox = 2004 };
 

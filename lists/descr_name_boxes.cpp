@@ -1,7 +1,7 @@
-#include "reports/descr_name_boxes.h"
+#include "lists/descr_name_boxes.h"
 
 #include "ledger/list_state.h"
-#include "reports/filter.h"
+#include "lists/entry_matching.h"
 
 void fillDescrNameBoxes(HWND dialog) {
     const struct {

@@ -1,6 +1,6 @@
 // The "List of Names" / "List of Descriptions" dialog: shows the entries of
 // one group (or the unused ones) and adds, renames, combines and deletes
-// them through the operations of reports/list_maintenance.h.
+// them through the operations of lists/list_maintenance.h.
 #pragma once
 
 // kind 0 = names, 1 = descriptions. Modal; returns when the dialog closes.

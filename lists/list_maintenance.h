@@ -28,8 +28,9 @@ struct ListItem {
 
 // Removes entry e of a list: later entries move down, the count drops, and
 // every reference to a later entry (transactions, chosenEntry, the kept
-// indices, the filter) moves down with it. A reference to e itself other
-// than a transaction's becomes 0. An e outside 1..count is ignored.
+// indices) moves down with it; one to e itself becomes 0. An e outside
+// 1..count is ignored. (The filter follows its entries by their text after
+// each command.)
 void removeListEntry(ListKind kind, int e);
 
 // Asks, for the transaction in the selected row, whether its description
