@@ -80,7 +80,10 @@ void viewSelected() {
     if (t == 0) return;
     browseDirection = 1;
     focusTransaction = t;
-    showRecordView();
+    while (showRecordView()) {
+        if (currentList) currentList->select(selectedRow, 1, 0);
+        updateStatus(1);
+    }
     viewPosition = {0, 0};
 }
 

@@ -22,7 +22,6 @@
 #include "ui/prompts.h"
 
 HWND tabControl = nullptr;
-HWND statusBar = nullptr;
 HWND pages[6] = {};
 cColumnList* lists[6] = {};
 HWND currentPage = nullptr;
@@ -70,10 +69,6 @@ const ToolButton toolButtons[] = {
 };
 
 int displayRow(int position) { return currentList ? currentList->rowAt(position) : 0; }
-
-void selectRow(int position) {
-    if (currentList) currentList->select(position, 1, 0);
-}
 
 void clickFirstTab() {
     if (!mainWindow || !tabControl) return;
@@ -323,8 +318,6 @@ std::string specialFolder(int csidl) {
 
 void initialise(HWND hwnd) {
     mainWindow = hwnd;
-    updateStatus = showStatus;
-    selectListRow = selectRow;
     switchToAllTransactions = clickFirstTab;
     SetMenu(hwnd, buildMenu());
     fitWindowToClient(hwnd);
@@ -511,21 +504,6 @@ void closeMainWindow() {
         DestroyWindow(mainWindow);
 }
 
-void showStatus(int part) {
-    if (!statusBar) return;
-    if (part == 0) {
-        std::string shown = ledgerPath;
-        size_t slash = ledgerPath.find_last_of('\\');
-        if (slash != std::string::npos && ledgerPath.substr(0, slash + 1) == dataFolder)
-            shown = ledgerPath.substr(slash + 1);
-        SendMessageA(statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-        return;
-    }
-    selectedRow = currentList ? currentList->selected() : 0;
-    auto number = [](int v) { return (v >= 0 ? " " : "") + std::to_string(v); };
-    std::string text = number(selectedRow) + " :" + number(rowCount);
-    SendMessageA(statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text.c_str()));
-}
 
 std::string determineDataFolder() {
     char exe[MAX_PATH] = "";

@@ -14,7 +14,6 @@
 constexpr int mainWidthUnits = 320;
 constexpr int mainHeightUnits = 300;
 
-extern HWND statusBar;
 
 // A ledger named on the command line, opened instead of the remembered one.
 extern std::string startupLedger;

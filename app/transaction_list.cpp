@@ -10,6 +10,24 @@
 #include "text/date_text.h"
 #include "ui/dialog_template.h"
 
+HWND statusBar = nullptr;
+
+void updateStatus(int part) {
+    if (!statusBar) return;
+    if (part == 0) {
+        std::string shown = ledgerPath;
+        size_t slash = ledgerPath.find_last_of('\\');
+        if (slash != std::string::npos && ledgerPath.substr(0, slash + 1) == dataFolder)
+            shown = ledgerPath.substr(slash + 1);
+        SendMessageA(statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+        return;
+    }
+    selectedRow = currentList ? currentList->selected() : 0;
+    auto number = [](int v) { return (v >= 0 ? " " : "") + std::to_string(v); };
+    std::string text = number(selectedRow) + " :" + number(rowCount);
+    SendMessageA(statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 std::string transactionRowText(int t) {
     const Transaction& r = transactions[static_cast<size_t>(t)];
     std::string type = r.type >= 1 && r.type <= 6 ? typeNames[r.type] : std::string();

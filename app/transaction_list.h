@@ -12,6 +12,11 @@ extern HWND pages[6];          // 1..5
 extern cColumnList* lists[6];  // 1..5
 extern HWND currentPage;
 
+// The status bar (set by the main window): part 0 names the ledger file
+// (without the data folder), part 1 reads "selected row : rows".
+extern HWND statusBar;
+void updateStatus(int part);
+
 void fillList();
 void showList();
 std::string transactionRowText(int t);

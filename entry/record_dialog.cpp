@@ -496,7 +496,6 @@ void stepView(HWND view, int by) {
     selectedRow += by;
     focusTransaction = t;
     currentType = transactions[static_cast<size_t>(t)].type;
-    selectListRow(selectedRow);
 }
 
 INT_PTR CALLBACK viewProc(HWND view, UINT msg, WPARAM wp, LPARAM) {
@@ -563,7 +562,6 @@ void loadRecordIntoDialog(HWND dialog) {
         focusControl(dialog, chosen);
         SendMessageA(chosen, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
     }
-    updateStatus(1);
 }
 
 bool showEntryDialog(int transaction) {
@@ -578,12 +576,10 @@ bool showEntryDialog(int transaction) {
     return t.runModal(mainWindow, entryProc) == IDOK;
 }
 
-void showRecordView() {
-    for (;;) {
-        if (focusTransaction < 1 || focusTransaction > transactionCount || !validType()) return;
-        cDialogTemplate t = viewTemplate();
-        if (t.runModal(mainWindow, viewProc) != reopenView) return;
-    }
+bool showRecordView() {
+    if (focusTransaction < 1 || focusTransaction > transactionCount || !validType()) return false;
+    cDialogTemplate t = viewTemplate();
+    return t.runModal(mainWindow, viewProc) == reopenView;
 }
 
 void resetRecordDialogState() {

@@ -28,9 +28,11 @@ extern POINT viewPosition;          // view origin, dialog units from the main w
 // refills the list, which selects it.
 bool showEntryDialog(int transaction);
 
-// Shows transaction focusTransaction (of type currentType) read-only, and
-// again for each step "&Next" and "&Prev" take through the current list.
-void showRecordView();
+// Shows transaction focusTransaction (of type currentType) read-only. True
+// when "&Next" or "&Prev" ended it: selectedRow, focusTransaction,
+// currentType and browseDirection then name the neighbouring row, which the
+// command selects in the list before it shows the view again.
+bool showRecordView();
 
 // Fills the open dialog's boxes from transaction focusTransaction.
 void loadRecordIntoDialog(HWND dialog);

@@ -14,15 +14,11 @@ const char tabTypeCodes[] = "01632";
 
 namespace {
 int identityRow(int position) { return position; }
-void noRefill() {}
-void noStatus(int) {}
-void noSelection(int) {}
+void noTabClick() {}
 }  // namespace
 
 int (*displayRowAt)(int position) = identityRow;
-void (*updateStatus)(int part) = noStatus;
-void (*selectListRow)(int position) = noSelection;
-void (*switchToAllTransactions)() = noRefill;
+void (*switchToAllTransactions)() = noTabClick;
 
 int transactionAtPosition(int position) {
     int row = displayRowAt(position);
@@ -40,7 +36,5 @@ void resetListState() {
     selectedRow = 0;
     focusTransaction = 0;
     displayRowAt = identityRow;
-    updateStatus = noStatus;
-    selectListRow = noSelection;
-    switchToAllTransactions = noRefill;
+    switchToAllTransactions = noTabClick;
 }

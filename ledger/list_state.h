@@ -24,12 +24,8 @@ extern const char tabTypeCodes[];  // "01632": currentType chosen by tabs 1..5
 // Set by the window code; the identity while no list exists (host tests).
 extern int (*displayRowAt)(int position);
 
-// The main window installs the rest too, so that the dialogs reach it from
-// here; each is a no-op while there is no window.
-// Status bar part 0 (the file) or 1 (selected row : rows).
-extern void (*updateStatus)(int part);
-// Selects a display position in the current list.
-extern void (*selectListRow)(int position);
+// The main window installs this one too, so that the filter dialog reaches
+// it from here; a no-op while there is no window.
 // As a click on the first tab: it becomes current and shows every type.
 extern void (*switchToAllTransactions)();
 

@@ -371,7 +371,7 @@ TEST_F(RecordDialog, LongTextsAreTypedWholeAndCtrlAReplaces) {
         EXPECT_EQ(SendMessageA(GetDlgItem(d, 2003), EM_GETSEL, 0, 0), MAKELRESULT(0, 60));
         cancel(d);
     });
-    showRecordView();
+    command(cmdFormData);
     EXPECT_TRUE(allDialogsHandled());
 }
 
@@ -407,7 +407,7 @@ TEST_F(RecordDialog, ControlCharactersFromAFileShowAsBlanks) {
         EXPECT_EQ(windowText(GetDlgItem(d, 2003)), "Tune up");
         cancel(d);
     });
-    showRecordView();
+    command(cmdFormData);
 }
 
 TEST_F(RecordDialog, TypeAheadCompletesFromTheBoxItems) {
@@ -900,7 +900,7 @@ TEST_F(RecordDialog, MileageLabelForStoredMileageOnly) {
         EXPECT_NE(milesLabel(d), nullptr);
         cancel(d);
     });
-    showRecordView();
+    command(cmdFormData);
     whenDialogOpens("Add new expense  transaction", [](HWND d) {
         setItemText(d, 2003, "Mileage");
         EXPECT_EQ(milesLabel(d), nullptr);
@@ -970,7 +970,7 @@ TEST_F(RecordDialog, ViewShowsTheRowAndStepsThroughTheList) {
         EXPECT_EQ(GetFocus(), GetDlgItem(d, 2052));
         cancel(d);
     });
-    showRecordView();
+    command(cmdFormData);
     EXPECT_EQ(selectedRow, 6);
     EXPECT_EQ(currentList->selected(), 6);
     EXPECT_EQ(currentType, typePersonal);
@@ -989,7 +989,7 @@ TEST_F(RecordDialog, PrevOnTheFirstRowDoesNothing) {
         EXPECT_EQ(selectedRow, 1);
         cancel(d);
     });
-    showRecordView();
+    command(cmdFormData);
     EXPECT_EQ(focusTransaction, 1);
 }
 
