@@ -5,6 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "ledger/list_state.h"
 #include "text/amount_text.h"
 
 namespace {
@@ -113,6 +114,12 @@ void cColumnList::showRows() {
                         reinterpret_cast<LPARAM>(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])].c_str()));
     SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox_, nullptr, TRUE);
+    if (this == currentList) publishOrder();
+}
+
+void cColumnList::publishOrder() const {
+    displayOrder.assign(1, 0);
+    for (int p = 1; p <= rowTotal_ && p < static_cast<int>(order_.size()); ++p) displayOrder.push_back(order_[static_cast<size_t>(p)]);
 }
 
 int cColumnList::rowAt(int position) const {

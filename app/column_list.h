@@ -26,6 +26,9 @@ public:
     void select(int position, int freeze, int top);
     void showRows();
     int rowAt(int position) const;
+    // Puts the order of the rows shown into displayOrder (the current
+    // list does so each time it shows its rows).
+    void publishOrder() const;
 
     // Lengths in the parent's dialog units; widths are percentages, negative
     // for a right-aligned column; a heading starting with "\x01" makes a

@@ -129,7 +129,7 @@ void undoOrRedo(bool undo) {
         refreshListTexts();  // only names or descriptions changed
         return;
     }
-    if (currentTab != 1 && !transactionPassesFilter(touched)) switchToAllTransactions();
+    if (currentTab != 1 && !transactionPassesFilter(touched)) clickTabOf(tabControl, 0);
     focusTransaction = touched;
     fillList();
     focusTransaction = 0;

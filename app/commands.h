@@ -4,13 +4,15 @@
 
 #include <string>
 
+#include "ledger/list_state.h"
+
 // Control and command identifiers.
 enum : int {
     idStatusBar = 999,
     idToolbar = 1000,
     idServ = 1001, idExps = 1002, idProd = 1003, idEarn = 1006,
     idData = 1007, idEdit = 1008, idRept = 1009, idFilter = 1010, idQuit = 1011,
-    idTabs = 1100,
+    idTabs = idMainTabs,
     idFirstList = 2501,
     cmdOpen = 101, cmdSave = 102, cmdSaveAs = 103, cmdArchive = 104, cmdPrint = 105, cmdExit = 106,
     cmdChangeRecord = 201, cmdDeleteRecord = 202, cmdNamesList = 203, cmdDescrList = 204, cmdSalesTax = 205,

@@ -68,16 +68,6 @@ const ToolButton toolButtons[] = {
     {idFilter, "Filter", 173, 27}, {idRept, "Rept", 200, 27}, {idQuit, "Quit", 236, 25},
 };
 
-int displayRow(int position) { return currentList ? currentList->rowAt(position) : 0; }
-
-void clickFirstTab() {
-    if (!mainWindow || !tabControl) return;
-    NMHDR n = {tabControl, static_cast<UINT_PTR>(idTabs), static_cast<UINT>(TCN_SELCHANGING)};
-    SendMessageA(mainWindow, WM_NOTIFY, idTabs, reinterpret_cast<LPARAM>(&n));
-    SendMessageA(tabControl, TCM_SETCURSEL, 0, 0);
-    n.code = static_cast<UINT>(TCN_SELCHANGE);
-    SendMessageA(mainWindow, WM_NOTIFY, idTabs, reinterpret_cast<LPARAM>(&n));
-}
 
 HMENU buildMenu() {
     HMENU bar = CreateMenu();
@@ -318,7 +308,6 @@ std::string specialFolder(int csidl) {
 
 void initialise(HWND hwnd) {
     mainWindow = hwnd;
-    switchToAllTransactions = clickFirstTab;
     SetMenu(hwnd, buildMenu());
     fitWindowToClient(hwnd);
     tabControl = GetDlgItem(hwnd, idTabs);
@@ -359,8 +348,8 @@ void initialise(HWND hwnd) {
     helpPath = dataFolder + helpFileName;
     currentTab = 1;
     currentList = lists[1];
+    currentList->publishOrder();
     currentListId = idFirstList;
-    displayRowAt = displayRow;
     fillList();
 
     restorePlacement(hwnd);
@@ -458,6 +447,7 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             pages[tab] = nullptr;
         }
         currentList = nullptr;
+        displayOrder.clear();
         currentPage = nullptr;
         mainWindow = tabControl = statusBar = nullptr;
         return FALSE;

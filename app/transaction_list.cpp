@@ -99,6 +99,7 @@ void tabChanged() {
     currentTab = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + 1;
     if (currentTab < 1 || currentTab > 5) return;
     currentList = lists[currentTab];
+    currentList->publishOrder();
     currentListId = 2500 + currentTab;
     currentPage = pages[currentTab];
     currentType = tabTypeCodes[currentTab - 1] - '0';
@@ -136,11 +137,5 @@ void stepTab(int step) {
     int count = static_cast<int>(SendMessageA(tabControl, TCM_GETITEMCOUNT, 0, 0));
     if (count <= 0) return;
     int next = (static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + step % count + count) % count;
-    int id = GetDlgCtrlID(tabControl);
-    // What the tab control sends for a click: changing, then changed.
-    NMHDR n = {tabControl, static_cast<UINT_PTR>(id), static_cast<UINT>(TCN_SELCHANGING)};
-    SendMessageA(mainWindow, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&n));
-    SendMessageA(tabControl, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
-    n.code = static_cast<UINT>(TCN_SELCHANGE);
-    SendMessageA(mainWindow, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&n));
+    clickTabOf(tabControl, next);
 }

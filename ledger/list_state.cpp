@@ -12,16 +12,12 @@ cColumnList* currentList = nullptr;
 
 const char tabTypeCodes[] = "01632";
 
-namespace {
-int identityRow(int position) { return position; }
-void noTabClick() {}
-}  // namespace
-
-int (*displayRowAt)(int position) = identityRow;
-void (*switchToAllTransactions)() = noTabClick;
+std::vector<int> displayOrder;
 
 int transactionAtPosition(int position) {
-    int row = displayRowAt(position);
+    int row = displayOrder.empty() ? position
+              : position >= 1 && position < static_cast<int>(displayOrder.size()) ? displayOrder[position]
+                                                                                   : 0;
     if (row < 1 || row > rowCount || row >= static_cast<int>(rowMap.size())) return 0;
     return rowMap[row];
 }
@@ -35,6 +31,5 @@ void resetListState() {
     rowMap.assign(1, 0);
     selectedRow = 0;
     focusTransaction = 0;
-    displayRowAt = identityRow;
-    switchToAllTransactions = noTabClick;
+    displayOrder.clear();
 }

@@ -20,14 +20,13 @@ extern cColumnList* currentList;  // the current tab's list; null while there is
 
 extern const char tabTypeCodes[];  // "01632": currentType chosen by tabs 1..5
 
-// Display position -> fill row number, as the current list is sorted now.
-// Set by the window code; the identity while no list exists (host tests).
-extern int (*displayRowAt)(int position);
+// 1-based: displayOrder[p] = the fill row shown at display position p, as
+// the current list is sorted now. The list puts its order here each time it
+// shows its rows; empty (the identity) while no list exists (host tests).
+extern std::vector<int> displayOrder;
 
-// The main window installs this one too, so that the filter dialog reaches
-// it from here; a no-op while there is no window.
-// As a click on the first tab: it becomes current and shows every type.
-extern void (*switchToAllTransactions)();
+// The main window's tab control.
+constexpr int idMainTabs = 1100;
 
 // The transaction number shown at a display position (0 when none).
 int transactionAtPosition(int position);

@@ -60,7 +60,7 @@ void resetPressed(HWND dialog) {
 }
 
 void okPressed(HWND dialog) {
-    switchToAllTransactions();
+    clickTabOf(GetDlgItem(mainWindow, idMainTabs), 0);  // "All Transactions", as a click on it
     FilterApplyResult r = applyFilterEntries(controlText(dialog, idStartBox), controlText(dialog, idEndBox),
                                              controlText(dialog, idYearBox), currentLocalYear());
     if (!r.ok()) {

@@ -58,6 +58,17 @@ BOOL CALLBACK addToChild(HWND child, LPARAM) {
 
 }  // namespace
 
+void clickTabOf(HWND tabs, int index) {
+    if (!tabs) return;
+    HWND parent = GetParent(tabs);
+    int id = GetDlgCtrlID(tabs);
+    NMHDR n = {tabs, static_cast<UINT_PTR>(id), static_cast<UINT>(TCN_SELCHANGING)};
+    SendMessageA(parent, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&n));
+    SendMessageA(tabs, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    n.code = static_cast<UINT>(TCN_SELCHANGE);
+    SendMessageA(parent, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&n));
+}
+
 void addSelectAllKey(HWND window) {
     if (!window) return;
     addToChild(window, 0);

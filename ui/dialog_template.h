@@ -42,6 +42,10 @@ std::string windowText(HWND window);
 std::string typedText(HWND control);
 std::string controlText(HWND dialog, int id);
 
+// Selects tab `index` of a tab control as a click on it does: its parent
+// gets the changing and the changed notifications around the selection.
+void clickTabOf(HWND tabControl, int index);
+
 // Ctrl+A selects the whole text of `window` when it is an edit box, and of
 // every edit box inside it (a dialog's boxes, a combo box's edit field).
 // Call it when a dialog initialises and for a box created later.

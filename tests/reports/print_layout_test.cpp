@@ -11,7 +11,6 @@ namespace {
 
 int tenPerCharacter(const std::string& s) { return 10 * static_cast<int>(s.size()); }
 
-int reversedRows(int position) { return rowCount + 1 - position; }
 
 class PrintLayout : public ::testing::Test {
 protected:
@@ -147,7 +146,7 @@ TEST_F(PrintLayout, CellsAndRightEdges) {
 
 TEST_F(PrintLayout, RowsFollowTheDisplayOrder) {
     listed(3);
-    displayRowAt = reversedRows;
+    displayOrder = {0, 3, 2, 1};  // sorted the other way round
     auto pages = listPrintPages(m, tenPerCharacter);
     ASSERT_EQ(pages.size(), 1u);
     std::vector<std::string> totals;
