@@ -71,8 +71,8 @@ int findSelectedTransaction() {
 }
 
 void addRecord(int type) {
-    currentType = type;
-    if (showEntryDialog(0)) fillList();  // selects the new row
+    std::optional<Transaction> record = askTransaction(mainWindow, {type, 0});
+    if (record && insertTransaction(*record)) fillList();  // selects the new row
 }
 
 void viewSelected() {
@@ -90,7 +90,9 @@ void viewSelected() {
 void changeSelected() {
     int t = findSelectedTransaction();
     if (t == 0) return;
-    if (keepingFilterEntries([t] { return showEntryDialog(t); })) fillList();
+    std::optional<Transaction> record = askTransaction(mainWindow, {currentType, t});
+    // Replacing it may offer to remove the old description and name.
+    if (record && keepingFilterEntries([&] { return changeTransaction(*record); })) fillList();
     updateStatus(1);
 }
 
@@ -236,7 +238,7 @@ void dispatch(int id) {
         refreshListTexts();
         break;
     case cmdSalesTax:
-        showSalesTaxDialog();
+        if (auto rates = askSalesTaxRates(mainWindow, currentSalesTaxRates())) storeSalesTaxRates(*rates);
         break;
     case cmdDeleteRecord:
         deleteSelected();

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "ledger/tax_arithmetic.h"
-#include "entry/transaction_ops.h"
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/tables.h"
@@ -40,6 +39,7 @@ struct EntryState {
     bool changing = false;       // changing focusTransaction rather than adding
     bool refillingRate = false;  // the rate box is being refilled with the combined rate
     bool completing = false;     // type-ahead is putting a whole item into a box
+    Transaction result;          // what "&OK" accepted
 };
 EntryState entry;
 
@@ -379,8 +379,7 @@ void save(HWND dialog) {
         focusControl(dialog, GetDlgItem(dialog, idAmountBox));
         return;
     }
-    int position = entry.changing ? changeTransaction(record) : insertTransaction(record);
-    if (position == 0) return;
+    entry.result = record;  // the command that opened the dialog stores it
     EndDialog(dialog, IDOK);
 }
 
@@ -564,16 +563,19 @@ void loadRecordIntoDialog(HWND dialog) {
     }
 }
 
-bool showEntryDialog(int transaction) {
-    if (transaction < 0 || transaction > transactionCount || !validType()) return false;
+std::optional<Transaction> askTransaction(HWND owner, const EntryRequest& request) {
+    currentType = request.type;
+    int transaction = request.transaction;
+    if (transaction < 0 || transaction > transactionCount || !validType()) return std::nullopt;
     // A change replaces the transaction of the selected row: never open one
     // for another transaction, or the save would delete the wrong record.
-    if (transaction != 0 && transactionAtPosition(selectedRow) != transaction) return false;
+    if (transaction != 0 && transactionAtPosition(selectedRow) != transaction) return std::nullopt;
     focusTransaction = transaction;
     entry = EntryState{};
     entry.changing = transaction != 0;
     cDialogTemplate t = entryTemplate(entry.changing);
-    return t.runModal(mainWindow, entryProc) == IDOK;
+    if (t.runModal(owner, entryProc) != IDOK) return std::nullopt;
+    return entry.result;
 }
 
 bool showRecordView() {

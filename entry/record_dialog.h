@@ -4,7 +4,10 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
+
+#include "ledger/tables.h"
 
 // Control ids of both dialogs.
 enum : int {
@@ -22,11 +25,18 @@ extern int appliedTaxMode;          // tax mode last applied; 2 = the tax box is
 extern int browseDirection;         // 1: the view opened or moved back; 0: moved on
 extern POINT viewPosition;          // view origin, dialog units from the main window's client origin
 
-// Adds a transaction of currentType (transaction 0) or changes the given
-// one, which must be the one in the selected row. A number out of range
-// opens nothing. True when "&OK" stored the transaction: the command then
-// refills the list, which selects it.
-bool showEntryDialog(int transaction);
+// What the entry dialog is opened for: a new transaction of a type, or a
+// change of transaction number `transaction`, which must be the one in the
+// selected row.
+struct EntryRequest {
+    int type = 0;         // 1..6; becomes currentType
+    int transaction = 0;  // 0: add
+};
+// The entry dialog, modal over owner. Returns the transaction "&OK"
+// accepted, which the command then stores; nothing when it was cancelled
+// or opens nothing (a number out of range, another row's transaction). A
+// description or name the user agreed to add is in its list either way.
+std::optional<Transaction> askTransaction(HWND owner, const EntryRequest& request);
 
 // Shows transaction focusTransaction (of type currentType) read-only. True
 // when "&Next" or "&Prev" ended it: selectedRow, focusTransaction,

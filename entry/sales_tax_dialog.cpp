@@ -14,20 +14,11 @@ constexpr int noId = -1;  // labels
 
 bool initialising = false;
 
-struct RateBox {
-    int id;
-    double* rate;
-};
-const RateBox rateBoxes[] = {
-    {idState, &stateTaxRate}, {idCounty, &countyTaxRate}, {idLocal, &localTaxRate}, {idDistrict, &districtTaxRate}};
+// The boxes in their order, and the rates shown and read there.
+const int rateBoxes[] = {idState, idCounty, idLocal, idDistrict};
+SalesTaxRates shown, accepted;
 
 double boxNumber(HWND dialog, int id) { return readNumber(controlText(dialog, id)); }
-
-void storeRates(HWND dialog) {
-    for (const RateBox& b : rateBoxes) *b.rate = boxNumber(dialog, b.id);
-    recomputeCombinedRate();
-    settingsChanged = 1;
-}
 
 INT_PTR CALLBACK salesTaxProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
@@ -35,13 +26,14 @@ INT_PTR CALLBACK salesTaxProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
         initialising = true;
         addSelectAllKey(dialog);
         // Fractions, not percent: 0.0625 shows as .0625.
-        for (const RateBox& b : rateBoxes) SetDlgItemTextA(dialog, b.id, formatMask(*b.rate, "#.####").c_str());
+        for (int i = 0; i < 4; ++i)
+            SetDlgItemTextA(dialog, rateBoxes[i], formatMask(shown.rates[i], "#.####").c_str());
         initialising = false;
         return TRUE;
     case WM_COMMAND:
         if (initialising || HIWORD(wp) != BN_CLICKED) return TRUE;
         if (LOWORD(wp) == idStore) {
-            storeRates(dialog);
+            for (int i = 0; i < 4; ++i) accepted.rates[i] = boxNumber(dialog, rateBoxes[i]);
             EndDialog(dialog, IDOK);
         } else if (LOWORD(wp) == IDCANCEL) {  // close box: the rates stay as they were
             EndDialog(dialog, IDCANCEL);
@@ -70,7 +62,20 @@ cDialogTemplate salesTaxTemplate() {
 
 }  // namespace
 
-void showSalesTaxDialog() {
+std::optional<SalesTaxRates> askSalesTaxRates(HWND owner, const SalesTaxRates& now) {
+    shown = now;
     cDialogTemplate t = salesTaxTemplate();
-    t.runModal(mainWindow, salesTaxProc);
+    if (t.runModal(owner, salesTaxProc) != IDOK) return std::nullopt;
+    return accepted;
+}
+
+SalesTaxRates currentSalesTaxRates() { return {{stateTaxRate, countyTaxRate, localTaxRate, districtTaxRate}}; }
+
+void storeSalesTaxRates(const SalesTaxRates& r) {
+    stateTaxRate = r.rates[0];
+    countyTaxRate = r.rates[1];
+    localTaxRate = r.rates[2];
+    districtTaxRate = r.rates[3];
+    recomputeCombinedRate();
+    settingsChanged = 1;
 }

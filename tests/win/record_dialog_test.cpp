@@ -798,8 +798,8 @@ TEST_F(RecordDialog, ChangingKeepsTheStoredTaxAndMovesByDate) {
     EXPECT_EQ(ledgerChanged, 1);
 
     // A number that is not the selected row's transaction opens nothing.
-    showEntryDialog(3);
-    showEntryDialog(99);
+    EXPECT_FALSE(askTransaction(main, {typeSold, 3}));
+    EXPECT_FALSE(askTransaction(main, {typeSold, 99}));
     focusTransaction = 0;
     showRecordView();
 }
@@ -894,7 +894,7 @@ TEST_F(RecordDialog, MileageLabelForStoredMileageOnly) {
         EXPECT_EQ(itemText(d, 2006), "123.40");
         cancel(d);
     });
-    showEntryDialog(3);
+    openEntry(3);
     focusTransaction = 3;
     whenDialogOpens("Expense  transaction", [](HWND d) {
         EXPECT_NE(milesLabel(d), nullptr);

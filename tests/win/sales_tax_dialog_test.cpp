@@ -27,7 +27,7 @@ protected:
 
     void open(std::function<void(HWND)> steps) {
         whenDialogOpens(caption, std::move(steps));
-        showSalesTaxDialog();
+        command(cmdSalesTax);
     }
 };
 
