@@ -283,37 +283,31 @@ bool canRedo() { return !history.undone.empty(); }
 std::string undoLabel() { return canUndo() ? history.done.back().label : std::string(); }
 std::string redoLabel() { return canRedo() ? history.undone.back().label : std::string(); }
 
-int undoStep() {
+namespace {
+
+// Moves the last step of `from` to `to`, applying it backward (an undo) or
+// forward (a redo), whole or not at all.
+int moveStep(std::vector<Step>& from, std::vector<Step>& to, bool forward) {
     commitStep("Change");
-    if (!canUndo()) return -1;
-    const Step& step = history.done.back();
-    if (!fits(step, false)) {
-        showMessage("\"" + step.label + "\" cannot be undone: the tables have no room for it.\r\nNothing has been changed.",
-                    "Undo", mb::ok | mb::iconExclamation);
+    if (from.empty()) return -1;
+    const Step& step = from.back();
+    if (!fits(step, forward)) {
+        showMessage("\"" + step.label + (forward ? "\" cannot be redone" : "\" cannot be undone") +
+                        ": the tables have no room for it.\r\nNothing has been changed.",
+                    forward ? "Redo" : "Undo", mb::ok | mb::iconExclamation);
         return -1;
     }
-    int touched = applyStep(step, false);
-    history.undone.push_back(std::move(history.done.back()));
-    history.done.pop_back();
+    int touched = applyStep(step, forward);
+    to.push_back(std::move(from.back()));
+    from.pop_back();
     changedFlagFollows();
     return touched;
 }
 
-int redoStep() {
-    commitStep("Change");
-    if (!canRedo()) return -1;
-    const Step& step = history.undone.back();
-    if (!fits(step, true)) {
-        showMessage("\"" + step.label + "\" cannot be redone: the tables have no room for it.\r\nNothing has been changed.",
-                    "Redo", mb::ok | mb::iconExclamation);
-        return -1;
-    }
-    int touched = applyStep(step, true);
-    history.done.push_back(std::move(history.undone.back()));
-    history.undone.pop_back();
-    changedFlagFollows();
-    return touched;
-}
+}  // namespace
+
+int undoStep() { return moveStep(history.done, history.undone, false); }
+int redoStep() { return moveStep(history.undone, history.done, true); }
 
 void startNewHistory() {
     bool changed = ledgerChanged != 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine. They report; they never fail.
-#   scripts/bench.sh                  loading and saving a full ledger, and
-#                                     filling and sorting the main list
+#   scripts/bench.sh                  loading and saving a full ledger,
+#                                     filling and sorting the main list, and
+#                                     the memory and time of Undo and Redo
 #   scripts/bench.sh startup [EXE..]  start to last paint of Quirvel with 5000
 #                                     transactions against an empty window
 #                                     (medians and their ratio), then the fill
