@@ -423,7 +423,7 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if ((wp & 0xFFF0) == SC_MAXIMIZE || (wp & 0xFFF0) == SC_RESTORE) placedByUser = true;
         if ((wp & 0xFFF0) == SC_CLOSE) {
             // A window moved or sized since it opened is remembered at quit.
-            if (rememberWindowPlacement()) settingsChanged = 1;
+            if (rememberWindowPlacement()) settingsChanged = true;
             if (confirmQuit()) closeMainWindow();
             SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
             return TRUE;
@@ -431,7 +431,7 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     case WM_QUERYENDSESSION:
         // Windows is shutting down or the user logs off.
-        if (rememberWindowPlacement()) settingsChanged = 1;
+        if (rememberWindowPlacement()) settingsChanged = true;
         SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, confirmLogOff() ? TRUE : FALSE);
         return TRUE;
     case WM_DESTROY:

@@ -77,5 +77,5 @@ void storeSalesTaxRates(const SalesTaxRates& r) {
     localTaxRate = r.rates[2];
     districtTaxRate = r.rates[3];
     recomputeCombinedRate();
-    settingsChanged = 1;
+    settingsChanged = true;
 }

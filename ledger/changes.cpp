@@ -11,6 +11,7 @@ namespace {
 // One edit of the tables, with what it needs to be made again or taken back.
 struct Edit {
     enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry } kind;
+    explicit Edit(Kind k) : kind(k) {}
     ListKind list = nameList;
     int at = 0;  // transaction position or entry number
     Transaction before, after;
@@ -45,7 +46,7 @@ uint64_t currentId() { return history.done.empty() ? history.baseId : history.do
 
 void changedFlagFollows() {
     bool changed = history.forced || !history.pending.empty() || currentId() != history.savedId;
-    ledgerChanged = changed ? 1 : 0;
+    ledgerChanged = changed;
 }
 
 // --- The edits themselves, unrecorded ---
@@ -310,7 +311,7 @@ int undoStep() { return moveStep(history.done, history.undone, false); }
 int redoStep() { return moveStep(history.undone, history.done, true); }
 
 void startNewHistory() {
-    bool changed = ledgerChanged != 0;
+    bool changed = ledgerChanged;
     history.pending.clear();
     history.done.clear();
     history.undone.clear();
@@ -367,6 +368,6 @@ void resetLedgerTables() {
     stateTaxRate = countyTaxRate = localTaxRate = districtTaxRate = combinedTaxRate = 0;
     ledgerPath.clear();
     dataFolder.clear();
-    settingsChanged = 0;
+    settingsChanged = false;
     resetChanges();
 }

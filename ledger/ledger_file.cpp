@@ -303,7 +303,7 @@ bool loadLedger(const std::string& path) {
                         "They are shown without them.",
                     "File Error", mb::ok | mb::iconExclamation);
     installLedgerImage(r.image);
-    settingsChanged = 0;
+    settingsChanged = false;
     ledgerPath = damaged ? std::string() : path;
     known = {ledgerPath, stamp, damaged ? Bytes() : std::move(bytes)};
     return true;
@@ -331,7 +331,7 @@ bool saveLedger() {
     }
     rememberLedgerFile();
     markLedgerSaved();
-    settingsChanged = 1;
+    settingsChanged = true;
     return true;
 }
 

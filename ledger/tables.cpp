@@ -13,8 +13,8 @@ double combinedTaxRate = 0;
 
 std::string ledgerPath;
 std::string dataFolder;
-int32_t ledgerChanged = 0;
-int32_t settingsChanged = 0;
+bool ledgerChanged = false;
+bool settingsChanged = false;
 
 std::string entryText(const std::string& entry) { return entry.size() > 1 ? entry.substr(1) : std::string(); }
 

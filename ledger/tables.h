@@ -45,8 +45,8 @@ extern double combinedTaxRate;
 
 extern std::string ledgerPath;
 extern std::string dataFolder;
-extern int32_t ledgerChanged;
-extern int32_t settingsChanged;
+extern bool ledgerChanged;    // the tables hold what the ledger file does not (written by ledger/changes only)
+extern bool settingsChanged;  // the settings file is to be written at quit
 
 enum ListKind { nameList = 0, descrList = 1 };
 

@@ -4,10 +4,7 @@
 #include "text/date_text.h"
 #include "text/plain_text.h"
 
-uint16_t filterStartDate = 0;
-uint16_t filterEndDate = 0xFFFF;
-int32_t filterDescrIndex = 0;
-int32_t filterNameIndex = 0;
+FilterValues filter;
 
 namespace {
 
@@ -66,12 +63,7 @@ bool transactionPassesFilter(int t) {
            textMatches(nameList, filterNameIndex, tr.nameIndex);
 }
 
-void resetFilterState() {
-    filterStartDate = 0;
-    filterEndDate = 0xFFFF;
-    filterDescrIndex = 0;
-    filterNameIndex = 0;
-}
+void resetFilterState() { filter = {}; }
 
 void resetFilterValues() {
     resetFilterState();

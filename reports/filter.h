@@ -9,10 +9,19 @@
 #include "ledger/tables.h"
 #include "lists/entry_matching.h"
 
-extern uint16_t filterStartDate;  // 0 = no lower bound
-extern uint16_t filterEndDate;    // 0xFFFF = no upper bound
-extern int32_t filterDescrIndex;  // 0 = any description
-extern int32_t filterNameIndex;   // 0 = any name
+// The filter in force, in one place: resetting it is `filter = {}`.
+struct FilterValues {
+    uint16_t startDate = 0;       // 0 = no lower bound
+    uint16_t endDate = 0xFFFF;    // 0xFFFF = no upper bound
+    int32_t descrIndex = 0;       // 0 = any description
+    int32_t nameIndex = 0;        // 0 = any name
+};
+extern FilterValues filter;
+// The names the rest of the program knows them by.
+inline uint16_t& filterStartDate = filter.startDate;
+inline uint16_t& filterEndDate = filter.endDate;
+inline int32_t& filterDescrIndex = filter.descrIndex;
+inline int32_t& filterNameIndex = filter.nameIndex;
 
 // True when transaction t (1-based) is to be shown in the current list,
 // given currentType and the filter values. A filter index that lies outside
