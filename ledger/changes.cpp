@@ -358,16 +358,6 @@ void resetChanges() {
 
 // The tables live in tables.cpp; emptying them is a change like a load.
 void resetLedgerTables() {
-    transactions.fill(Transaction{});
-    transactionCount = 0;
-    descriptions.fill(std::string());
-    descrCount = 0;
-    names.fill(std::string());
-    nameCount = 0;
-    typeNames = {"", "Service ", "Expense ", "Sold    ", "Bought  ", "Personal", "Earnings"};
-    stateTaxRate = countyTaxRate = localTaxRate = districtTaxRate = combinedTaxRate = 0;
-    ledgerPath.clear();
-    dataFolder.clear();
-    settingsChanged = false;
+    ledger = {};
     resetChanges();
 }

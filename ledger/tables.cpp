@@ -1,20 +1,6 @@
 #include "ledger/tables.h"
 
-std::array<Transaction, maxTransactions + 1> transactions;
-uint16_t transactionCount = 0;
-std::array<std::string, maxDescriptions + 1> descriptions;
-uint16_t descrCount = 0;
-std::array<std::string, maxNames + 1> names;
-uint16_t nameCount = 0;
-std::array<std::string, 7> typeNames;
-
-double stateTaxRate = 0, countyTaxRate = 0, localTaxRate = 0, districtTaxRate = 0;
-double combinedTaxRate = 0;
-
-std::string ledgerPath;
-std::string dataFolder;
-bool ledgerChanged = false;
-bool settingsChanged = false;
+LedgerState ledger;
 
 std::string entryText(const std::string& entry) { return entry.size() > 1 ? entry.substr(1) : std::string(); }
 

@@ -32,21 +32,42 @@ enum : uint8_t { modeTaxAdded = 0, modeTaxIncluded = 1, modeTaxSpecified = 2, mo
 inline bool isProductType(int type) { return type >= 3 && type <= 5; }
 inline uint8_t listGroupOf(int type) { return static_cast<uint8_t>(isProductType(type) ? 3 : type); }
 
-extern std::array<Transaction, maxTransactions + 1> transactions;  // 1-based, in date order
-extern uint16_t transactionCount;
-extern std::array<std::string, maxDescriptions + 1> descriptions;  // group byte + text
-extern uint16_t descrCount;
-extern std::array<std::string, maxNames + 1> names;
-extern uint16_t nameCount;
-extern std::array<std::string, 7> typeNames;
+// The open books, the tax rates and the file flags, declared once:
+// resetLedgerTables puts back these defaults with `ledger = {}`.
+struct LedgerState {
+    std::array<Transaction, maxTransactions + 1> transactions;  // 1-based, in date order
+    uint16_t transactionCount = 0;
+    std::array<std::string, maxDescriptions + 1> descriptions;  // group byte + text
+    uint16_t descrCount = 0;
+    std::array<std::string, maxNames + 1> names;
+    uint16_t nameCount = 0;
+    std::array<std::string, 7> typeNames = {"", "Service ", "Expense ", "Sold    ", "Bought  ", "Personal", "Earnings"};
+    double stateTaxRate = 0, countyTaxRate = 0, localTaxRate = 0, districtTaxRate = 0;
+    double combinedTaxRate = 0;
+    std::string ledgerPath;
+    std::string dataFolder;
+    bool ledgerChanged = false;    // the tables hold what the ledger file does not (written by ledger/changes only)
+    bool settingsChanged = false;  // the settings file is to be written at quit
+};
+extern LedgerState ledger;
 
-extern double stateTaxRate, countyTaxRate, localTaxRate, districtTaxRate;
-extern double combinedTaxRate;
-
-extern std::string ledgerPath;
-extern std::string dataFolder;
-extern bool ledgerChanged;    // the tables hold what the ledger file does not (written by ledger/changes only)
-extern bool settingsChanged;  // the settings file is to be written at quit
+// The names the rest of the program knows them by.
+inline auto& transactions = ledger.transactions;
+inline uint16_t& transactionCount = ledger.transactionCount;
+inline auto& descriptions = ledger.descriptions;
+inline uint16_t& descrCount = ledger.descrCount;
+inline auto& names = ledger.names;
+inline uint16_t& nameCount = ledger.nameCount;
+inline auto& typeNames = ledger.typeNames;
+inline double& stateTaxRate = ledger.stateTaxRate;
+inline double& countyTaxRate = ledger.countyTaxRate;
+inline double& localTaxRate = ledger.localTaxRate;
+inline double& districtTaxRate = ledger.districtTaxRate;
+inline double& combinedTaxRate = ledger.combinedTaxRate;
+inline std::string& ledgerPath = ledger.ledgerPath;
+inline std::string& dataFolder = ledger.dataFolder;
+inline bool& ledgerChanged = ledger.ledgerChanged;
+inline bool& settingsChanged = ledger.settingsChanged;
 
 enum ListKind { nameList = 0, descrList = 1 };
 
