@@ -117,6 +117,8 @@ void cColumnList::showRows() {
     if (this == currentList) publishOrder();
 }
 
+cColumnList* currentList = nullptr;
+
 void cColumnList::publishOrder() const {
     displayOrder.assign(1, 0);
     for (int p = 1; p <= rowTotal_ && p < static_cast<int>(order_.size()); ++p) displayOrder.push_back(order_[static_cast<size_t>(p)]);

@@ -104,3 +104,6 @@ private:
     INT charWidths_[256] = {};
     std::vector<int> cellLimits_{0};  // pixel limit of each column
 };
+
+// The current tab's list; null while there is no window.
+extern cColumnList* currentList;

@@ -6,24 +6,36 @@
 #include <string>
 #include <vector>
 
-class cColumnList;
+// Declared once: resetListState puts back these defaults with `listState = {}`.
+struct ListState {
+    int currentTab = 1;          // 1..5
+    int currentListId = 2501;    // 2500 + currentTab
+    int lastFilledTab = 0;       // tab of the last tab-change fill; 0 before any
+    int currentType = 0;         // 0 all, 1 Service, 2 Expense, 3..5 products, 6 Earnings
+    uint16_t rowCount = 0;       // rows of the current list
+    std::vector<int> rowMap = std::vector<int>(1, 0);  // 1-based: rowMap[r] = transaction shown by fill row r
+    int selectedRow = 0;         // selected display position, 0 = none
+    int focusTransaction = 0;    // transaction to select at the next fill; 0 = none
+    // 1-based: displayOrder[p] = the fill row shown at display position p, as
+    // the current list is sorted now. The list puts its order here each time
+    // it shows its rows; empty (the identity) while no list exists (host tests).
+    std::vector<int> displayOrder;
+};
+extern ListState listState;
 
-extern int currentTab;       // 1..5
-extern int currentListId;    // 2500 + currentTab
-extern int lastFilledTab;    // tab of the last tab-change fill; 0 before any
-extern int currentType;      // 0 all, 1 Service, 2 Expense, 3..5 products, 6 Earnings
-extern uint16_t rowCount;    // rows of the current list
-extern std::vector<int> rowMap;  // 1-based: rowMap[r] = transaction shown by fill row r
-extern int selectedRow;      // selected display position, 0 = none
-extern int focusTransaction; // transaction to select at the next fill; 0 = none
-extern cColumnList* currentList;  // the current tab's list; null while there is no window
+// The names the rest of the program knows them by.
+inline int& currentTab = listState.currentTab;
+inline int& currentListId = listState.currentListId;
+inline int& lastFilledTab = listState.lastFilledTab;
+inline int& currentType = listState.currentType;
+inline uint16_t& rowCount = listState.rowCount;
+inline std::vector<int>& rowMap = listState.rowMap;
+inline int& selectedRow = listState.selectedRow;
+inline int& focusTransaction = listState.focusTransaction;
+inline std::vector<int>& displayOrder = listState.displayOrder;
 
 extern const char tabTypeCodes[];  // "01632": currentType chosen by tabs 1..5
 
-// 1-based: displayOrder[p] = the fill row shown at display position p, as
-// the current list is sorted now. The list puts its order here each time it
-// shows its rows; empty (the identity) while no list exists (host tests).
-extern std::vector<int> displayOrder;
 
 // The main window's tab control.
 constexpr int idMainTabs = 1100;
