@@ -34,24 +34,29 @@ namespace {
 
 bool runningModally = false;
 
-// Keyboard shortcuts of the main window. The window is a dialog, whose loop
-// has no place for an accelerator table: a message filter hook gives it one.
-HACCEL accelerators = nullptr;
-HHOOK keyboardHook = nullptr;
-
-// The window's size at the built-in layout (its smallest size) and the
-// pages' sizes there.
-SIZE builtInWindowSize = {0, 0};
-SIZE builtInPageSize = {0, 0};
-bool listNeedsRefit = false;
-// How the window is shown once it first appears (an SW_ value; 0: as the
-// dialog shows it, in its normal state).
-int showWhenShown = 0;
-bool sizing = false;  // an edge or the caption is being dragged
-RECT sizeMoveStart = {};
-// The user moved, sized, maximised or restored the window: only then is its
-// place worth remembering.
-bool placedByUser = false;
+// The window's own state while it exists, declared once: WM_DESTROY puts
+// back these defaults with `window = {}`.
+struct WindowState {
+    // Keyboard shortcuts of the main window. The window is a dialog, whose
+    // loop has no place for an accelerator table: a message filter hook
+    // gives it one.
+    HACCEL accelerators = nullptr;
+    HHOOK keyboardHook = nullptr;
+    // The window's size at the built-in layout (its smallest size) and the
+    // pages' sizes there.
+    SIZE builtInWindowSize = {0, 0};
+    SIZE builtInPageSize = {0, 0};
+    bool listNeedsRefit = false;
+    // How the window is shown once it first appears (an SW_ value; 0: as
+    // the dialog shows it, in its normal state).
+    int showWhenShown = 0;
+    bool sizing = false;  // an edge or the caption is being dragged
+    RECT sizeMoveStart = {};
+    // The user moved, sized, maximised or restored the window: only then is
+    // its place worth remembering.
+    bool placedByUser = false;
+};
+WindowState window;
 constexpr UINT msgShowAs = WM_APP + 15;
 
 const char* const tabTitles[6] = {"", "All Transactions", " Services       ", " Earnings       ",
@@ -126,11 +131,11 @@ HACCEL buildAccelerators() {
 // message box over it handles its own keys.
 LRESULT CALLBACK keyboardFilter(int code, WPARAM wp, LPARAM lp) {
     MSG* m = reinterpret_cast<MSG*>(lp);
-    if (code == MSGF_DIALOGBOX && m && mainWindow && accelerators && (m->message == WM_KEYDOWN || m->message == WM_SYSKEYDOWN) &&
+    if (code == MSGF_DIALOGBOX && m && mainWindow && window.accelerators && (m->message == WM_KEYDOWN || m->message == WM_SYSKEYDOWN) &&
         (m->hwnd == mainWindow || IsChild(mainWindow, m->hwnd)) && IsWindowEnabled(mainWindow) &&
-        TranslateAcceleratorA(mainWindow, accelerators, m))
+        TranslateAcceleratorA(mainWindow, window.accelerators, m))
         return TRUE;
-    return CallNextHookEx(keyboardHook, code, wp, lp);
+    return CallNextHookEx(window.keyboardHook, code, wp, lp);
 }
 
 // The menu bar takes its height from the client area: grow the window so the
@@ -144,7 +149,7 @@ void fitWindowToClient(HWND hwnd) {
     int w = client.right - client.left, h = client.bottom - client.top;
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    builtInWindowSize = {w, h};
+    window.builtInWindowSize = {w, h};
     SetWindowPos(hwnd, nullptr, work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
                  w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -166,7 +171,7 @@ WindowPlacement placementOf(HWND hwnd) {
 bool rememberWindowPlacement() {
     // A place that the program or whoever started it chose is not the
     // user's: the settings file keeps what it had.
-    if (!mainWindow || !placedByUser) return false;
+    if (!mainWindow || !window.placedByUser) return false;
     WindowPlacement now = placementOf(mainWindow);
     bool changed = now != savedPlacement;
     savedPlacement = now;
@@ -187,12 +192,12 @@ int startedShowState() {
 // still on a screen; never smaller than its built-in size. A minimised or
 // maximised start asked for by the starter wins over the remembered state.
 void restorePlacement(HWND hwnd) {
-    placedByUser = false;
-    showWhenShown = startedShowState();
+    window.placedByUser = false;
+    window.showWhenShown = startedShowState();
     const WindowPlacement& p = savedPlacement;
     if (!p.known) return;
-    RECT r = {p.left, p.top, p.left + std::max<LONG>(p.width, builtInWindowSize.cx),
-              p.top + std::max<LONG>(p.height, builtInWindowSize.cy)};
+    RECT r = {p.left, p.top, p.left + std::max<LONG>(p.width, window.builtInWindowSize.cx),
+              p.top + std::max<LONG>(p.height, window.builtInWindowSize.cy)};
     if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
     WINDOWPLACEMENT wp = {};
     wp.length = sizeof wp;
@@ -201,7 +206,7 @@ void restorePlacement(HWND hwnd) {
     wp.showCmd = IsWindowVisible(hwnd) ? SW_SHOWNORMAL : SW_HIDE;
     SetWindowPlacement(hwnd, &wp);
     // The modal loop shows the window in its normal state: maximise it once shown.
-    if (!showWhenShown && p.maximised) showWhenShown = SW_SHOWMAXIMIZED;
+    if (!window.showWhenShown && p.maximised) window.showWhenShown = SW_SHOWMAXIMIZED;
 }
 
 // Everything below the toolbar grows with the window from its built-in
@@ -226,11 +231,11 @@ void layoutMainWindow(HWND hwnd) {
     MapDialogRect(hwnd, &tabs);
     SetWindowPos(tabControl, nullptr, 0, 0, tabs.right + dx, tabs.bottom + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (int tab = 1; tab <= 5; ++tab) {
-        SetWindowPos(pages[tab], nullptr, 0, 0, builtInPageSize.cx + dx, builtInPageSize.cy + dy,
+        SetWindowPos(pages[tab], nullptr, 0, 0, window.builtInPageSize.cx + dx, window.builtInPageSize.cy + dy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         int before = lists[tab]->width(3);
         lists[tab]->resize(mainWidthUnits - 4 + dxUnits, mainHeightUnits - 70 + dyUnits);
-        if (tab == currentTab && lists[tab]->width(3) != before) listNeedsRefit = true;
+        if (tab == currentTab && lists[tab]->width(3) != before) window.listNeedsRefit = true;
     }
     if (statusBar) SendMessageA(statusBar, WM_SIZE, 0, 0);
     InvalidateRect(hwnd, nullptr, TRUE);
@@ -239,8 +244,8 @@ void layoutMainWindow(HWND hwnd) {
 // Cells were cut to the old column widths: fit the current list's rows to
 // the new ones (the other lists are filled afresh when their tab is chosen).
 void refitCurrentList() {
-    if (!listNeedsRefit || !currentList) return;
-    listNeedsRefit = false;
+    if (!window.listNeedsRefit || !currentList) return;
+    window.listNeedsRefit = false;
     currentList->refit([](int row) {
         return row < static_cast<int>(rowMap.size()) ? transactionRowText(rowMap[static_cast<size_t>(row)]) : std::string();
     });
@@ -291,7 +296,7 @@ void createPages(HWND hwnd) {
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         RECT pageRect;
         GetWindowRect(pages[tab], &pageRect);
-        builtInPageSize = {pageRect.right - pageRect.left, pageRect.bottom - pageRect.top};
+        window.builtInPageSize = {pageRect.right - pageRect.left, pageRect.bottom - pageRect.top};
     }
     ShowWindow(pages[1], SW_SHOW);
 }
@@ -353,8 +358,8 @@ void initialise(HWND hwnd) {
     fillList();
 
     restorePlacement(hwnd);
-    if (!accelerators) accelerators = buildAccelerators();
-    if (!keyboardHook) keyboardHook = SetWindowsHookExA(WH_MSGFILTER, keyboardFilter, nullptr, GetCurrentThreadId());
+    if (!window.accelerators) window.accelerators = buildAccelerators();
+    if (!window.keyboardHook) window.keyboardHook = SetWindowsHookExA(WH_MSGFILTER, keyboardFilter, nullptr, GetCurrentThreadId());
 }
 
 INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -385,34 +390,34 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (HIWORD(wp) == 0 || (HIWORD(wp) == 1 && lp == 0)) runCommand(LOWORD(wp));
         return TRUE;
     case WM_GETMINMAXINFO:
-        if (builtInWindowSize.cx > 0) {
+        if (window.builtInWindowSize.cx > 0) {
             auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-            info->ptMinTrackSize = {builtInWindowSize.cx, builtInWindowSize.cy};
+            info->ptMinTrackSize = {window.builtInWindowSize.cx, window.builtInWindowSize.cy};
         }
         return TRUE;
     case WM_SIZE:
         layoutMainWindow(hwnd);
         // A maximise or restore ends at once; dragging an edge ends with
         // WM_EXITSIZEMOVE.
-        if ((wp == SIZE_MAXIMIZED || wp == SIZE_RESTORED) && !sizing) refitCurrentList();
+        if ((wp == SIZE_MAXIMIZED || wp == SIZE_RESTORED) && !window.sizing) refitCurrentList();
         return FALSE;
     case WM_ENTERSIZEMOVE:
-        sizing = true;
-        GetWindowRect(hwnd, &sizeMoveStart);
+        window.sizing = true;
+        GetWindowRect(hwnd, &window.sizeMoveStart);
         return FALSE;
     case WM_EXITSIZEMOVE: {
-        sizing = false;
+        window.sizing = false;
         // A click on the caption enters and leaves the move loop too.
         RECT now;
         GetWindowRect(hwnd, &now);
-        if (!EqualRect(&now, &sizeMoveStart)) placedByUser = true;
+        if (!EqualRect(&now, &window.sizeMoveStart)) window.placedByUser = true;
         refitCurrentList();
         return FALSE;
     }
     case WM_SHOWWINDOW:
-        if (wp && showWhenShown) {
-            PostMessageA(hwnd, msgShowAs, static_cast<WPARAM>(showWhenShown), 0);
-            showWhenShown = 0;
+        if (wp && window.showWhenShown) {
+            PostMessageA(hwnd, msgShowAs, static_cast<WPARAM>(window.showWhenShown), 0);
+            window.showWhenShown = 0;
         }
         return FALSE;
     case msgShowAs:
@@ -420,7 +425,7 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     case WM_SYSCOMMAND:
         // The caption's buttons, a double click on it, the system menu.
-        if ((wp & 0xFFF0) == SC_MAXIMIZE || (wp & 0xFFF0) == SC_RESTORE) placedByUser = true;
+        if ((wp & 0xFFF0) == SC_MAXIMIZE || (wp & 0xFFF0) == SC_RESTORE) window.placedByUser = true;
         if ((wp & 0xFFF0) == SC_CLOSE) {
             // A window moved or sized since it opened is remembered at quit.
             if (rememberWindowPlacement()) settingsChanged = true;
@@ -435,12 +440,9 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, confirmLogOff() ? TRUE : FALSE);
         return TRUE;
     case WM_DESTROY:
-        if (keyboardHook) UnhookWindowsHookEx(keyboardHook);
-        keyboardHook = nullptr;
-        if (accelerators) DestroyAcceleratorTable(accelerators);
-        accelerators = nullptr;
-        builtInWindowSize = {0, 0};
-        listNeedsRefit = false;
+        if (window.keyboardHook) UnhookWindowsHookEx(window.keyboardHook);
+        if (window.accelerators) DestroyAcceleratorTable(window.accelerators);
+        window = {};
         for (int tab = 1; tab <= 5; ++tab) {
             if (lists[tab]) lists[tab]->release();
             lists[tab] = nullptr;
