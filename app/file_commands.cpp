@@ -38,13 +38,8 @@ void showOtherBooks() {
 }  // namespace
 
 void openFile() {
-    FileDialogRequest request;
-    request.caption = "Open File";
-    request.folder = dataFolder;
-    request.filters = ledgerFileFilters();
-    request.defaultExtension = "qvl";
-    request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_LONGNAMES;
-    std::string path = prompts().fileDialog(request);
+    std::string path = prompts().fileDialog(
+        ledgerFileRequest(false, "Open File", dataFolder, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_LONGNAMES));
     if (path.empty() || !changesSavedOrDropped()) return;
     loadLedger(path);
     showOtherBooks();

@@ -57,12 +57,6 @@ void focusControl(HWND dialog, HWND control) {
     if (control) SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
-std::string trimBlanks(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return "";
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 // A child created after the template, in the dialog's font, at a place in
 // dialog units converted as the dialog manager converts its own controls.
 HWND createChild(HWND dialog, const char* cls, const char* text, DWORD style, DWORD exStyle, int id, int x, int y,

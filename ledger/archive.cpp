@@ -78,14 +78,9 @@ bool archiveUpTo(const std::string& answer) {
     }
     int k = archiveCount(packDate(date));
 
-    FileDialogRequest request;
-    request.save = true;
-    request.caption = "Archive File";
-    request.folder = "";  // the process's current folder
-    request.filters = ledgerFileFilters();
-    request.defaultExtension = "qvl";
-    request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
-    std::string path = prompts().fileDialog(request);
+    // In the process's current folder.
+    std::string path = prompts().fileDialog(
+        ledgerFileRequest(true, "Archive File", "", ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir));
     if (path.empty()) return false;
     if (isOwnProgramFile(path)) {
         showMessage(ownProgramFileText(path), "File Error", mb::ok | mb::iconStop);

@@ -339,15 +339,21 @@ std::vector<std::pair<std::string, std::string>> ledgerFileFilters() {
     return {{"Business", "*.qvl"}, {"All Files", "*.*"}};
 }
 
-bool saveLedgerAs() {
+FileDialogRequest ledgerFileRequest(bool save, const std::string& caption, const std::string& folder,
+                                    unsigned long flags) {
     FileDialogRequest request;
-    request.save = true;
-    request.caption = "Save File";
-    request.folder = dataFolder;
+    request.save = save;
+    request.caption = caption;
+    request.folder = folder;
     request.filters = ledgerFileFilters();
     request.defaultExtension = "qvl";
-    request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
-    std::string path = prompts().fileDialog(request);
+    request.flags = flags;
+    return request;
+}
+
+bool saveLedgerAs() {
+    std::string path = prompts().fileDialog(
+        ledgerFileRequest(true, "Save File", dataFolder, ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir));
     if (path.empty()) return false;
     std::string previous = ledgerPath;
     KnownFile previousKnown = known;

@@ -8,6 +8,7 @@
 #include "ledger/file_access.h"
 #include "ledger/changes.h"
 #include "ledger/tables.h"
+#include "ui/prompts.h"
 
 // A whole ledger as it goes to or comes from a file.
 struct LedgerImage {
@@ -73,3 +74,6 @@ bool saveLedgerAs();
 
 // The filter list of the ledger file dialogs.
 std::vector<std::pair<std::string, std::string>> ledgerFileFilters();
+// A file dialog for ledger files (*.qvl), opening in `folder`.
+FileDialogRequest ledgerFileRequest(bool save, const std::string& caption, const std::string& folder,
+                                    unsigned long flags);

@@ -18,12 +18,6 @@ unsigned char foldCase(unsigned char c) {
     }
 }
 
-std::string trimBlanks(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return "";
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 }  // namespace
 
 bool sameTextIgnoringCase(const std::string& a, const std::string& b) {

@@ -5,6 +5,7 @@
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "lists/entry_matching.h"
+#include "text/plain_text.h"
 #include "ui/prompts.h"
 
 uint16_t keptDescrIndex = 0;
@@ -19,12 +20,6 @@ uint16_t& countOf(ListKind kind) { return kind == descrList ? descrCount : nameC
 uint16_t& indexOf(Transaction& t, ListKind kind) { return kind == descrList ? t.descrIndex : t.nameIndex; }
 
 bool inRange(ListKind kind, int e) { return e >= 1 && e <= countOf(kind); }
-
-std::string trimBlanks(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return "";
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 int groupOf(ListKind kind, int e) {
     const std::string& entry = entries(kind)[e];

@@ -9,13 +9,6 @@ FilterValues filter;
 namespace {
 
 
-std::string trimBlanks(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return "";
-    size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
-
 // The text of entry `index` of a list, or false when the index names no
 // entry (a stale filter index must never reach into the table).
 bool entryTextAt(ListKind kind, int32_t index, std::string& text) {

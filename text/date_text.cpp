@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "text/amount_text.h"
+#include "text/plain_text.h"
 
 int currentLocalYear() {
     std::time_t now = std::time(nullptr);
@@ -14,13 +15,6 @@ int currentLocalYear() {
 }
 
 namespace {
-
-std::string trimBlanks(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return "";
-    size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
 
 // Comma-separated fields; blanks around a field are dropped and a field in
 // double quotes is taken as it stands (commas inside it included).

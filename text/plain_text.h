@@ -5,3 +5,6 @@
 // A text with every control character (a tab, a line break, ...) replaced
 // by a blank: such characters would break the list's and the print's columns.
 std::string blankControls(std::string text);
+
+// The text without the blanks at either end.
+std::string trimBlanks(const std::string& text);

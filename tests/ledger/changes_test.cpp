@@ -20,9 +20,9 @@ protected:
     ScriptedPrompts prompts;
 };
 
-// Random steps of every kind of edit, undone and redone at random, from a
-// fixed seed: after each, the books are byte for byte those of that point
-// in the history, and the changed mark says whether that is the saved one.
+// Steps of every kind of edit, undone and redone in a random order that is
+// the same every run: after each, the ledger's bytes equal the ones recorded
+// for that step, and the changed mark says whether it is the saved one.
 TEST_F(Changes, RandomStepsUndoAndRedoToTheExactBooks) {
     std::mt19937 random(20261208);
     auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };

@@ -340,7 +340,7 @@ TEST_F(ListDialog, DeleteIsRefusedWhileInUse) {
 // "Change" leaves the entry's own text alone.
 TEST_F(ListDialog, TypedKeysCtrlAAndControlCharactersShowAsBlanks) {
     descriptions[3] = entry(1, "Ad\tvice");
-    const std::string longText = "Coaching sessions for small teams and their leaders, weekly.";
+    const std::string longText = "Coaching for small teams and their leaders, every week. Free";
     ASSERT_EQ(longText.size(), 60u);
     run(1, [&](HWND d) {
         EXPECT_EQ(items(d), (std::vector<std::string>{"Ad vice", "Coaching", "Consulting", "Training"}));
