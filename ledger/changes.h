@@ -6,6 +6,7 @@
 // only writer of ledgerChanged.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "ledger/changes.h"
 #include "ledger/tables.h"
@@ -29,6 +30,9 @@ void setListEntry(ListKind list, int e, const std::string& entry);
 // Removes entry e: transactions that name it name none, those naming a
 // later entry follow it down.
 void removeListEntryAt(ListKind list, int e);
+
+// Notes statement lines as imported (the last ones of importedIds).
+void addImportedIds(const std::vector<ImportedId>& ids);
 
 // --- Steps ---
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "text/plain_text.h"
 
@@ -19,6 +20,18 @@ struct Transaction {
     float taxRate = 0;        // percent, for information only
     int32_t salesTax = 0;
     uint16_t reserved = 0;
+};
+
+// A statement line that was imported: the bank's id (when it gave one), the
+// day of the import and the transaction it became, kept so that no bank
+// line is imported twice and a payee is named as it was named before.
+struct ImportedId {
+    std::string bankId;        // account + "/" + the bank's own id, "" without one
+    uint16_t importedOn = 0;   // packed date of the import
+    uint16_t date = 0;         // the transaction: date, amount, name text
+    int32_t amount = 0;
+    std::string name;
+    std::string payee;         // as the bank wrote it
 };
 
 constexpr int maxTransactions = 5000;
@@ -44,6 +57,8 @@ struct LedgerState {
     std::array<std::string, 7> typeNames = {"", "Service ", "Expense ", "Sold    ", "Bought  ", "Personal", "Earnings"};
     double stateTaxRate = 0, countyTaxRate = 0, localTaxRate = 0, districtTaxRate = 0;
     double combinedTaxRate = 0;
+    std::vector<ImportedId> importedIds;  // kept beside the ledger file, in order of import
+    bool importedIdsDamaged = false;      // the side file could not be read
     std::string ledgerPath;
     std::string dataFolder;
     bool ledgerChanged = false;    // the tables hold what the ledger file does not (written by ledger/changes only)
@@ -64,6 +79,7 @@ inline double& countyTaxRate = ledger.countyTaxRate;
 inline double& localTaxRate = ledger.localTaxRate;
 inline double& districtTaxRate = ledger.districtTaxRate;
 inline double& combinedTaxRate = ledger.combinedTaxRate;
+inline auto& importedIds = ledger.importedIds;
 inline std::string& ledgerPath = ledger.ledgerPath;
 inline std::string& dataFolder = ledger.dataFolder;
 inline bool& ledgerChanged = ledger.ledgerChanged;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the #include lines of the program's folders: each folder includes
 # only its own layer and those below it (text/, then the platform seam in ui/, then
-# ledger/, then lists/, then entry/ and reports/, then app/), nothing but the entry point
+# ledger/, then lists/, then entry/, reports/ and import/, then app/), nothing but the entry point
 # includes the main window, and no module includes one that includes it back
 # (a module is a .h and its .cpp). Prints each fault and fails on any.
 set -euo pipefail
@@ -15,12 +15,13 @@ declare -A allowed=(
   [lists]="lists ledger text ui"
   [entry]="entry lists ledger text ui"
   [reports]="reports lists ledger text ui"
-  [app]="app entry reports lists ledger text ui"
+  [import]="import lists ledger text ui"
+  [app]="app import entry reports lists ledger text ui"
 )
 
 # "file included" for every quoted include of the program's own sources.
 includes=$(grep -H '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' \
-             {ui,text,ledger,lists,entry,reports,app}/*.{h,cpp} 2>/dev/null |
+             {ui,text,ledger,lists,entry,reports,import,app}/*.{h,cpp} 2>/dev/null |
            sed -E 's/^([^:]+):[^"]*"([^"]+)".*/\1 \2/')
 
 faults=0

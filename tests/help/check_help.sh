@@ -110,7 +110,7 @@ $messages =~ s/<br\s*\/?>/\n/gi; $messages =~ s/<[^>]+>//g;
 my %entity = (amp => '&', lt => '<', gt => '>', quot => '"', nbsp => ' ');
 $messages =~ s/&(\w+);/$entity{$1} \/\/ ''/ge;
 $messages =~ s/[ \t]+/ /g;
-my @sources = map { glob("$root/$_/*.cpp") } qw(app ledger lists entry reports text);
+my @sources = map { glob("$root/$_/*.cpp") } qw(app ledger lists entry reports import text);
 for my $src (@sources) {
     my $code = slurp($src);
     while ($code =~ /\bshowMessage\(/g) {

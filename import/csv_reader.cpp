@@ -1,0 +1,1 @@
+#include "import/csv_reader.h"

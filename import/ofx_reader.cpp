@@ -1,0 +1,1 @@
+#include "import/ofx_reader.h"

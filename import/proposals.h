@@ -1,0 +1,68 @@
+// What an imported statement line becomes: the proposal drawn from the
+// books, the rules every typed entry obeys, the duplicate count, and the
+// one change of the books that adds the checked rows.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "import/statement.h"
+#include "ledger/tables.h"
+
+struct Proposal {
+    uint8_t type = typeExpense;
+    std::string description, name;  // texts; an entry is added where the list lacks one
+    uint8_t taxMode = modeNoTax;    // products only: the handling of the transaction it follows
+    float taxRate = 0;
+    std::string reason;             // "as on 03-14-2025", "money in", "money out"
+};
+
+// From the books as they are: a payee seen before (as a name, or as the bank
+// payee of an earlier import) gets the type, description, name and, for
+// products, the tax handling of the latest transaction with that name;
+// otherwise money in proposes Service and money out Expense, with the payee
+// as the name and the memo (or, without one, the payee) as the description.
+Proposal proposeFor(const StatementLine& line);
+
+struct ImportRow {
+    StatementLine line;  // amount after any sign flip
+    uint16_t date = 0;   // packed, in the statement's order; 0 while the order is undecided
+    Proposal proposal;
+    std::string problem;    // not empty: the row breaks a rule and cannot be imported (why)
+    std::string duplicate;  // not empty: already in the books (why), e.g. "2 of 2 already in the books"
+    bool checked = false;
+};
+
+// The rows of a statement in its date order (or none yet), signs flipped
+// when asked, with proposals, rule checks and duplicate marks; a row is
+// checked when it is readable and not marked.
+std::vector<ImportRow> buildImportRows(const Statement& statement, DateOrder order, bool orderKnown, bool flip);
+
+// After a row's proposal was changed: the rules and the duplicate marks of
+// every row again (a new name changes the counts). Checks stay as the user
+// left them, except that a row with a problem is unchecked.
+void recheckImportRows(std::vector<ImportRow>& rows);
+
+// The transaction a row stores: the amount's sign by the type (money out
+// for Expense, Bought and Personal is a positive amount of those), the tax
+// split by the proposal's handling. Indices are those of entries that exist
+// now, 0 for a text the lists lack.
+Transaction rowTransaction(const ImportRow& row);
+
+// Whether the checked rows fit the tables (transactions, names,
+// descriptions, counting only the texts the lists lack); otherwise a message
+// saying how many fit and that none is imported until enough are unchecked.
+std::string importFitProblem(const std::vector<ImportRow>& rows);
+
+// Whether the statement's balances agree with its rows: a CSV balance column
+// line by line (in either order of the file), an OFX closing balance from
+// the last closing balance remembered for the account (previousClosing)
+// plus the rows not already in the books. "" when there is nothing to check.
+std::string balanceCheck(const Statement& statement, const std::vector<ImportRow>& rows,
+                         bool hasPreviousClosing, int64_t previousClosing);
+
+// Adds the checked rows, their new list entries and their bank ids (dated
+// importedOn) as edits of the books; the caller commits them as one step.
+// Returns the position of the first row added, 0 when none was (refused
+// with a message when they do not fit).
+int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn);

@@ -1,0 +1,1 @@
+#include "import/qif_reader.h"

@@ -1,0 +1,75 @@
+// A bank statement as the readers give it: one line per booking, with its
+// date as written, its signed amount and the texts the bank put with it.
+// Nothing here knows the books; proposals and duplicates come later.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ledger/file_access.h"
+
+// The three ways a statement writes its dates. One order holds for the
+// whole file, never decided line by line.
+enum class DateOrder : uint8_t { monthDayYear = 0, dayMonthYear = 1, yearMonthDay = 2 };
+constexpr unsigned orderBit(DateOrder o) { return 1u << static_cast<unsigned>(o); }
+constexpr unsigned allDateOrders = 7;
+
+// A date as written. The year is already complete ("'18" is 2018, "98" is
+// 1998); `first` and `second` are the other two fields in the order they
+// stand. With yearFirst (2014-12-31, 20141231) they are month then day.
+struct WrittenDate {
+    int year = 0;
+    int first = 0, second = 0;
+    bool yearFirst = false;
+};
+
+// The orders this date can be read in (a mask of orderBit), 0 when it is
+// no date in any order or lies outside 1980..2107.
+unsigned possibleOrders(const WrittenDate& date);
+// The packed date in an order, or 0 when it is no date in that order.
+uint16_t dateInOrder(const WrittenDate& date, DateOrder order);
+// "month-day-year" and so on, for the preview.
+const char* dateOrderName(DateOrder order);
+
+struct StatementLine {
+    int line = 0;            // where it starts in the file, from 1
+    WrittenDate date;
+    int64_t amount = 0;      // hundredths; money in is positive
+    std::string payee, memo; // in the program's code page (Windows-1252), blanks trimmed
+    std::string bankId;      // the bank's own id (OFX FITID), "" where there is none
+    bool hasBalance = false; // a CSV balance column: the balance after this line
+    int64_t balance = 0;
+};
+
+// A line that could not be read, and why ("the amount \"12,3x\" is not a number").
+struct UnreadableLine {
+    int line = 0;
+    std::string reason;
+};
+
+struct Statement {
+    std::vector<StatementLine> lines;  // in the order of the file
+    std::vector<UnreadableLine> unreadable;
+    // What the lines' dates allow, the intersection over every line (set by
+    // the reader through decideDateOrders).
+    unsigned dateOrders = 0;
+    std::string account;  // OFX BANKID/ACCTID or QIF !Account name; "" when none
+    std::string note;     // shown in the preview, e.g. how the text was decoded
+    bool hasClosingBalance = false;  // OFX LEDGERBAL
+    int64_t closingBalance = 0;
+    std::string error;    // not empty: nothing could be read, and why
+};
+
+// The orders every line allows. A line that no common order can read is
+// moved to unreadable when the other lines decide the order ("the date
+// 31-31-2026 is no date as month-day-year").
+void decideDateOrders(Statement& statement);
+
+enum class StatementFormat { csv, ofx, qif };
+// From the content, not the file name: OFX/QFX by its header or <OFX>,
+// QIF by a leading !Type or !Account line, anything else CSV.
+StatementFormat detectFormat(const Bytes& bytes);
+
+// No statement is read past this many bytes: a longer file is refused with
+// a message before anything is parsed.
+constexpr size_t maxStatementBytes = 16u << 20;

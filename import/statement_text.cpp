@@ -1,0 +1,1 @@
+#include "import/statement_text.h"

@@ -1,0 +1,16 @@
+// Statement text to the program's own code page (Windows-1252).
+#pragma once
+#include <string>
+
+#include "ledger/file_access.h"
+
+struct DecodedText {
+    std::string text;  // Windows-1252; characters it lacks become '?'
+    std::string note;  // "" or what the preview should say about the decoding
+};
+
+// Honours `declared` ("UTF-8", "1252", "ISO-8859-1", "USASCII"... as OFX
+// CHARSET gives it, "" for none) when the bytes fit it; otherwise UTF-8 (a
+// BOM is dropped), then Windows-1252, saying so in the note. NUL bytes
+// become blanks.
+DecodedText decodeStatementText(const Bytes& bytes, const std::string& declared = "");

@@ -1,0 +1,1 @@
+#include "ledger/bank_ids.h"
