@@ -249,6 +249,9 @@ void dispatch(int id) {
     case cmdExport:
         exportFile();
         break;
+    case cmdImport:
+        importFile();
+        break;
     case cmdNextTab:
     case cmdPreviousTab:
         stepTab(id == cmdNextTab ? 1 : -1);

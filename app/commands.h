@@ -19,9 +19,9 @@ enum : int {
     cmdAddService = 211, cmdAddEarning = 212, cmdAddProduct = 213, cmdAddExpense = 214,
     cmdFormData = 303, cmdFiltered = 304, cmdTaxReport = 305,
     cmdContents = 401, cmdAbout = 402,
-    // Beyond the menu's own items: File > New and Export, and the keyboard's
+    // Beyond the menu's own items: File > New, Export and Import, and the keyboard's
     // tab switching.
-    cmdNew = 107, cmdExport = 108, cmdNextTab = 310, cmdPreviousTab = 311,
+    cmdNew = 107, cmdExport = 108, cmdImport = 109, cmdNextTab = 310, cmdPreviousTab = 311,
     // After the Edit menu's own items: taking changes back and making them again.
     cmdUndo = 206, cmdRedo = 207,
 };

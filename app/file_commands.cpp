@@ -1,12 +1,16 @@
 #include "app/file_commands.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
+#include <ctime>
 #include <vector>
 
 #include "app/ask_text.h"
 #include "app/transaction_list.h"
+#include "import/import_dialog.h"
 #include "ledger/archive.h"
 #include "ledger/ledger_file.h"
 #include "ledger/list_state.h"
@@ -14,6 +18,8 @@
 #include "reports/csv_export.h"
 #include "reports/filter.h"
 #include "reports/printing.h"
+#include "text/date_text.h"
+#include "ui/dialog_template.h"
 #include "ui/prompts.h"
 
 namespace {
@@ -33,6 +39,15 @@ void showOtherBooks() {
     fillList();
     updateStatus(0);
     updateStatus(1);
+}
+
+uint16_t today() {
+    std::time_t now = std::time(nullptr);
+    std::tm* local = std::localtime(&now);
+    if (!local) return 0;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d-%02d-%04d", local->tm_mon + 1, local->tm_mday, local->tm_year + 1900);
+    return packDate(text);
 }
 
 }  // namespace
@@ -72,4 +87,46 @@ void exportFile() {
     std::vector<int> shown;
     for (int p = 1; p <= rowCount; ++p) shown.push_back(transactionAtPosition(p));
     exportCsv(transactionsCsv(shown), "Export");
+}
+
+void importFile() {
+    FileDialogRequest request;
+    request.caption = "Import";
+    request.folder = dataFolder;
+    request.filters = {{"Bank statements (*.csv;*.ofx;*.qfx;*.qif)", "*.csv;*.ofx;*.qfx;*.qif"}, {"All files", "*.*"}};
+    request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    std::string path = prompts().fileDialog(request);
+    if (path.empty()) return;
+    Bytes bytes;
+    std::string error;
+    // One byte past the limit tells a file that is too long without reading it all.
+    if (!readWholeFile(path, bytes, error, maxStatementBytes + 1)) {
+        showMessage("The file " + path + " could not be opened:\r\n" + error, "Import", mb::ok | mb::iconStop);
+        return;
+    }
+    if (bytes.size() > maxStatementBytes) {
+        showMessage(fileNameOf(path) + " cannot be imported:\r\nit is larger than " +
+                        std::to_string(maxStatementBytes >> 20) + " MB, more than any bank statement.",
+                    "Import", mb::ok | mb::iconExclamation);
+        return;
+    }
+    std::vector<ImportRow> rows;
+    if (!showImportPreview(path, bytes, rows)) return;
+    auto count = std::count_if(rows.begin(), rows.end(), [](const ImportRow& r) { return r.checked; });
+    int first = importCheckedRows(rows, today());
+    if (first == 0) return;
+    commitStep(count == 1 ? "Import 1 row" : "Import " + std::to_string(count) + " rows");
+    // The first row added, selected, on a tab that shows it.
+    if (currentTab != 1 && !transactionPassesFilter(first)) clickTabOf(tabControl, 0);
+    focusTransaction = first;
+    fillList();
+    focusTransaction = 0;
+    updateStatus(1);
+    if (statusBar) {
+        char part[256] = "";
+        SendMessageA(statusBar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(part));
+        std::string added = std::string(part) + "    " + std::to_string(count) +
+                            (count == 1 ? " row" : " rows") + " added from " + fileNameOf(path);
+        SendMessageA(statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(added.c_str()));
+    }
 }

@@ -18,3 +18,6 @@ void printFile();
 // File > Export...: the rows of the current list, in the order shown, to a
 // CSV file.
 void exportFile();
+// File > Import...: a bank statement, previewed, then its checked rows
+// added as one step.
+void importFile();

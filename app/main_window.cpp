@@ -85,6 +85,7 @@ HMENU buildMenu() {
     AppendMenuA(file, MF_STRING, cmdArchive, "&Archive");
     AppendMenuA(file, MF_STRING, cmdPrint, "&Print\tCtrl+P");
     AppendMenuA(file, MF_STRING, cmdExport, "&Export...");
+    AppendMenuA(file, MF_STRING, cmdImport, "&Import...\tCtrl+I");
     AppendMenuA(file, MF_STRING, cmdExit, "E&xit");
     HMENU add = CreatePopupMenu();
     AppendMenuA(add, MF_STRING, cmdAddService, "Service");
@@ -119,6 +120,7 @@ HACCEL buildAccelerators() {
     ACCEL keys[] = {
         {FVIRTKEY | FCONTROL, 'N', cmdNew},     {FVIRTKEY | FCONTROL, 'O', cmdOpen},
         {FVIRTKEY | FCONTROL, 'S', cmdSave},    {FVIRTKEY | FCONTROL, 'P', cmdPrint},
+        {FVIRTKEY | FCONTROL, 'I', cmdImport},
         {FVIRTKEY, VK_DELETE, cmdDeleteRecord}, {FVIRTKEY, VK_F1, cmdContents},
         {FVIRTKEY | FCONTROL, VK_TAB, cmdNextTab}, {FVIRTKEY | FCONTROL | FSHIFT, VK_TAB, cmdPreviousTab},
         {FVIRTKEY | FCONTROL, 'Z', cmdUndo},    {FVIRTKEY | FCONTROL, 'Y', cmdRedo},

@@ -18,6 +18,7 @@ set(WIN32_SOURCES
   app/ask_text.cpp
   reports/printing.cpp
   reports/tax_report_dialog.cpp
+  import/import_dialog.cpp
 )
 
 set(WIN32_TESTS
@@ -37,6 +38,7 @@ set(WIN32_TESTS
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp
+  tests/win/import_dialog_test.cpp
   tests/support/temp_folder_win32.cpp
 )
 
@@ -79,6 +81,8 @@ add_custom_command(TARGET Quirvel POST_BUILD
 
 add_executable(win_tests ${WIN32_TESTS} tests/support/scripted_prompts.cpp resources/quirvel.rc)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR})
+# The sample statements are read from the sources, through Wine's Z: drive.
+target_compile_definitions(win_tests PRIVATE QUIRVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(win_tests PRIVATE quirvel_win GTest::gtest)
 target_link_options(win_tests PRIVATE -static -mconsole)
 

@@ -1,0 +1,424 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/main_window.h"
+#include "app/transaction_list.h"
+#include "import/import_dialog.h"
+#include "ledger/bank_ids.h"
+#include "ledger/changes.h"
+#include "ledger/list_state.h"
+#include "ledger/tables.h"
+#include "tests/support/ledger_builders.h"
+#include "tests/win/modal_driver.h"
+#include "tests/win/win_fixture.h"
+
+namespace {
+
+using Import = MainWindowTest;
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// The samples shipped with the sources, as Wine sees the Unix folder.
+std::string sampleStatement(const std::string& name) {
+    std::string path = std::string("Z:") + QUIRVEL_SOURCE_DIR + "/samples/statements/" + name;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::vector<std::string> sampleStatements() {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(sampleStatement("*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(data.cFileName);
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// --- The preview's list, read and changed through the control ---
+
+HWND listOf(HWND dialog) { return GetDlgItem(dialog, idImportList); }
+int itemCount(HWND dialog) { return static_cast<int>(SendMessageA(listOf(dialog), LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string cell(HWND dialog, int item, int column) {
+    char text[512] = "";
+    LVITEMA it = {};
+    it.iSubItem = column;
+    it.pszText = text;
+    it.cchTextMax = sizeof text;
+    SendMessageA(listOf(dialog), LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
+    return text;
+}
+
+bool checkedItem(HWND dialog, int item) {
+    auto state = SendMessageA(listOf(dialog), LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK);
+    return (static_cast<UINT>(state) >> 12) == 2;
+}
+
+int checkedCount(HWND dialog) {
+    int n = 0;
+    for (int i = 0; i < itemCount(dialog); ++i) n += checkedItem(dialog, i);
+    return n;
+}
+
+void setChecked(HWND dialog, int item, bool checked) {
+    LVITEMA it = {};
+    it.stateMask = LVIS_STATEIMAGEMASK;
+    it.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    SendMessageA(listOf(dialog), LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
+}
+
+void selectItem(HWND dialog, int item) {
+    LVITEMA it = {};
+    it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    it.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(listOf(dialog), LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
+}
+
+// Picks the combo box item whose text starts with `text`, as a click does.
+void pickItem(HWND dialog, int id, const std::string& text) {
+    HWND box = GetDlgItem(dialog, id);
+    auto at = SendMessageA(box, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    ASSERT_GE(at, 0) << text;
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+}
+
+// Replaces what a combo box's edit field holds, typed as the keyboard does.
+void retype(HWND dialog, int id, const std::string& text) {
+    pressCtrlA(dialog, id);
+    typeKeys(dialog, id, text);
+}
+
+std::string footer(HWND dialog) { return itemText(dialog, idImportFooter); }
+
+// Opens File > Import with `path` chosen in the file dialog, and runs
+// `steps` in the preview.
+void importThrough(ScriptedPrompts& prompts, const std::string& path, std::function<void(HWND)> steps) {
+    prompts.chosenFiles = {path};
+    whenDialogOpens("Import Statement", std::move(steps));
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(cmdImport, 0), 0);
+}
+
+const char* const csvStatement =
+    "Date,Description,Amount,Balance\r\n"
+    "03/02/2026,Paper Trail Office Supply,-42.17,957.83\r\n"
+    "03/05/2026,Northwind Design payment,1200.00,2157.83\r\n"
+    "03/05/2026,Corner Coffee,-3.50,2154.33\r\n"
+    "03/05/2026,Corner Coffee,-3.50,2150.83\r\n"
+    "03/20/2026,Monthly service fee,-9.00,2141.83\r\n";
+
+TEST_F(Import, TheMenuItemTheFileDialogAndThePreviewsControls) {
+    installLedger(sampleImage());
+    start();
+    HMENU file = GetSubMenu(GetMenu(main), 0);
+    int count = GetMenuItemCount(file), exportAt = -1, importAt = -1;
+    for (int i = 0; i < count; ++i) {
+        if (GetMenuItemID(file, i) == cmdExport) exportAt = i;
+        if (GetMenuItemID(file, i) == cmdImport) importAt = i;
+    }
+    EXPECT_EQ(importAt, exportAt + 1);
+    char text[64] = "";
+    GetMenuStringA(file, cmdImport, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "&Import...\tCtrl+I");
+
+    folder.write("march.csv", bytesOf(csvStatement));
+    bool shown = false;
+    prompts.chosenFiles = {folder.file("march.csv")};
+    whenDialogOpens("Import Statement", [&](HWND dialog) {
+        shown = true;
+        EXPECT_EQ(itemText(dialog, IDOK), "&Import");
+        EXPECT_EQ(itemText(dialog, IDCANCEL), "Cancel");
+        EXPECT_TRUE(GetWindowLongA(dialog, GWL_STYLE) & WS_THICKFRAME);
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);
+        EXPECT_FALSE(IsWindowEnabled(main));
+        for (int id : {idImportSource, idImportNote, idImportDateColumn, idImportAmountColumn, idImportPayeeColumn,
+                       idImportOrder, idImportFlip, idImportList, idImportType, idImportDescr, idImportName,
+                       idImportBalance, idImportFooter})
+            EXPECT_NE(GetDlgItem(dialog, id), nullptr) << id;
+        EXPECT_EQ(itemText(dialog, idImportSource).rfind("march.csv: CSV, comma separated", 0), 0u);
+        ASSERT_EQ(itemCount(dialog), 5);
+        EXPECT_EQ(cell(dialog, 0, 0), "03-02-2026");
+        EXPECT_EQ(cell(dialog, 0, 1), "-42.17");
+        EXPECT_EQ(cell(dialog, 0, 2), "Paper Trail Office Supply");
+        EXPECT_EQ(cell(dialog, 0, 3), "Expense");
+        EXPECT_EQ(cell(dialog, 1, 3), "Service");
+        EXPECT_NE(cell(dialog, 0, 6).find("money out"), std::string::npos);
+        EXPECT_NE(cell(dialog, 1, 6).find("money in"), std::string::npos);
+        EXPECT_EQ(checkedCount(dialog), 5);  // the two coffees are two purchases
+        EXPECT_EQ(footer(dialog).rfind("5 rows will be added, 0 are marked as already in the books, 0 could not be read", 0), 0u);
+        EXPECT_EQ(itemText(dialog, idImportBalance), "The balances agree with the rows.");
+
+        // A resize keeps the buttons inside the window.
+        RECT before;
+        GetWindowRect(dialog, &before);
+        SetWindowPos(dialog, nullptr, 0, 0, before.right - before.left + 200, before.bottom - before.top + 100,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        RECT client, ok;
+        GetClientRect(dialog, &client);
+        GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&ok), 2);
+        EXPECT_LE(ok.bottom, client.bottom);
+        EXPECT_GT(ok.left, client.right - 200);
+        click(dialog, IDCANCEL);
+    });
+    command(cmdImport);
+    EXPECT_TRUE(shown);
+    ASSERT_EQ(prompts.fileRequests.size(), 1u);
+    const FileDialogRequest& request = prompts.fileRequests[0];
+    EXPECT_FALSE(request.save);
+    EXPECT_EQ(request.caption, "Import");
+    const std::vector<std::pair<std::string, std::string>> filters = {
+        {"Bank statements (*.csv;*.ofx;*.qfx;*.qif)", "*.csv;*.ofx;*.qfx;*.qif"}, {"All files", "*.*"}};
+    EXPECT_EQ(request.filters, filters);
+    EXPECT_EQ(transactionCount, 7);  // cancelled
+    EXPECT_FALSE(ledgerChanged);
+    EXPECT_TRUE(IsWindowEnabled(main));
+}
+
+TEST_F(Import, AChangedProposalIsWhatIsStoredAndUndoTakesTheWholeImportBack) {
+    installLedger(sampleImage());
+    start();
+    folder.write("march.csv", bytesOf(csvStatement));
+    importThrough(prompts, folder.file("march.csv"), [&](HWND dialog) {
+        ASSERT_EQ(itemCount(dialog), 5);
+        // The fee is not wanted; the supplies become a Bought product named by the user.
+        setChecked(dialog, 4, false);
+        EXPECT_EQ(footer(dialog).rfind("4 rows will be added", 0), 0u);
+        selectItem(dialog, 0);
+        EXPECT_EQ(itemText(dialog, idImportName), "Paper Trail Office Supply");
+        pickItem(dialog, idImportType, "Bought");
+        retype(dialog, idImportName, "Paper Trail");
+        retype(dialog, idImportDescr, "Printer paper");
+        EXPECT_EQ(cell(dialog, 0, 3), "Bought");
+        EXPECT_EQ(cell(dialog, 0, 5), "Paper Trail");
+        EXPECT_EQ(cell(dialog, 0, 4), "Printer paper");
+        click(dialog, IDOK);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+    ASSERT_EQ(transactionCount, 11);
+    EXPECT_TRUE(ledgerChanged);
+    EXPECT_EQ(undoLabel(), "Import 4 rows");
+    int found = 0;
+    for (int t = 1; t <= transactionCount; ++t) {
+        const Transaction& r = transactions[static_cast<size_t>(t)];
+        if (nameText(r.nameIndex) == "Paper Trail") {
+            ++found;
+            EXPECT_EQ(r.type, typeBought);
+            EXPECT_EQ(r.amount, 4217);
+            EXPECT_EQ(formatDate(r.date), "03-02-2026");
+            EXPECT_EQ(descriptionText(r.descrIndex), "Printer paper");
+            EXPECT_EQ(static_cast<uint8_t>(names[r.nameIndex][0]), 3);  // the products' group
+        }
+        EXPECT_NE(nameText(r.nameIndex), "Monthly service fee");
+    }
+    EXPECT_EQ(found, 1);
+    // The first row added is the one selected, and the status bar says how many came in.
+    EXPECT_EQ(formatDate(transactions[static_cast<size_t>(transactionAtPosition(currentList->selected()))].date),
+              "03-02-2026");
+    EXPECT_NE(statusText(1).find("4 rows added from march.csv"), std::string::npos);
+
+    command(cmdUndo);
+    EXPECT_EQ(transactionCount, 7);
+    EXPECT_EQ(nameCount, 4);
+    EXPECT_TRUE(importedIds.empty());
+    EXPECT_FALSE(ledgerChanged);
+    command(cmdRedo);
+    EXPECT_EQ(transactionCount, 11);
+    EXPECT_EQ(importedIds.size(), 4u);
+}
+
+TEST_F(Import, TheSameStatementAgainAddsNothingAndSaysWhy) {
+    installLedger(sampleImage());
+    start();
+    folder.write("march.csv", bytesOf(csvStatement));
+    importThrough(prompts, folder.file("march.csv"), [](HWND dialog) { click(dialog, IDOK); });
+    ASSERT_EQ(transactionCount, 12);
+    command(cmdSave);  // the bank ids and payees go beside the ledger
+    EXPECT_FALSE(ledgerChanged);
+
+    // An overlapping statement: two rows known, one new.
+    folder.write("later.csv", bytesOf("Date,Description,Amount\r\n"
+                                      "03/05/2026,Corner Coffee,-3.50\r\n"
+                                      "03/20/2026,Monthly service fee,-9.00\r\n"
+                                      "04/01/2026,Northwind Design payment,800.00\r\n"));
+    for (const char* file : {"march.csv", "later.csv"}) {
+        SCOPED_TRACE(file);
+        importThrough(prompts, folder.file(file), [&](HWND dialog) {
+            bool again = std::string(file) == "march.csv";
+            ASSERT_EQ(itemCount(dialog), again ? 5 : 3);
+            EXPECT_EQ(checkedCount(dialog), again ? 0 : 1);
+            EXPECT_NE(cell(dialog, again ? 3 : 0, 6).find(again ? "2 of 2 already in the books" : "1 of 2 already in the books"),
+                      std::string::npos)
+                << cell(dialog, again ? 3 : 0, 6);
+            // A payee met before is proposed as it was named then.
+            if (!again) {
+                EXPECT_NE(cell(dialog, 2, 6).find("as on 03-05-2026"), std::string::npos) << cell(dialog, 2, 6);
+            }
+            if (again) {
+                EXPECT_EQ(footer(dialog).rfind("0 rows will be added, 5 are marked as already in the books", 0), 0u);
+                // A marked row can be checked on purpose, then left out again.
+                setChecked(dialog, 0, true);
+                EXPECT_TRUE(checkedItem(dialog, 0));
+                setChecked(dialog, 0, false);
+                prompts.messages.clear();
+                click(dialog, IDOK);  // nothing checked: said, and the preview stays
+                ASSERT_EQ(prompts.messages.size(), 1u);
+                EXPECT_EQ(prompts.messages[0].text, "No row is checked: there is nothing to import.");
+                EXPECT_EQ(prompts.messages[0].title, "Import");
+                click(dialog, IDCANCEL);
+            } else {
+                click(dialog, IDOK);
+            }
+        });
+        EXPECT_TRUE(allDialogsHandled());
+    }
+    EXPECT_EQ(transactionCount, 13);
+
+    // After a reload the side file still knows them.
+    resetAllState();
+    start();
+    ASSERT_EQ(transactionCount, 12);
+    EXPECT_EQ(importedIds.size(), 5u);
+    importThrough(prompts, folder.file("march.csv"), [](HWND dialog) {
+        EXPECT_EQ(checkedCount(dialog), 0);
+        click(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(Import, ANearlyFullLedgerTakesNoneUntilEnoughAreUnchecked) {
+    LedgerImage image = sampleImage();
+    while (image.transactions.size() < static_cast<size_t>(maxTransactions) - 3)
+        image.transactions.push_back(makeTransaction("01-02-2007", typeService, 1, 1, 100));
+    installLedger(image);
+    start();
+    folder.write("march.csv", bytesOf(csvStatement));
+    importThrough(prompts, folder.file("march.csv"), [&](HWND dialog) {
+        EXPECT_NE(footer(dialog).find("Only 3 of the 5 checked rows fit"), std::string::npos) << footer(dialog);
+        prompts.messages.clear();
+        click(dialog, IDOK);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_NE(prompts.messages[0].text.find("Only 3 of the 5 checked rows fit"), std::string::npos);
+        EXPECT_EQ(transactionCount, maxTransactions - 3);
+        setChecked(dialog, 3, false);
+        setChecked(dialog, 4, false);
+        EXPECT_EQ(footer(dialog).find("fit"), std::string::npos) << footer(dialog);
+        click(dialog, IDOK);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+    EXPECT_EQ(transactionCount, maxTransactions);
+}
+
+TEST_F(Import, AmbiguousDatesAreAskedOnceForTheWholeFile) {
+    installLedger(sampleImage());
+    start();
+    folder.write("giro.csv", bytesOf("Datum;Omschrijving;Bedrag\r\n"
+                                     "03.04.2026;Drukkerij Vos;-12,50\r\n"
+                                     "05.04.2026;Klant Jansen;1.250,00\r\n"));
+    importThrough(prompts, folder.file("giro.csv"), [&](HWND dialog) {
+        ASSERT_EQ(itemCount(dialog), 2);
+        EXPECT_EQ(cell(dialog, 0, 0), "?");
+        EXPECT_EQ(checkedCount(dialog), 0);
+        EXPECT_NE(itemText(dialog, idImportNote).find("Dates are"), std::string::npos);
+        HWND order = GetDlgItem(dialog, idImportOrder);
+        EXPECT_EQ(SendMessageA(order, CB_GETCOUNT, 0, 0), 2);
+        EXPECT_EQ(SendMessageA(order, CB_GETCURSEL, 0, 0), CB_ERR);
+        prompts.messages.clear();
+        click(dialog, IDOK);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text, "Choose how the dates are written (\"Dates are\") first.");
+        pickItem(dialog, idImportOrder, "day-month-year");
+        EXPECT_EQ(cell(dialog, 0, 0), "04-03-2026");
+        EXPECT_EQ(cell(dialog, 1, 1), "1250.00");
+        EXPECT_EQ(checkedCount(dialog), 2);
+        click(dialog, IDOK);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+    ASSERT_EQ(transactionCount, 9);
+    // The next statement with these headings is read the same way without asking.
+    folder.write("giro2.csv", bytesOf("Datum;Omschrijving;Bedrag\r\n06.04.2026;Drukkerij Vos;-7,00\r\n"));
+    importThrough(prompts, folder.file("giro2.csv"), [&](HWND dialog) {
+        EXPECT_EQ(cell(dialog, 0, 0), "04-06-2026");
+        EXPECT_EQ(checkedCount(dialog), 1);
+        click(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(Import, FilesThatAreNoStatementLeaveTheBooksAlone) {
+    installLedger(sampleImage());
+    start();
+    Bytes binary(4096);
+    for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<uint8_t>(i * 7919 % 256);
+    folder.write("binary.csv", binary);
+    folder.write("huge.csv", Bytes(maxStatementBytes + 10, 'x'));
+    for (const char* name : {"binary.csv", "huge.csv"}) {
+        SCOPED_TRACE(name);
+        prompts.messages.clear();
+        prompts.chosenFiles = {folder.file(name)};
+        command(cmdImport);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].title, "Import");
+        EXPECT_EQ(prompts.messages[0].text.rfind(std::string(name) + " cannot be imported:", 0), 0u)
+            << prompts.messages[0].text;
+        EXPECT_EQ(transactionCount, 7);
+        EXPECT_FALSE(ledgerChanged);
+    }
+}
+
+// Every sample statement through the real file dialog and preview: each
+// imports at least one row, and again nothing.
+TEST_F(Import, EachSampleThroughTheRealFileDialog) {
+    std::vector<std::string> samples = sampleStatements();
+    ASSERT_GE(samples.size(), 6u);
+    for (const std::string& sample : samples) {
+        SCOPED_TRACE(sample);
+        resetAllState();
+        installLedger(sampleImage());
+        start();
+        int added = 0;
+        for (int round = 0; round < 2; ++round) {
+            prompts.realPrompts = 1;
+            whenDialogOpens("Import", [&](HWND open) {
+                SendMessageA(open, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(sampleStatement(sample).c_str()));
+                SendMessageA(open, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(sampleStatement(sample).c_str()));
+                PostMessageA(open, WM_COMMAND, IDOK, 0);
+            });
+            whenDialogOpens("Import Statement", [&](HWND dialog) {
+                HWND order = GetDlgItem(dialog, idImportOrder);
+                if (SendMessageA(order, CB_GETCURSEL, 0, 0) == CB_ERR) pickItem(dialog, idImportOrder, "day-month-year");
+                if (round == 0) {
+                    added = checkedCount(dialog);
+                    EXPECT_GT(added, 0) << footer(dialog);
+                    selectItem(dialog, 0);
+                    retype(dialog, idImportName, "Renamed by hand");
+                } else {
+                    EXPECT_EQ(checkedCount(dialog), 0) << footer(dialog);
+                }
+                click(dialog, round == 0 ? IDOK : IDCANCEL);
+            });
+            command(cmdImport);
+            EXPECT_TRUE(allDialogsHandled());
+            clearDialogQueue();
+        }
+        EXPECT_EQ(transactionCount, 7 + added);
+        bool renamed = false;
+        for (int t = 1; t <= transactionCount; ++t)
+            renamed |= nameText(transactions[static_cast<size_t>(t)].nameIndex) == "Renamed by hand";
+        EXPECT_TRUE(renamed);
+    }
+}
+
+}  // namespace
