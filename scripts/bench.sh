@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks under Wine. They report; they never fail.
 #   scripts/bench.sh                  loading and saving a full ledger,
 #                                     filling and sorting the main list, and
-#                                     the memory and time of Undo and Redo
+#                                     the memory and time of Undo and Redo,
+#                                     and a 5000-line statement imported
 #   scripts/bench.sh startup [EXE..]  start to last paint of Quirvel with 5000
 #                                     transactions against an empty window
 #                                     (medians and their ratio), then the fill
@@ -21,12 +22,13 @@ pick_build "bench: timing"
 out="$root/build/$build"
 
 if [ "$mode" != startup ]; then
-  "$root/scripts/build.sh" "$build" --target ledger_bench fill_list_bench >/dev/null
+  "$root/scripts/build.sh" "$build" --target ledger_bench fill_list_bench import_bench >/dev/null
   trap stop_wine EXIT
   start_display
   boot_prefix "$out/wineprefix"
   wine "$out/ledger_bench.exe"
   wine "$out/fill_list_bench.exe"
+  wine "$out/import_bench.exe"
   exit 0
 fi
 
