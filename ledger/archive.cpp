@@ -4,6 +4,7 @@
 #include <cctype>
 #include <vector>
 
+#include "ledger/bank_ids.h"
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
@@ -66,6 +67,7 @@ LedgerImage buildArchiveImage(int k) {
         t.nameIndex = t.nameIndex <= nameCount ? nameMap[t.nameIndex] : 0;
         image.transactions.push_back(t);
     }
+    image.importedIds = idsOfTransactions(importedIds, image.transactions, image.names);
     return image;
 }
 
@@ -96,13 +98,20 @@ bool archiveUpTo(const std::string& answer) {
     }
 
     std::string error;
-    if (!writeFileSafely(path, encodeLedger(buildArchiveImage(k)), error)) {
+    LedgerImage archive = buildArchiveImage(k);
+    if (!writeFileSafely(path, encodeLedger(archive), error)) {
         // Removing the transactions now would lose them.
         showMessage("The archive could not be written to " + path + ":\r\n" + error +
                         "\r\nNo transactions have been removed from the ledger.",
                     "File Error", mb::ok | mb::iconStop);
         return false;
     }
+    // The archive takes the bank ids of its rows; the working ledger keeps
+    // them all, so that an old statement imported again is still known.
+    if (!writeImportedIds(path, archive.importedIds, false, error))
+        showMessage("The archive was written, but the bank ids of its imported rows could not be written to " +
+                        importIdsPathFor(path) + ":\r\n" + error,
+                    "File Error", mb::ok | mb::iconExclamation);
     // Unsaved, the archived transactions would come back with the ledger
     // and be counted twice: the removal marks the books changed.
     removeArchivedTransactions(k);

@@ -14,7 +14,8 @@ std::string completeArchiveDate(const std::string& answer);
 // How many transactions, from the first on, are dated on or before cutoff.
 int archiveCount(uint16_t cutoff);
 
-// Transactions 1..k with the entries they use, renumbered in list order.
+// Transactions 1..k with the entries they use, renumbered in list order,
+// and the imported ids that belong to them (written beside the archive).
 LedgerImage buildArchiveImage(int k);
 
 // The Archive command after its prompt: asks for the archive file, writes

@@ -13,9 +13,30 @@
 // books.qvl -> books.qvl-import
 std::string importIdsPathFor(const std::string& ledgerPath);
 
+// What a side file holds at most: a longer one is not read at all, and a
+// write keeps the newest ids within both limits. Each text (bank id, name,
+// payee) is kept to its first maxImportedIdText bytes.
+constexpr size_t maxImportedIds = 100000;
+constexpr size_t maxImportIdsFileBytes = 16u << 20;
+constexpr size_t maxImportedIdText = 255;
+
+// "Quirvel import ids 1", one line per id (bank id, import date, date,
+// amount, name, payee, tab separated), then "end COUNT".
 Bytes encodeImportedIds(const std::vector<ImportedId>& ids);
 // False (ids left empty) for bytes that are not a whole side file.
 bool decodeImportedIds(const Bytes& bytes, std::vector<ImportedId>& ids);
+
+// A text as one field of a tab-separated line: backslash, tab, CR and LF
+// written as \\, \t, \r and \n. Unescaping refuses anything else after a
+// backslash and any raw tab or line break.
+std::string escapeLineField(const std::string& text);
+bool unescapeLineField(const std::string& field, std::string& text);
+
+// Writes the side file of the ledger file ledgerFile (safely, the old one
+// kept as its backup with keepOld). Nothing is written when there are no ids
+// and no side file yet. False, with the reason in error, when it failed.
+bool writeImportedIds(const std::string& ledgerFile, const std::vector<ImportedId>& ids, bool keepOld,
+                      std::string& error);
 
 // The id as imported before, or null.
 const ImportedId* findImportedId(const std::string& bankId);

@@ -10,13 +10,14 @@ namespace {
 
 // One edit of the tables, with what it needs to be made again or taken back.
 struct Edit {
-    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry } kind;
+    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry, addIds } kind;
     explicit Edit(Kind k) : kind(k) {}
     ListKind list = nameList;
     int at = 0;  // transaction position or entry number
     Transaction before, after;
     std::string entryBefore, entryAfter;
     std::vector<int> references;  // removeEntry: the transactions that named it
+    std::vector<ImportedId> ids;  // addIds: appended to importedIds, always its last ones
 };
 
 struct Step {
@@ -137,6 +138,12 @@ int apply(const Edit& edit, bool forward) {
     case Edit::setEntry:
         entries(edit.list)[edit.at] = forward ? edit.entryAfter : edit.entryBefore;
         return 0;
+    case Edit::addIds:
+        if (forward)
+            importedIds.insert(importedIds.end(), edit.ids.begin(), edit.ids.end());
+        else
+            importedIds.resize(importedIds.size() - edit.ids.size());
+        return 0;
     }
     return 0;
 }
@@ -146,7 +153,17 @@ int apply(const Edit& edit, bool forward) {
 // whole or not at all.
 bool fits(const Step& step, bool forward) {
     int tx = transactionCount, counts[2] = {nameCount, descrCount};
+    size_t ids = importedIds.size();
     auto check = [&](const Edit& e) {
+        if (e.kind == Edit::addIds) {
+            if (forward) {
+                ids += e.ids.size();
+                return true;
+            }
+            if (ids < e.ids.size()) return false;  // they are no longer the last ones
+            ids -= e.ids.size();
+            return true;
+        }
         bool inserts = (e.kind == Edit::insertTx || e.kind == Edit::insertEntry) == forward;
         bool isTx = e.kind == Edit::insertTx || e.kind == Edit::removeTx || e.kind == Edit::setTx;
         int& count = isTx ? tx : counts[e.list];
@@ -188,7 +205,10 @@ void record(Edit edit) {
 }
 
 size_t editBytes(const Edit& e) {
-    return sizeof(Edit) + e.entryBefore.capacity() + e.entryAfter.capacity() + e.references.capacity() * sizeof(int);
+    size_t n = sizeof(Edit) + e.entryBefore.capacity() + e.entryAfter.capacity() + e.references.capacity() * sizeof(int);
+    n += e.ids.capacity() * sizeof(ImportedId);
+    for (const ImportedId& id : e.ids) n += id.bankId.capacity() + id.name.capacity() + id.payee.capacity();
+    return n;
 }
 
 }  // namespace
@@ -269,6 +289,14 @@ void removeListEntryAt(ListKind list, int e) {
     edit.entryBefore = entries(list)[e];
     edit.references = removeEntryAt(list, e);
     record(std::move(edit));
+}
+
+void addImportedIds(const std::vector<ImportedId>& ids) {
+    if (ids.empty()) return;
+    Edit e{Edit::addIds};
+    e.ids = ids;
+    importedIds.insert(importedIds.end(), ids.begin(), ids.end());
+    record(std::move(e));
 }
 
 void commitStep(const std::string& label) {
@@ -357,6 +385,7 @@ void resetChanges() {
 }
 
 // The tables live in tables.cpp; emptying them is a change like a load.
+// The imported ids and their damage mark go with them.
 void resetLedgerTables() {
     ledger = {};
     resetChanges();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ledger/bank_ids.h"
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
@@ -109,6 +110,22 @@ bool changedByAnotherProgram() {
 
 std::string counted(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// The side file beside a ledger: none when it is missing, none and damaged
+// when it cannot be read whole. Either way the ledger itself opens.
+std::vector<ImportedId> readImportedIds(const std::string& ledgerFile, bool& damaged) {
+    damaged = false;
+    std::vector<ImportedId> ids;
+    std::string path = importIdsPathFor(ledgerFile), error;
+    if (!fileExists(path)) return ids;
+    Bytes bytes;
+    // One byte past the limit tells a file that is too long from one that fits.
+    if (!readWholeFile(path, bytes, error, maxImportIdsFileBytes + 1) || !decodeImportedIds(bytes, ids)) {
+        damaged = true;
+        ids.clear();
+    }
+    return ids;
 }
 
 }  // namespace
@@ -243,6 +260,7 @@ LedgerImage currentLedgerImage() {
     image.transactions.assign(transactions.begin() + 1, transactions.begin() + 1 + transactionCount);
     image.descriptions.assign(descriptions.begin() + 1, descriptions.begin() + 1 + descrCount);
     image.names.assign(names.begin() + 1, names.begin() + 1 + nameCount);
+    image.importedIds = importedIds;
     return image;
 }
 
@@ -253,6 +271,8 @@ void installLedgerImage(const LedgerImage& image) {
     for (size_t i = 0; i < image.descriptions.size(); ++i) descriptions[i + 1] = image.descriptions[i];
     nameCount = static_cast<uint16_t>(image.names.size());
     for (size_t i = 0; i < image.names.size(); ++i) names[i + 1] = image.names[i];
+    importedIds = image.importedIds;
+    ledger.importedIdsDamaged = false;
     // Other books: nothing before them can be undone, and as they come they
     // are the saved ones.
     startNewHistory();
@@ -302,12 +322,34 @@ bool loadLedger(const std::string& path) {
                         " refer to descriptions or names that the file does not hold.\r\n"
                         "They are shown without them.",
                     "File Error", mb::ok | mb::iconExclamation);
+    bool idsDamaged = false;
+    r.image.importedIds = readImportedIds(path, idsDamaged);
     installLedgerImage(r.image);
+    ledger.importedIdsDamaged = idsDamaged;
     settingsChanged = false;
     ledgerPath = damaged ? std::string() : path;
     known = {ledgerPath, stamp, damaged ? Bytes() : std::move(bytes)};
     return true;
 }
+
+namespace {
+
+// After the ledger itself is written: a side file that fails leaves the
+// save done, but the user must know that the bank ids were not kept.
+void saveImportedIds() {
+    std::string error;
+    // A side file that could not be read is kept as the backup, not lost.
+    if (writeImportedIds(ledgerPath, importedIds, ledger.importedIdsDamaged, error)) {
+        ledger.importedIdsDamaged = false;
+        return;
+    }
+    showMessage("The ledger was saved, but the bank ids of imported statement lines could not be written to " +
+                    importIdsPathFor(ledgerPath) + ":\r\n" + error +
+                    "\r\nA later import will know those lines only by their date, amount and name.",
+                "File Error", mb::ok | mb::iconExclamation);
+}
+
+}  // namespace
 
 bool saveLedger() {
     if (ledgerPath.empty()) return saveLedgerAs();
@@ -332,6 +374,7 @@ bool saveLedger() {
     rememberLedgerFile();
     markLedgerSaved();
     settingsChanged = true;
+    saveImportedIds();
     return true;
 }
 

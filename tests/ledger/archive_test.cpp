@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ledger/bank_ids.h"
 #include "ledger/changes.h"
 #include "ledger/archive.h"
 #include "ledger/list_state.h"
@@ -189,6 +190,40 @@ TEST_F(Archive, FailedWriteKeepsTheTransactions) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_NE(prompts.messages[0].text.find(path), std::string::npos);
     EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconStop);
+}
+
+// The archive's side file holds the ids of its own rows only; the working
+// ledger keeps every id, so an old statement imported again is still known.
+TEST_F(Archive, ArchiveTakesTheIdsOfItsRowsAndTheLedgerKeepsAll) {
+    sampleLedger();
+    auto id = [](const char* bankId, const char* date, int32_t amount, const char* name) {
+        ImportedId i;
+        i.bankId = bankId;
+        i.date = packDate(date);
+        i.amount = amount;
+        i.name = name;
+        return i;
+    };
+    std::vector<ImportedId> ids = {id("a/1", "03-15-2004", 1000, ""), id("a/2", "12-31-2005", 2000, "N3"),
+                                   id("a/3", "01-01-2006", 3000, "N1"), id("a/4", "12-31-2005", 2000, "N1"),
+                                   id("a/5", "12-31-2005", 1999, "N3")};
+    addImportedIds(ids);
+    markLedgerSaved();
+    std::string path = folder.file("old.qvl");
+    folder.write("old.qvl-import", textBytes("left from an earlier archive"));
+    prompts.chosenFiles = {path};
+    ASSERT_TRUE(archiveUpTo("2005"));
+    std::vector<ImportedId> archived;
+    ASSERT_TRUE(decodeImportedIds(folder.read("old.qvl-import"), archived));
+    ASSERT_EQ(archived.size(), 2u);
+    EXPECT_EQ(archived[0].bankId, "a/1");
+    EXPECT_EQ(archived[1].bankId, "a/2");
+    EXPECT_EQ(importedIds.size(), 5u);
+
+    // Without ids of its rows, an archive gets no side file.
+    prompts.chosenFiles = {folder.file("none.qvl")};
+    ASSERT_TRUE(archiveUpTo("2003"));
+    EXPECT_FALSE(fileExists(folder.file("none.qvl-import")));
 }
 
 }  // namespace

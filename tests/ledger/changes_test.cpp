@@ -170,4 +170,48 @@ TEST_F(Changes, NewHistoryKeepsTheMarkAndArchivingMarksChanged) {
     EXPECT_EQ(ledgerChanged, 0);
 }
 
+// Imported ids are part of the step that imported them: Undo forgets them
+// with its rows, Redo brings them back, and a reset empties them.
+TEST_F(Changes, ImportedIdsFollowTheirStep) {
+    ImportedId a, b, c;
+    a.bankId = "acct/1";
+    b.bankId = "acct/2";
+    c.name = "later";
+    addImportedIds({a});
+    commitStep("Import 1 rows");
+    size_t bytesBefore = historyBytes();
+    Transaction t;
+    placeTransaction(t);
+    addImportedIds({b, c});
+    addImportedIds({});  // nothing to note: no edit
+    commitStep("Import 2 rows");
+    EXPECT_GT(historyBytes(), bytesBefore + 2 * sizeof(ImportedId));
+    ASSERT_EQ(importedIds.size(), 3u);
+
+    EXPECT_EQ(undoStep(), 0);
+    ASSERT_EQ(importedIds.size(), 1u);
+    EXPECT_EQ(importedIds[0].bankId, "acct/1");
+    EXPECT_EQ(transactionCount, 0);
+    EXPECT_EQ(redoStep(), 1);
+    ASSERT_EQ(importedIds.size(), 3u);
+    EXPECT_EQ(importedIds[1].bankId, "acct/2");
+    EXPECT_EQ(importedIds[2].name, "later");
+    EXPECT_EQ(undoStep(), 0);
+    EXPECT_EQ(undoStep(), 0);
+    EXPECT_TRUE(importedIds.empty());
+    EXPECT_EQ(ledgerChanged, 0);
+
+    // Ids dropped behind the history's back: the step cannot be undone whole.
+    EXPECT_EQ(redoStep(), 0);
+    importedIds.clear();
+    EXPECT_EQ(undoStep(), -1);
+    EXPECT_EQ(prompts.messages.size(), 1u);
+
+    importedIds = {a};
+    ledger.importedIdsDamaged = true;
+    resetLedgerTables();
+    EXPECT_TRUE(importedIds.empty());
+    EXPECT_FALSE(ledger.importedIdsDamaged);
+}
+
 }  // namespace
