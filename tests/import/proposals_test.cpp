@@ -1,1 +1,457 @@
 #include <gtest/gtest.h>
+
+#include "import/proposals.h"
+#include "import/statement_memory.h"
+#include "ledger/changes.h"
+#include "ledger/ledger_file.h"
+#include "ledger/tax_arithmetic.h"
+#include "tests/support/ledger_builders.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+const uint16_t importDay = packDate("04-01-2026");
+
+// "MM-DD-YYYY" as a statement writes it.
+StatementLine line(const std::string& date, int64_t amount, const std::string& payee, const std::string& memo = "",
+                   const std::string& bankId = "") {
+    StatementLine l;
+    l.date.first = std::stoi(date.substr(0, 2));
+    l.date.second = std::stoi(date.substr(3, 2));
+    l.date.year = std::stoi(date.substr(6));
+    l.amount = amount;
+    l.payee = payee;
+    l.memo = memo;
+    l.bankId = bankId;
+    return l;
+}
+
+Statement statementOf(const std::vector<StatementLine>& lines) {
+    Statement s;
+    s.lines = lines;
+    return s;
+}
+
+std::vector<ImportRow> rowsOf(const std::vector<StatementLine>& lines) {
+    return buildImportRows(statementOf(lines), DateOrder::monthDayYear, true, false);
+}
+
+int checkedCount(const std::vector<ImportRow>& rows) {
+    int n = 0;
+    for (const ImportRow& r : rows) n += r.checked;
+    return n;
+}
+
+// Imports what is checked as the command does: one step.
+int importRows(const std::vector<ImportRow>& rows) {
+    int first = importCheckedRows(rows, importDay);
+    commitStep("Import " + std::to_string(checkedCount(rows)) + " rows");
+    return first;
+}
+
+class Proposals : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetLedgerTables();
+        dataFolder = folder.path();
+    }
+    void TearDown() override {
+        setWriteFault(0, false);
+        resetLedgerTables();
+    }
+    // Bought from Acme twice (the later at 6.25% tax added), coffee at Cafe
+    // Roma, a mileage trip for Shell after a fuel expense there.
+    static void someBooks() {
+        LedgerImage image;
+        image.descriptions = {entry(3, "Parts"), entry(3, "Tools"), entry(2, "Coffee"), entry(2, "Mileage"),
+                              entry(2, "Fuel")};
+        image.names = {entry(3, "Acme Supplies"), entry(2, "Cafe Roma"), entry(2, "Shell")};
+        image.transactions = {makeTransaction("01-10-2026", typeBought, 2, 1, 500, modeTaxIncluded, 29),
+                              makeTransaction("02-03-2026", typeExpense, 5, 3, 4000),
+                              makeTransaction("02-20-2026", typeBought, 1, 1, 10000, modeTaxAdded, 625),
+                              makeTransaction("02-21-2026", typeExpense, 3, 2, 450),
+                              makeTransaction("02-25-2026", typeExpense, 4, 3, 3300)};
+        image.transactions[2].taxRate = 6.25f;
+        installLedgerImage(image);
+    }
+    ScriptedPrompts prompts;
+    TempFolder folder;
+};
+
+TEST_F(Proposals, FollowTheLatestTransactionOfASeenPayeeOrSayWhichWayTheMoneyWent) {
+    someBooks();
+    ImportedId earlier;
+    earlier.payee = "SQ *CAFE ROMA 88";
+    earlier.name = "Cafe Roma";
+    importedIds = {earlier};
+    struct Case {
+        StatementLine line;
+        uint8_t type;
+        std::string description, name, reason;
+        uint8_t taxMode;
+    };
+    const std::vector<Case> cases = {
+        {line("03-01-2026", -10625, "  acme SUPPLIES "), typeBought, "Parts", "Acme Supplies", "as on 02-20-2026",
+         modeTaxAdded},
+        {line("03-01-2026", -450, "SQ *CAFE ROMA 88", "card 1234"), typeExpense, "Coffee", "Cafe Roma",
+         "as on 02-21-2026", modeNoTax},
+        // The latest Shell transaction is mileage: the fuel expense is followed.
+        {line("03-01-2026", -3900, "Shell"), typeExpense, "Fuel", "Shell", "as on 02-03-2026", modeNoTax},
+        {line("03-02-2026", 120000, "Jones\tDesign", "Invoice\r\n17"), typeService, "Invoice  17", "Jones Design",
+         "money in", modeNoTax},
+        {line("03-02-2026", 0, "Bank"), typeService, "Bank", "Bank", "money in", modeNoTax},
+        {line("03-03-2026", -999, "Hardware Store"), typeExpense, "Hardware Store", "Hardware Store", "money out",
+         modeNoTax},
+        // A memo that would make the expense a mileage record is not used.
+        {line("03-03-2026", -999, "Parking", "MILEAGE"), typeExpense, "Parking", "Parking", "money out", modeNoTax},
+    };
+    for (const Case& c : cases) {
+        Proposal p = proposeFor(c.line);
+        EXPECT_EQ(p.type, c.type) << c.line.payee;
+        EXPECT_EQ(p.description, c.description) << c.line.payee;
+        EXPECT_EQ(p.name, c.name) << c.line.payee;
+        EXPECT_EQ(p.reason, c.reason) << c.line.payee;
+        EXPECT_EQ(p.taxMode, c.taxMode) << c.line.payee;
+    }
+    EXPECT_FLOAT_EQ(proposeFor(cases[0].line).taxRate, 6.25f);
+}
+
+// The bank paid the total: whatever the tax handling, the stored record
+// totals exactly that, with the sign the type gives it.
+TEST_F(Proposals, ProductTaxSplitsTotalExactlyTheBankAmount) {
+    struct Case {
+        uint8_t type, mode;
+        int64_t bank;
+        int32_t amount, salesTax;
+    };
+    const std::vector<Case> cases = {
+        {typeBought, modeTaxAdded, -10625, 10000, 625},   {typeBought, modeTaxAdded, -1000, 941, 59},
+        {typeSold, modeTaxAdded, 1000, 941, 59},          {typeBought, modeTaxAdded, 500, -471, -29},  // a refund
+        {typeBought, modeTaxIncluded, -10625, 10625, 625}, {typePersonal, modeTaxIncluded, -1000, 1000, 59},
+        {typeBought, modeResale, -10625, 10625, 0},        {typeSold, modeNoTax, 777, 777, 0},
+        {typeExpense, modeTaxAdded, -10625, 10625, 0},     {typeEarnings, modeNoTax, -5, -5, 0},
+    };
+    for (const Case& c : cases) {
+        ImportRow row;
+        row.line = line("03-01-2026", c.bank, "x");
+        row.date = packDate("03-01-2026");
+        row.proposal.type = c.type;
+        row.proposal.taxMode = c.mode;
+        row.proposal.taxRate = 6.25f;
+        Transaction t = rowTransaction(row);
+        SCOPED_TRACE(std::to_string(c.type) + "/" + std::to_string(c.mode) + "/" + std::to_string(c.bank));
+        EXPECT_EQ(t.amount, c.amount);
+        EXPECT_EQ(t.salesTax, c.salesTax);
+        bool in = c.type == typeService || c.type == typeSold || c.type == typeEarnings;
+        EXPECT_EQ(transactionTotal(t), in ? c.bank : -c.bank);
+        EXPECT_EQ(t.date, row.date);
+    }
+}
+
+// Counting, never merging: each statement row stands for one booking.
+TEST_F(Proposals, DuplicatesAreCountedAgainstTheBooks) {
+    someBooks();
+    const std::vector<StatementLine> march = {line("03-02-2026", -450, "Cafe Roma"),
+                                              line("03-02-2026", -450, "Cafe Roma"),  // two real coffees
+                                              line("03-03-2026", 5, "Interest"), line("03-04-2026", 5, "Interest"),
+                                              line("03-05-2026", 5, "Interest")};
+    std::vector<ImportRow> rows = rowsOf(march);
+    EXPECT_EQ(checkedCount(rows), 5);
+    importRows(rows);
+
+    rows = rowsOf(march);  // the same file again
+    EXPECT_EQ(checkedCount(rows), 0);
+    EXPECT_EQ(rows[0].duplicate, "1 of 2 already in the books");
+    EXPECT_EQ(rows[1].duplicate, "2 of 2 already in the books");
+    EXPECT_EQ(rows[4].duplicate, "1 of 1 already in the books");
+
+    // Overlapping: only the rows after March 5, and a third coffee that day.
+    rows = rowsOf({line("03-04-2026", 5, "interest"), line("03-05-2026", 5, "Interest"),
+                   line("03-02-2026", -450, "CAFE ROMA"), line("03-02-2026", -450, "Cafe Roma"),
+                   line("03-02-2026", -450, "Cafe Roma"), line("03-06-2026", 5, "Interest")});
+    EXPECT_EQ(checkedCount(rows), 2);
+    EXPECT_TRUE(rows[4].checked);
+    EXPECT_EQ(rows[4].duplicate, "");
+    EXPECT_TRUE(rows[5].checked);
+
+    // The coffee of February 21 is in the books, typed by hand.
+    rows = rowsOf({line("02-21-2026", -450, "Cafe Roma"), line("02-21-2026", -451, "Cafe Roma")});
+    EXPECT_EQ(rows[0].duplicate, "1 of 1 already in the books");
+    EXPECT_TRUE(rows[1].checked);
+}
+
+TEST_F(Proposals, BankIdsSeenBeforeOrTwiceAreMarked) {
+    // First read without ids (a CSV), then the same lines with ids: the
+    // count still knows them.
+    importRows(rowsOf({line("03-02-2026", -450, "Cafe", "", ""), line("03-03-2026", -900, "Cafe", "", "")}));
+    std::vector<ImportRow> rows = rowsOf({line("03-02-2026", -450, "Cafe", "", "acct/A1"),
+                                          line("03-03-2026", -900, "Cafe", "", "acct/A2"),
+                                          line("03-09-2026", -300, "Cafe", "", "acct/A3"),
+                                          line("03-09-2026", -300, "Cafe", "", "acct/A3")});
+    EXPECT_EQ(rows[0].duplicate, "1 of 1 already in the books");
+    EXPECT_EQ(rows[1].duplicate, "1 of 1 already in the books");
+    EXPECT_EQ(rows[2].duplicate, "");
+    EXPECT_EQ(rows[3].duplicate, "bank id also on an earlier row of this statement");
+    EXPECT_EQ(checkedCount(rows), 1);
+    importRows(rows);
+
+    // A3 was imported; another real 3.00 that day with a new id is new.
+    rows = rowsOf({line("03-09-2026", -300, "Cafe", "", "acct/A3"), line("03-09-2026", -300, "Cafe", "", "acct/A4")});
+    EXPECT_EQ(rows[0].duplicate, "bank id seen on import of 04-01-2026");
+    EXPECT_EQ(rows[1].duplicate, "");
+    EXPECT_TRUE(rows[1].checked);
+}
+
+TEST_F(Proposals, RowsThatBreakARuleAreUnchecked) {
+    const std::string longest(254, 'n');
+    struct Case {
+        StatementLine line;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {line("13-05-2026", -100, "A"), "the date 13-05-2026 is no date as month-day-year"},
+        {line("02-30-2026", -100, "A"), "the date 02-30-2026 is no date as month-day-year"},
+        {line("03-05-1975", -100, "A"), "the year 1975 lies outside 1980 to 2107"},
+        {line("03-05-2108", -100, "A"), "the year 2108 lies outside 1980 to 2107"},
+        {line("03-05-2026", 2147483648LL, "A"), "the amount 21474836.48 is beyond what a record can hold"},
+        {line("03-05-2026", -2147483648LL, "A"), "the amount -21474836.48 is beyond what a record can hold"},
+        {line("03-05-2026", -2147483647LL, "A"), ""},
+        {line("03-05-2026", 0, "A"), ""},
+        {line("03-05-2026", -100, longest), ""},
+        {line("03-05-2026", -100, longest + "n", "m"), "the name is too long: at most 254 characters"},
+        {line("03-05-2026", -100, "A", longest + "d"), "the description is too long: at most 254 characters"},
+    };
+    for (const Case& c : cases) {
+        std::vector<ImportRow> rows = rowsOf({c.line});
+        EXPECT_EQ(rows[0].problem, c.problem) << c.line.payee.substr(0, 5) << " " << c.line.amount;
+        EXPECT_EQ(rows[0].checked, c.problem.empty());
+    }
+    // While the order is undecided no date is wrong yet, but none can be imported.
+    std::vector<ImportRow> rows = buildImportRows(statementOf({line("13-05-2026", -100, "A")}),
+                                                  DateOrder::monthDayYear, false, false);
+    EXPECT_EQ(rows[0].date, 0);
+    EXPECT_EQ(rows[0].problem, "");
+    EXPECT_FALSE(rows[0].checked);
+    // A flip turns the signs, and the proposal with them.
+    rows = buildImportRows(statementOf({line("03-05-2026", -100, "A")}), DateOrder::monthDayYear, true, true);
+    EXPECT_EQ(rows[0].line.amount, 100);
+    EXPECT_EQ(rows[0].proposal.reason, "money in");
+}
+
+// The user's edits change the rules' and the count's verdicts; checks stay
+// the user's except where a problem or a new mark takes them away.
+TEST_F(Proposals, RecheckAfterAnEditKeepsTheUsersChecks) {
+    someBooks();
+    std::vector<ImportRow> rows = rowsOf({line("02-21-2026", -450, "SQ CAFE"), line("02-21-2026", -450, "Cafe Roma"),
+                                          line("13-01-2026", -1, "A"), line("03-01-2026", -2, "B"),
+                                          line("03-01-2026", -3, "C")});
+    ASSERT_EQ(rows[1].duplicate, "1 of 1 already in the books");
+    rows[1].checked = true;  // the user imports it anyway
+    rows[3].checked = false;
+    rows[0].proposal.name = "cafe roma";  // newly the same as the one in the books
+    rows[4].proposal.description = std::string(255, 'd');
+    recheckImportRows(rows);
+    EXPECT_EQ(rows[0].duplicate, "1 of 1 already in the books");
+    EXPECT_FALSE(rows[0].checked);
+    EXPECT_EQ(rows[1].duplicate, "");  // the first row takes the one in the books now
+    EXPECT_TRUE(rows[1].checked);
+    EXPECT_EQ(rows[2].problem, "the date 13-01-2026 is no date as month-day-year");
+    EXPECT_FALSE(rows[3].checked);
+    EXPECT_FALSE(rows[4].checked);
+
+    rows[0].proposal.name = "Someone else";  // no longer marked: left for the user to check
+    rows[4].proposal.description = "fine";
+    recheckImportRows(rows);
+    EXPECT_EQ(rows[0].duplicate, "");
+    EXPECT_FALSE(rows[0].checked);
+    EXPECT_EQ(rows[1].duplicate, "1 of 1 already in the books");
+    EXPECT_FALSE(rows[1].checked);  // newly marked again
+    EXPECT_EQ(rows[4].problem, "");
+    EXPECT_FALSE(rows[4].checked);
+    rows[1].checked = true;
+    recheckImportRows(rows);
+    EXPECT_TRUE(rows[1].checked);  // marked all along: the user's choice stands
+}
+
+TEST_F(Proposals, NothingIsImportedUntilTheCheckedRowsFit) {
+    std::vector<StatementLine> lines;
+    for (int i = 0; i < 40; ++i) lines.push_back(line("03-05-2026", -100 - i, "Payee " + std::to_string(i % 4)));
+    std::vector<ImportRow> rows = rowsOf(lines);
+    ASSERT_EQ(checkedCount(rows), 40);
+    EXPECT_EQ(importFitProblem(rows), "");
+
+    appendListEntry(nameList, 2, "Payee 0");
+    appendListEntry(nameList, 1, "Payee 1");  // another group: new for an expense
+    nameCount = maxNames - 2;                  // filled behind the history's back
+    descrCount = maxDescriptions - 1;
+    transactionCount = maxTransactions - 12;
+    const std::string expected =
+        "Only 12 of the 40 checked rows fit: the ledger holds 4,988 of 5,000 transactions. Uncheck at least 28 rows "
+        "to import; none is imported until they fit.\r\n"
+        "The checked rows need 3 new names, and the list of names holds 998 of 1,000: there is room for 2. Uncheck "
+        "the rows of at least 1 new name to import; none is imported until they fit.\r\n"
+        "The checked rows need 4 new descriptions, and the list of descriptions holds 499 of 500: there is room for "
+        "1. Uncheck the rows of at least 3 new descriptions to import; none is imported until they fit.";
+    EXPECT_EQ(importFitProblem(rows), expected);
+    Bytes before = encodeLedger(currentLedgerImage());
+    EXPECT_EQ(importCheckedRows(rows, importDay), 0);
+    EXPECT_EQ(encodeLedger(currentLedgerImage()), before);
+    EXPECT_TRUE(importedIds.empty());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, expected);
+    EXPECT_EQ(prompts.messages[0].title, "Import");
+
+    for (int i = 12; i < 40; ++i) rows[i].checked = false;
+    transactionCount = 0;
+    nameCount = 2;
+    descrCount = 0;
+    EXPECT_EQ(importFitProblem(rows), "");
+}
+
+TEST_F(Proposals, BalancesFollowTheRowsInEitherOrderOfTheFile) {
+    auto withBalance = [](StatementLine l, int64_t balance) {
+        l.hasBalance = true;
+        l.balance = balance;
+        return l;
+    };
+    const StatementLine a = withBalance(line("03-01-2026", 10000, "Client"), 10000),
+                        b = withBalance(line("03-05-2026", -1250, "Acme Supplies"), 8750),
+                        c = withBalance(line("03-09-2026", -250, "Cafe"), 8500);
+    const std::string agree = "The balances agree with the rows.";
+    const std::string missingB =
+        "The balance after the row of 03-09-2026 (Cafe, -2.50) does not follow from the row before: a row is missing "
+        "or extra between them (12.50 apart).";
+    struct Case {
+        std::vector<StatementLine> lines;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {{a, b, c}, agree},
+        {{c, b, a}, agree},
+        {{a, c}, missingB},
+        {{c, a}, missingB},
+        {{a, b, c, withBalance(line("03-10-2026", 100, "X"), 8500)},
+         "The balance after the row of 03-10-2026 (X, 1.00) does not follow from the row before: a row is missing "
+         "or extra between them (1.00 apart)."},
+        {{line("03-01-2026", 1, "no balance"), line("03-02-2026", 1, "no balance")}, ""},
+    };
+    for (const Case& k : cases) {
+        Statement s = statementOf(k.lines);
+        EXPECT_EQ(balanceCheck(s, rowsOf(k.lines), false, 0), k.expected);
+    }
+
+    // The closing balance: the last one plus the rows the books lack.
+    importRows(rowsOf({line("03-01-2026", 10000, "Client")}));
+    Statement ofx = statementOf({line("03-01-2026", 10000, "Client"), line("03-05-2026", -1250, "Acme")});
+    ofx.hasClosingBalance = true;
+    ofx.closingBalance = 18750;
+    std::vector<ImportRow> rows = rowsOf(ofx.lines);
+    EXPECT_EQ(balanceCheck(ofx, rows, true, 20000),
+              "The closing balance 187.50 agrees with the last one, 200.00, and the new rows.");
+    EXPECT_EQ(balanceCheck(ofx, rows, true, 10000),
+              "The closing balance 187.50 does not follow from the last one, 100.00, and the new rows, which make "
+              "87.50 (100.00 apart): a row is missing, or marked as already in the books when it is not.");
+    EXPECT_EQ(balanceCheck(ofx, rows, false, 0), "");
+}
+
+// One step: Undo takes back the rows, their new entries and their ids,
+// Redo brings all of them back.
+TEST_F(Proposals, ImportedRowsAreOneStepWithTheirEntriesAndIds) {
+    someBooks();
+    Bytes books = encodeLedger(currentLedgerImage());
+    std::vector<ImportRow> rows = rowsOf({line("03-10-2026", -10625, "ACME SUPPLIES", "", "acct/9"),
+                                          line("01-15-2026", 50000, "Jones Design", "Invoice 17"),
+                                          line("02-28-2026", -1999, "Jones Design"),
+                                          line("02-28-2026", -450, "Cafe Roma")});
+    rows[3].checked = false;
+    EXPECT_EQ(importRows(rows), 2);  // January 15 comes after January 10
+    EXPECT_EQ(undoLabel(), "Import 3 rows");
+    ASSERT_EQ(transactionCount, 8);
+    const Transaction& acme = transactions[8];
+    EXPECT_EQ(acme.type, typeBought);
+    EXPECT_EQ(acme.amount, 10000);
+    EXPECT_EQ(acme.salesTax, 625);
+    EXPECT_EQ(nameText(acme.nameIndex), "Acme Supplies");
+    EXPECT_EQ(descriptionText(transactions[2].descrIndex), "Invoice 17");
+    EXPECT_EQ(nameText(transactions[2].nameIndex), "Jones Design");
+    EXPECT_EQ(names[transactions[2].nameIndex][0], 1);  // Service's group
+    EXPECT_EQ(names[transactions[7].nameIndex][0], 2);  // the same text again in Expense's
+    EXPECT_EQ(nameCount, 5);
+    EXPECT_EQ(descrCount, 7);
+    ASSERT_EQ(importedIds.size(), 3u);
+    EXPECT_EQ(importedIds[0].bankId, "acct/9");
+    EXPECT_EQ(importedIds[0].payee, "ACME SUPPLIES");
+    EXPECT_EQ(importedIds[0].name, "Acme Supplies");
+    EXPECT_EQ(importedIds[0].amount, 10000);
+    EXPECT_EQ(importedIds[0].importedOn, importDay);
+    EXPECT_EQ(importedIds[1].bankId, "");
+    Bytes imported = encodeLedger(currentLedgerImage());
+
+    EXPECT_GE(undoStep(), 0);
+    EXPECT_EQ(encodeLedger(currentLedgerImage()), books);
+    EXPECT_TRUE(importedIds.empty());
+    EXPECT_EQ(ledgerChanged, 0);
+    EXPECT_GE(redoStep(), 0);
+    EXPECT_EQ(encodeLedger(currentLedgerImage()), imported);
+    EXPECT_EQ(importedIds.size(), 3u);
+    EXPECT_FALSE(canRedo());
+    EXPECT_TRUE(prompts.messages.empty());
+
+    // The payee is named as it was imported.
+    EXPECT_EQ(proposeFor(line("03-11-2026", -1, "acme supplies")).name, "Acme Supplies");
+}
+
+TEST_F(Proposals, StatementMemoryRoundTripsAndForgetsADamagedFile) {
+    RememberedStatement csv;
+    csv.hasColumns = true;
+    csv.columns.date = 0;
+    csv.columns.amount = 3;
+    csv.columns.id = 7;
+    csv.flip = true;
+    csv.hasOrder = true;
+    csv.order = DateOrder::dayMonthYear;
+    RememberedStatement ofx;
+    ofx.hasClosing = true;
+    ofx.closing = -123456789012LL;
+    const std::string header = "Date;\"Payee\\Name\"\tAmount\r\nx";
+    ASSERT_TRUE(rememberStatement(header, csv));
+    ASSERT_TRUE(rememberStatement("123456789/0001", ofx));
+    ASSERT_TRUE(rememberStatement("123456789/0001", ofx));  // replaced, not added
+
+    auto entries = decodeStatementMemory(encodeStatementMemory({{header, csv}, {"k", ofx}}));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].first, header);
+    RememberedStatement back;
+    ASSERT_TRUE(recallStatement(header, back));
+    EXPECT_TRUE(back.hasColumns && back.flip && back.hasOrder && !back.hasClosing);
+    EXPECT_EQ(back.columns.date, 0);
+    EXPECT_EQ(back.columns.amount, 3);
+    EXPECT_EQ(back.columns.debit, -1);
+    EXPECT_EQ(back.columns.id, 7);
+    EXPECT_EQ(back.order, DateOrder::dayMonthYear);
+    ASSERT_TRUE(recallStatement("123456789/0001", back));
+    EXPECT_TRUE(back.hasClosing && !back.hasColumns && !back.flip && !back.hasOrder);
+    EXPECT_EQ(back.closing, -123456789012LL);
+    EXPECT_FALSE(recallStatement("unknown", back));
+    Bytes file = folder.read(statementMemoryFileName);
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 3);
+
+    const std::string good = encodeStatementMemory({{"k", csv}});
+    for (const std::string& damaged :
+         {std::string(), good.substr(0, good.size() - 1), "Quirvel import memory 2" + good.substr(good.find('\r')),
+          good + "k\t-\t2\t-\t-\r\n", good + "k\t1,2,3\t0\t-\t-\r\n", good + "k\t-\t0\t3\t-\r\n",
+          good + "k\t-\t0\t-\t1x\r\n", good + "k\\q\t-\t0\t-\t-\r\n"}) {
+        EXPECT_TRUE(decodeStatementMemory(damaged).empty()) << damaged;
+        folder.write(statementMemoryFileName, Bytes(damaged.begin(), damaged.end()));
+        EXPECT_FALSE(recallStatement("k", back));
+    }
+
+    setWriteFault(1, true);
+    EXPECT_FALSE(rememberStatement("k", csv));
+    setWriteFault(0, false);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].text.find(folder.file(statementMemoryFileName)), std::string::npos);
+}
+
+}  // namespace
