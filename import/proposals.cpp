@@ -1,8 +1,10 @@
 #include "import/proposals.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -50,38 +52,89 @@ std::string writtenDateText(const WrittenDate& d) {
     return twoDigits(d.first) + "-" + twoDigits(d.second) + "-" + std::to_string(d.year);
 }
 
-// The entry of a list in a group whose text is text (letter case and
-// blanks at the ends ignored), 0 for none or an empty text.
-uint16_t findEntry(ListKind list, uint8_t group, const std::string& text) {
-    if (text.empty()) return 0;
-    int count = list == descrList ? descrCount : nameCount;
-    for (int i = 1; i <= count; ++i) {
-        const std::string& e = list == descrList ? descriptions[i] : names[i];
-        if (!e.empty() && static_cast<uint8_t>(e[0]) == group && sameTextIgnoringCase(cleanText(entryText(e)), text))
-            return static_cast<uint16_t>(i);
-    }
-    return 0;
-}
-
 // A percent the books may hold that a tax split can use; anything else
 // (a damaged file's NaN, a negative or absurd rate) splits nothing off.
 float usableRate(float rate) { return std::isfinite(rate) && rate >= 0 && rate < 1000 ? rate : 0; }
 
 bool amountFitsRecord(int64_t amount) { return amount >= -INT32_MAX && amount <= INT32_MAX; }
 
-// The latest transaction (latest date, then highest position) named text,
-// mileage left out; 0 when there is none.
-int latestNamed(const std::string& text) {
-    if (text.empty()) return 0;
-    int best = 0;
-    for (int i = 1; i <= transactionCount; ++i) {
-        const Transaction& t = transactions[i];
-        if (isMileage(t) || t.type < typeService || t.type > typeEarnings) continue;
-        if (best && t.date < transactions[best].date) continue;
-        if (sameTextIgnoringCase(cleanText(nameText(t.nameIndex)), text)) best = i;
-    }
-    return best;
+// Texts as one key per spelling that sameTextIgnoringCase takes as equal:
+// each byte stands for the first byte it matches, so that lookups can hash.
+std::string folded(const std::string& text) {
+    static const std::array<char, 256> first = [] {
+        std::array<char, 256> table{};
+        for (int b = 0; b < 256; ++b)
+            for (int x = 0; x <= b; ++x)
+                if (sameTextIgnoringCase(std::string(1, static_cast<char>(x)), std::string(1, static_cast<char>(b)))) {
+                    table[b] = static_cast<char>(x);
+                    break;
+                }
+        return table;
+    }();
+    std::string key = text;
+    for (char& c : key) c = first[static_cast<unsigned char>(c)];
+    return key;
 }
+
+// The entries of a list by group and text (letter case and blanks at the
+// ends ignored), taken once for a whole statement.
+class ListTexts {
+public:
+    explicit ListTexts(ListKind list) : list_(list) {
+        int count = list == descrList ? descrCount : nameCount;
+        for (int i = 1; i <= count; ++i) {
+            const std::string& e = list == descrList ? descriptions[i] : names[i];
+            if (!e.empty()) index_.emplace(key(static_cast<uint8_t>(e[0]), cleanText(entryText(e))), i);
+        }
+    }
+    // 0 for none or an empty text.
+    uint16_t find(uint8_t group, const std::string& text) const {
+        if (text.empty()) return 0;
+        auto e = index_.find(key(group, text));
+        return e == index_.end() ? 0 : e->second;
+    }
+    // The entry for text, appended to the list where it lacks one.
+    uint16_t entryFor(uint8_t group, const std::string& text) {
+        uint16_t e = find(group, text);
+        if (e || text.empty()) return e;
+        e = static_cast<uint16_t>(appendListEntry(list_, group, text));
+        if (e) index_.emplace(key(group, text), e);
+        return e;
+    }
+
+private:
+    static std::string key(uint8_t group, const std::string& text) {
+        return static_cast<char>(group) + folded(text);
+    }
+    ListKind list_;
+    std::unordered_map<std::string, uint16_t> index_;  // the first entry of each text
+};
+
+// What proposals draw from the books: the latest transaction of each name
+// text (latest date, then highest position; mileage left out) and the name
+// each bank payee was last imported as.
+struct BookIndex {
+    std::unordered_map<std::string, int> latestByName;
+    std::unordered_map<std::string, std::string> importedName;
+    BookIndex() {
+        for (int i = 1; i <= transactionCount; ++i) {
+            const Transaction& t = transactions[i];
+            if (isMileage(t) || t.type < typeService || t.type > typeEarnings) continue;
+            std::string name = cleanText(nameText(t.nameIndex));
+            if (name.empty()) continue;
+            int& best = latestByName[folded(name)];
+            if (!best || t.date >= transactions[best].date) best = i;
+        }
+        for (const ImportedId& id : importedIds) {
+            std::string payee = cleanText(id.payee), name = cleanText(id.name);
+            if (!payee.empty() && !name.empty()) importedName[folded(payee)] = name;  // the later import wins
+        }
+    }
+    int latestNamed(const std::string& text) const {
+        auto t = latestByName.find(folded(text));
+        return text.empty() || t == latestByName.end() ? 0 : t->second;
+    }
+};
 
 std::string dateProblem(const StatementLine& line, bool orderKnown, DateOrder order) {
     if (line.date.year < 1980 || line.date.year > 2107)
@@ -130,22 +183,16 @@ void markDuplicates(std::vector<ImportRow>& rows) {
     for (const ImportedId& id : importedIds)
         if (!id.bankId.empty()) seen.emplace(id.bankId, &id);  // the first import of it
 
-    std::multimap<std::pair<uint16_t, int64_t>, std::string> books;
+    // (date, signed money, name) -> how many; the name folded.
+    std::map<std::tuple<uint16_t, int64_t, std::string>, int64_t> books, sofar;
     for (int i = 1; i <= transactionCount; ++i) {
         const Transaction& t = transactions[i];
         if (isMileage(t)) continue;  // miles, not money
-        books.emplace(std::make_pair(t.date, bookMoney(t)), cleanText(nameText(t.nameIndex)));
+        ++books[std::make_tuple(t.date, bookMoney(t), folded(cleanText(nameText(t.nameIndex))))];
     }
-    auto inBooks = [&](uint16_t date, int64_t amount, const std::string& name) {
-        auto range = books.equal_range({date, amount});
-        return std::count_if(range.first, range.second,
-                             [&](const auto& b) { return sameTextIgnoringCase(b.second, name); });
-    };
 
     std::unordered_set<std::string> earlier;  // the bank ids of the rows so far
-    std::vector<size_t> counted;              // the dated rows so far
-    for (size_t r = 0; r < rows.size(); ++r) {
-        ImportRow& row = rows[r];
+    for (ImportRow& row : rows) {
         row.duplicate.clear();
         std::string bankId = keptText(row.line.bankId);
         if (!bankId.empty()) {
@@ -156,17 +203,11 @@ void markDuplicates(std::vector<ImportRow>& rows) {
                 row.duplicate = "bank id also on an earlier row of this statement";
         }
         if (row.date == 0) continue;
-        std::string name = cleanText(row.proposal.name);
-        int64_t k = 1;
-        for (size_t c : counted) {
-            const ImportRow& o = rows[c];
-            if (o.date == row.date && o.line.amount == row.line.amount &&
-                sameTextIgnoringCase(cleanText(o.proposal.name), name))
-                ++k;
-        }
-        counted.push_back(r);
+        auto key = std::make_tuple(row.date, row.line.amount, folded(cleanText(row.proposal.name)));
+        int64_t k = ++sofar[key];
         if (!row.duplicate.empty()) continue;
-        int64_t n = inBooks(row.date, row.line.amount, name);
+        auto held = books.find(key);
+        int64_t n = held == books.end() ? 0 : held->second;
         if (k <= n) row.duplicate = std::to_string(k) + " of " + std::to_string(n) + " already in the books";
     }
 }
@@ -175,20 +216,18 @@ bool importable(const ImportRow& row) { return row.checked && row.problem.empty(
 
 }  // namespace
 
-Proposal proposeFor(const StatementLine& line) {
+namespace {
+
+Proposal proposeWith(const BookIndex& books, const StatementLine& line) {
     std::string payee = cleanText(line.payee), memo = cleanText(line.memo);
     Proposal p;
     // The name an earlier import gave this payee is the user's own choice:
     // it goes before a name that happens to read like the payee.
     std::string importedName;
-    if (!payee.empty())
-        for (auto id = importedIds.rbegin(); id != importedIds.rend(); ++id)
-            if (sameTextIgnoringCase(cleanText(id->payee), keptText(payee))) {
-                importedName = cleanText(id->name);
-                break;
-            }
-    int followed = latestNamed(importedName);
-    if (!followed) followed = latestNamed(payee);
+    auto named = books.importedName.find(folded(keptText(payee)));
+    if (!payee.empty() && named != books.importedName.end()) importedName = named->second;
+    int followed = books.latestNamed(importedName);
+    if (!followed) followed = books.latestNamed(payee);
     if (followed) {
         const Transaction& t = transactions[followed];
         p.type = t.type;
@@ -211,9 +250,42 @@ Proposal proposeFor(const StatementLine& line) {
     return p;
 }
 
+// The transaction of a row with its entries as given.
+Transaction rowTransactionWith(const ImportRow& row, uint16_t descrIndex, uint16_t nameIndex) {
+    const Proposal& p = row.proposal;
+    Transaction t;
+    t.date = row.date;
+    t.type = p.type;
+    t.descrIndex = descrIndex;
+    t.nameIndex = nameIndex;
+    int64_t total = isMoneyIn(p.type) ? row.line.amount : -row.line.amount;
+    total = std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, total));  // a row with a problem
+    t.amount = static_cast<int32_t>(total);
+    if (!isProductType(p.type)) return t;
+    t.taxMode = p.taxMode;
+    t.taxRate = usableRate(p.taxRate);
+    double rate = t.taxRate / 100.0;
+    if (p.taxMode == modeTaxIncluded) {
+        // As the record dialog stores it: the tax shown to the cent.
+        double tax = 0;
+        computeSalesTax(modeTaxIncluded, total / 100.0, rate, tax);
+        t.salesTax = parseAmount(formatMask(tax, "0.00"));
+    } else if (p.taxMode == modeTaxAdded) {
+        // The bank paid the total: the tax is what lies above the cost.
+        t.amount = static_cast<int32_t>(std::llround(total / (1 + rate)));
+        t.salesTax = static_cast<int32_t>(total - t.amount);
+    }
+    return t;
+}
+
+}  // namespace
+
+Proposal proposeFor(const StatementLine& line) { return proposeWith(BookIndex(), line); }
+
 std::vector<ImportRow> buildImportRows(const Statement& statement, DateOrder order, bool orderKnown, bool flip) {
     std::vector<ImportRow> rows;
     rows.reserve(statement.lines.size());
+    BookIndex books;
     for (const StatementLine& line : statement.lines) {
         ImportRow row;
         row.line = line;
@@ -223,7 +295,7 @@ std::vector<ImportRow> buildImportRows(const Statement& statement, DateOrder ord
             row.line.balance = -line.balance;
         }
         row.date = orderKnown ? dateInOrder(line.date, order) : 0;
-        row.proposal = proposeFor(row.line);
+        row.proposal = proposeWith(books, row.line);
         row.problem = dateProblem(row.line, orderKnown, order);
         if (row.problem.empty()) row.problem = textProblem(row);
         rows.push_back(std::move(row));
@@ -250,50 +322,26 @@ void recheckImportRows(std::vector<ImportRow>& rows) {
 }
 
 Transaction rowTransaction(const ImportRow& row) {
-    const Proposal& p = row.proposal;
-    Transaction t;
-    t.date = row.date;
-    t.type = p.type;
-    uint8_t group = listGroupOf(p.type);
-    t.descrIndex = findEntry(descrList, group, cleanText(p.description));
-    t.nameIndex = findEntry(nameList, group, cleanText(p.name));
-    int64_t total = isMoneyIn(p.type) ? row.line.amount : -row.line.amount;
-    total = std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, total));  // a row with a problem
-    t.amount = static_cast<int32_t>(total);
-    if (!isProductType(p.type)) return t;
-    t.taxMode = p.taxMode;
-    t.taxRate = usableRate(p.taxRate);
-    double rate = t.taxRate / 100.0;
-    if (p.taxMode == modeTaxIncluded) {
-        // As the record dialog stores it: the tax shown to the cent.
-        double tax = 0;
-        computeSalesTax(modeTaxIncluded, total / 100.0, rate, tax);
-        t.salesTax = parseAmount(formatMask(tax, "0.00"));
-    } else if (p.taxMode == modeTaxAdded) {
-        // The bank paid the total: the tax is what lies above the cost.
-        t.amount = static_cast<int32_t>(std::llround(total / (1 + rate)));
-        t.salesTax = static_cast<int32_t>(total - t.amount);
-    }
-    return t;
+    uint8_t group = listGroupOf(row.proposal.type);
+    return rowTransactionWith(row, ListTexts(descrList).find(group, cleanText(row.proposal.description)),
+                              ListTexts(nameList).find(group, cleanText(row.proposal.name)));
 }
 
 std::string importFitProblem(const std::vector<ImportRow>& rows) {
     int checked = 0;
     // Each text a list lacks, once per group.
-    std::vector<std::pair<uint8_t, std::string>> newNames, newDescriptions;
-    auto note = [](std::vector<std::pair<uint8_t, std::string>>& seen, ListKind list, uint8_t group,
+    std::unordered_set<std::string> newNames, newDescriptions;
+    const ListTexts nameTexts(nameList), descrTexts(descrList);
+    auto note = [](std::unordered_set<std::string>& seen, const ListTexts& list, uint8_t group,
                    const std::string& text) {
-        if (text.empty() || findEntry(list, group, text)) return;
-        for (const auto& s : seen)
-            if (s.first == group && sameTextIgnoringCase(s.second, text)) return;
-        seen.emplace_back(group, text);
+        if (!text.empty() && !list.find(group, text)) seen.insert(static_cast<char>(group) + folded(text));
     };
     for (const ImportRow& row : rows) {
         if (!importable(row)) continue;
         ++checked;
         uint8_t group = listGroupOf(row.proposal.type);
-        note(newNames, nameList, group, cleanText(row.proposal.name));
-        note(newDescriptions, descrList, group, cleanText(row.proposal.description));
+        note(newNames, nameTexts, group, cleanText(row.proposal.name));
+        note(newDescriptions, descrTexts, group, cleanText(row.proposal.description));
     }
     std::vector<std::string> problems;
     int room = std::max(maxTransactions - transactionCount, 0);
@@ -400,15 +448,14 @@ int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn) {
         return 0;
     }
     std::vector<ImportedId> ids;
+    ListTexts descrTexts(descrList), nameTexts(nameList);
     int first = 0;
     for (const ImportRow& row : rows) {
         if (!importable(row)) continue;
         uint8_t group = listGroupOf(row.proposal.type);
-        std::string description = cleanText(row.proposal.description), name = cleanText(row.proposal.name);
-        if (!description.empty() && !findEntry(descrList, group, description))
-            appendListEntry(descrList, group, description);
-        if (!name.empty() && !findEntry(nameList, group, name)) appendListEntry(nameList, group, name);
-        Transaction t = rowTransaction(row);
+        uint16_t d = descrTexts.entryFor(group, cleanText(row.proposal.description));
+        uint16_t n = nameTexts.entryFor(group, cleanText(row.proposal.name));
+        Transaction t = rowTransactionWith(row, d, n);
         int at = placeTransaction(t);
         // A row placed at or before the first one moves that one down.
         if (first == 0 || at <= first) first = at;
