@@ -191,6 +191,25 @@ void markDuplicates(std::vector<ImportRow>& rows) {
         ++books[std::make_tuple(t.date, bookMoney(t), folded(cleanText(nameText(t.nameIndex))))];
     }
 
+    // The rows imported before, by the payee the bank wrote, counted while
+    // their transactions are still in the books: a statement imported again
+    // is found even where a row was named otherwise since, by hand or by a
+    // later proposal. Each transaction answers for one import at most.
+    using Key = std::tuple<uint16_t, int64_t, std::string>;
+    std::map<std::tuple<uint16_t, int32_t, std::string>, std::vector<int64_t>> unclaimed;
+    for (int i = 1; i <= transactionCount; ++i) {
+        const Transaction& t = transactions[i];
+        if (!isMileage(t))
+            unclaimed[std::make_tuple(t.date, t.amount, folded(cleanText(nameText(t.nameIndex))))].push_back(bookMoney(t));
+    }
+    std::map<Key, int64_t> importedBefore, sofarByPayee;
+    for (const ImportedId& id : importedIds) {
+        auto t = unclaimed.find(std::make_tuple(id.date, id.amount, folded(cleanText(id.name))));
+        if (t == unclaimed.end() || t->second.empty()) continue;
+        ++importedBefore[Key(id.date, t->second.back(), folded(cleanText(id.payee)))];
+        t->second.pop_back();
+    }
+
     std::unordered_set<std::string> earlier;  // the bank ids of the rows so far
     for (ImportRow& row : rows) {
         row.duplicate.clear();
@@ -205,10 +224,17 @@ void markDuplicates(std::vector<ImportRow>& rows) {
         if (row.date == 0) continue;
         auto key = std::make_tuple(row.date, row.line.amount, folded(cleanText(row.proposal.name)));
         int64_t k = ++sofar[key];
+        Key byPayee(row.date, row.line.amount, folded(keptText(cleanText(row.line.payee))));
+        int64_t kPayee = ++sofarByPayee[byPayee];
         if (!row.duplicate.empty()) continue;
         auto held = books.find(key);
         int64_t n = held == books.end() ? 0 : held->second;
-        if (k <= n) row.duplicate = std::to_string(k) + " of " + std::to_string(n) + " already in the books";
+        auto before = importedBefore.find(byPayee);
+        int64_t nPayee = before == importedBefore.end() ? 0 : before->second;
+        if (k <= n)
+            row.duplicate = std::to_string(k) + " of " + std::to_string(n) + " already in the books";
+        else if (kPayee <= nPayee)
+            row.duplicate = std::to_string(kPayee) + " of " + std::to_string(nPayee) + " already in the books";
     }
 }
 

@@ -175,6 +175,19 @@ TEST_F(Proposals, DuplicatesAreCountedAgainstTheBooks) {
     EXPECT_EQ(rows[4].duplicate, "");
     EXPECT_TRUE(rows[5].checked);
 
+    // One supply bought twice, the first row named by hand at import: the
+    // later row's name is proposed for both next time, and both are found.
+    std::vector<StatementLine> supplies = {line("04-01-2026", -2349, "Inkwell"), line("04-19-2026", -1000, "Inkwell")};
+    rows = rowsOf(supplies);
+    rows[0].proposal.name = "Inkwell Stationers";
+    importRows(rows);
+    rows = rowsOf(supplies);
+    EXPECT_EQ(rows[0].proposal.name, "Inkwell");
+    EXPECT_EQ(rows[0].duplicate, "1 of 1 already in the books");
+    EXPECT_EQ(checkedCount(rows), 0);
+    undoStep();  // once the import is taken back the rows are new again
+    EXPECT_EQ(checkedCount(rowsOf(supplies)), 2);
+
     // The coffee of February 21 is in the books, typed by hand.
     rows = rowsOf({line("02-21-2026", -450, "Cafe Roma"), line("02-21-2026", -451, "Cafe Roma")});
     EXPECT_EQ(rows[0].duplicate, "1 of 1 already in the books");
