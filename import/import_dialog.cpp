@@ -218,6 +218,15 @@ void fillList(HWND dialog) {
     p.filling = false;
 }
 
+void selectItemOf(HWND dialog, int item) {
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(listOf(dialog), LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+    int n = preview.items[static_cast<size_t>(item)];
+    preview.selectedRow = n;
+}
+
 // --- Texts around the list ---
 
 std::string countText(size_t n, const char* one, const char* many) {
@@ -264,6 +273,9 @@ void showBalance(HWND dialog) {
     if (p.orderKnown)
         text = balanceCheck(p.statement, p.rows, p.format == StatementFormat::ofx && p.remembered.hasClosing,
                             p.remembered.closing);
+    if (text.empty() && p.statement.hasClosingBalance)
+        text = "The closing balance " + formatAmount(p.statement.closingBalance) +
+               " is checked from the next statement of this account on: none was imported before.";
     SetDlgItemTextA(dialog, idImportBalance, text.c_str());
 }
 
@@ -380,6 +392,7 @@ void rebuildRows(HWND dialog) {
     Preview& p = preview;
     p.rows = buildImportRows(p.statement, p.order, p.orderKnown, p.flip);
     fillList(dialog);
+    if (!p.items.empty()) selectItemOf(dialog, 0);  // its boxes are ready for a change
     loadRowBoxes(dialog);
     SetDlgItemTextA(dialog, idImportSource, sourceText().c_str());
     SetDlgItemTextA(dialog, idImportNote, noteText().c_str());
@@ -434,6 +447,20 @@ void place(HWND dialog, int id, int x, int y, int w, int h, bool shown = true) {
     ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
 }
 
+// The last column takes what the others leave of the list's width, so that
+// the list needs no sideways scrolling at its first size.
+void fitLastColumn(HWND dialog) {
+    HWND list = listOf(dialog);
+    RECT client;
+    GetClientRect(list, &client);
+    int used = 0;
+    for (int i = 0; i < 6; ++i) used += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+    RECT least = {0, 0, 80, 0};
+    MapDialogRect(dialog, &least);
+    int width = std::max<int>(client.right - used - GetSystemMetrics(SM_CXVSCROLL), least.right);
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, 6, MAKELPARAM(width, 0));
+}
+
 void layout(HWND dialog) {
     RECT client, unit = {0, 0, 400, 800};
     GetClientRect(dialog, &client);
@@ -466,6 +493,7 @@ void layout(HWND dialog) {
     place(dialog, idImportBalance, 6, bottom + 31, w - 12, 9);
     place(dialog, idImportFooter, 6, bottom + 42, w - 124, 34);
     place(dialog, IDOK, w - 112, h - 20, 50, 14);
+    fitLastColumn(dialog);
     place(dialog, IDCANCEL, w - 56, h - 20, 50, 14);
     InvalidateRect(dialog, nullptr, TRUE);
 }

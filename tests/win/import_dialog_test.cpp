@@ -161,6 +161,10 @@ TEST_F(Import, TheMenuItemTheFileDialogAndThePreviewsControls) {
         EXPECT_EQ(checkedCount(dialog), 5);  // the two coffees are two purchases
         EXPECT_EQ(footer(dialog).rfind("5 rows will be added, 0 are marked as already in the books, 0 could not be read", 0), 0u);
         EXPECT_EQ(itemText(dialog, idImportBalance), "The balances agree with the rows.");
+        EXPECT_FALSE(GetWindowLongA(listOf(dialog), GWL_STYLE) & WS_HSCROLL);  // every column in view
+        // The first row is selected, its proposal in the boxes below.
+        EXPECT_EQ(itemText(dialog, idImportName), "Paper Trail Office Supply");
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, idImportName)));
 
         // A resize keeps the buttons inside the window.
         RECT before;
@@ -406,6 +410,11 @@ TEST_F(Import, EachSampleThroughTheRealFileDialog) {
                     retype(dialog, idImportName, "Renamed by hand");
                 } else {
                     EXPECT_EQ(checkedCount(dialog), 0) << footer(dialog);
+                    for (int i = 0; i < itemCount(dialog); ++i)
+                        if (checkedItem(dialog, i))
+                            ADD_FAILURE() << cell(dialog, i, 0) << " | " << cell(dialog, i, 1) << " | " << cell(dialog, i, 2)
+                                          << " | " << cell(dialog, i, 3) << " | " << cell(dialog, i, 5) << " | "
+                                          << cell(dialog, i, 6);
                 }
                 click(dialog, round == 0 ? IDOK : IDCANCEL);
             });
