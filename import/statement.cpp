@@ -1,5 +1,10 @@
 #include "import/statement.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "import/statement_fields.h"
+
 namespace {
 
 int daysInMonth(int year, int month) {
@@ -36,4 +41,79 @@ const char* dateOrderName(DateOrder order) {
     case DateOrder::yearMonthDay: return "year-month-day";
     }
     return "";
+}
+
+void decideDateOrders(Statement& statement) {
+    std::vector<StatementLine>& lines = statement.lines;
+    unsigned common = allDateOrders;
+    int allowing[3] = {0, 0, 0};
+    for (const StatementLine& line : lines) {
+        unsigned orders = possibleOrders(line.date);
+        common &= orders;
+        for (unsigned o = 0; o < 3; ++o)
+            if (orders & (1u << o)) ++allowing[o];
+    }
+    if (lines.empty() || common != 0) {
+        statement.dateOrders = lines.empty() ? 0 : common;
+        return;
+    }
+    // The lines disagree: the order most of them allow holds, and the rest
+    // cannot be read.
+    unsigned best = 0;
+    for (unsigned o = 1; o < 3; ++o)
+        if (allowing[o] > allowing[best]) best = o;
+    DateOrder order = static_cast<DateOrder>(best);
+    std::vector<StatementLine> kept;
+    common = allDateOrders;
+    for (StatementLine& line : lines) {
+        unsigned orders = possibleOrders(line.date);
+        if (orders & orderBit(order)) {
+            common &= orders;
+            kept.push_back(std::move(line));
+        } else if (orders == 0) {
+            statement.unreadable.push_back({line.line, "the date " + writtenDateText(line.date) + " is no date"});
+        } else {
+            statement.unreadable.push_back({line.line, "the date " + writtenDateText(line.date) +
+                                                           " is no date as " + dateOrderName(order)});
+        }
+    }
+    lines = std::move(kept);
+    statement.dateOrders = lines.empty() ? 0 : common;
+    std::stable_sort(statement.unreadable.begin(), statement.unreadable.end(),
+                     [](const UnreadableLine& a, const UnreadableLine& b) { return a.line < b.line; });
+}
+
+namespace {
+
+bool startsWithNoCase(const uint8_t* p, const uint8_t* end, const char* word) {
+    for (; *word; ++word, ++p)
+        if (p == end || std::tolower(*p) != std::tolower(static_cast<unsigned char>(*word))) return false;
+    return true;
+}
+
+}  // namespace
+
+StatementFormat detectFormat(const Bytes& bytes) {
+    const uint8_t* p = bytes.data();
+    const uint8_t* end = p + bytes.size();
+    if (bytes.size() >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) p += 3;
+    while (p != end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n')) ++p;
+    if (p != end && *p == '!') {
+        for (const char* word : {"!type", "!account", "!option", "!clear"})
+            if (startsWithNoCase(p, end, word)) return StatementFormat::qif;
+    }
+    // An OFX header is at the top; <OFX> itself may follow a long header or
+    // a line of XML.
+    const uint8_t* scanEnd = end - p > 65536 ? p + 65536 : end;
+    if (startsWithNoCase(p, end, "OFXHEADER")) return StatementFormat::ofx;
+    for (const uint8_t* q = p; q != scanEnd; ++q) {
+        if (*q != '<') continue;
+        if (startsWithNoCase(q, end, "<?OFX")) return StatementFormat::ofx;
+        if (startsWithNoCase(q, end, "<OFX")) {
+            const uint8_t* after = q + 4;
+            if (after == end || *after == '>' || *after == ' ' || *after == '\r' || *after == '\n')
+                return StatementFormat::ofx;
+        }
+    }
+    return StatementFormat::csv;
 }

@@ -1,5 +1,6 @@
 // Statement text to the program's own code page (Windows-1252).
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "ledger/file_access.h"
@@ -12,5 +13,13 @@ struct DecodedText {
 // Honours `declared` ("UTF-8", "1252", "ISO-8859-1", "USASCII"... as OFX
 // CHARSET gives it, "" for none) when the bytes fit it; otherwise UTF-8 (a
 // BOM is dropped), then Windows-1252, saying so in the note. NUL bytes
-// become blanks.
+// become blanks. A UTF-16 file with its byte order mark is read too.
 DecodedText decodeStatementText(const Bytes& bytes, const std::string& declared = "");
+
+// The character a code point is in Windows-1252, '?' where it has none.
+char windows1252Char(uint32_t codePoint);
+
+// Why these bytes cannot be a statement at all, checked before any reader
+// parses them: larger than maxStatementBytes, empty, or binary (a
+// spreadsheet workbook, a PDF, a program). "" when they may be one.
+std::string statementFileProblem(const Bytes& bytes);

@@ -1,1 +1,558 @@
+// The statement readers over small files as banks write them: every form of
+// date and amount, the layouts of CSV, OFX and QIF, the lines that cannot be
+// read and why, and inputs meant to break them.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "fuzz/statement_check.h"
+#include "import/csv_reader.h"
+#include "import/ofx_reader.h"
+#include "import/qif_reader.h"
+#include "import/statement_fields.h"
+#include "import/statement_text.h"
+
+namespace {
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+std::string cents(int64_t value) {
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    digits.insert(0, digits.size() < 3 ? 3 - digits.size() : 0, '0');
+    return (value < 0 ? "-" : "") + digits.substr(0, digits.size() - 2) + "." + digits.substr(digits.size() - 2);
+}
+
+// One text per line of the statement, readable or not, in line order:
+// "3 03-14-2026 -12.50 payee|memo" or "7 ! reason".
+std::string summary(const Statement& s) {
+    std::vector<std::pair<int, std::string>> rows;
+    for (const StatementLine& l : s.lines) {
+        std::string row = std::to_string(l.line) + " " + writtenDateText(l.date) + " " + cents(l.amount) + " " +
+                          l.payee + "|" + l.memo;
+        if (!l.bankId.empty()) row += " #" + l.bankId;
+        if (l.hasBalance) row += " =" + cents(l.balance);
+        rows.emplace_back(l.line, row);
+    }
+    for (const UnreadableLine& u : s.unreadable) rows.emplace_back(u.line, std::to_string(u.line) + " ! " + u.reason);
+    std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string out;
+    for (const auto& r : rows) out += r.second + "\n";
+    return out;
+}
+
+Statement readCsv(const std::string& text) {
+    CsvTable table = readCsvTable(bytesOf(text));
+    return csvStatement(table, guessCsvColumns(table.header));
+}
+
+constexpr unsigned mdy = orderBit(DateOrder::monthDayYear), dmy = orderBit(DateOrder::dayMonthYear),
+                   ymd = orderBit(DateOrder::yearMonthDay);
+
+TEST(StatementFields, AmountsWithEitherMarkSignsAndSeparators) {
+    struct Case {
+        const char* text;
+        unsigned marks;
+        int64_t withPoint, withComma;  // only where the mark allows it
+    };
+    const Case cases[] = {
+        {"-12.50", decimalPoint, -1250, 0},       {"12,50", decimalComma, 0, 1250},
+        {"1.234,56", decimalComma, 0, 123456},    {"1,234.56", decimalPoint, 123456, 0},
+        {"1,234", decimalPoint | decimalComma, 123400, 123},
+        {"(12.50)", decimalPoint, -1250, 0},      {"12.50-", decimalPoint, -1250, 0},
+        {"$1,234.56", decimalPoint, 123456, 0},   {"-$12.50", decimalPoint, -1250, 0},
+        {"\x80 -3,20", decimalComma, 0, -320},    {"\xA3" "7.5", decimalPoint, 750, 0},
+        {"12,50 EUR", decimalComma, 0, 1250},     {"+100", decimalPoint | decimalComma, 10000, 10000},
+        {"1 234,56", decimalComma, 0, 123456},    {"1\xA0" "234.56", decimalPoint, 123456, 0},
+        {"1.234.567,89", decimalComma, 0, 123456789}, {".5", decimalPoint, 50, 0},
+        {"12.345", decimalPoint | decimalComma, 1234, 1234500},
+        {"", 0, 0, 0}, {"12,3x", 0, 0, 0}, {"1,23,4.00", 0, 0, 0}, {"--5", 0, 0, 0}, {"1e5", 0, 0, 0},
+        {"(-5)", 0, 0, 0}, {"1,234 567.00", 0, 0, 0}, {"$", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(decimalMarksOf(c.text), c.marks);
+        int64_t value = 7;
+        std::string reason;
+        EXPECT_EQ(readStatementAmount(c.text, '.', value, reason), (c.marks & decimalPoint) != 0) << reason;
+        if (c.marks & decimalPoint) EXPECT_EQ(value, c.withPoint);
+        EXPECT_EQ(readStatementAmount(c.text, ',', value, reason), (c.marks & decimalComma) != 0) << reason;
+        if (c.marks & decimalComma) EXPECT_EQ(value, c.withComma);
+    }
+    int64_t value;
+    std::string reason;
+    EXPECT_FALSE(readStatementAmount("12,3x", '.', value, reason));
+    EXPECT_EQ(reason, "the amount \"12,3x\" is not a number");
+    EXPECT_FALSE(readStatementAmount("12,50", '.', value, reason));
+    EXPECT_EQ(reason, "the amount \"12,50\" has a decimal comma, the other amounts a decimal point");
+    EXPECT_FALSE(readStatementAmount(" ", '.', value, reason));
+    EXPECT_EQ(reason, "the amount is missing");
+    EXPECT_FALSE(readStatementAmount("1234567890123456", '.', value, reason));
+    EXPECT_EQ(reason, "the amount \"1234567890123456\" is too large");
+}
+
+TEST(StatementFields, DatesInEveryWrittenForm) {
+    struct Case {
+        const char* text;
+        const char* written;  // "" when it is no date
+        unsigned orders;
+    };
+    const Case cases[] = {
+        {"03/14/2026", "03-14-2026", mdy},  {"14.03.2026", "14-03-2026", dmy},
+        {"2026-03-14", "2026-03-14", ymd},  {"3/4/26", "03-04-2026", mdy | dmy},
+        {"3/4/80", "03-04-1980", mdy | dmy}, {"6/ 4'18", "06-04-2018", mdy | dmy},
+        {"6/4/98", "06-04-1998", mdy | dmy}, {"28.02'2009", "28-02-2009", dmy},
+        {"1/ 5' 8", "01-05-2008", mdy | dmy}, {"12/31/2014", "12-31-2014", mdy},
+        {"31/12/2014", "31-12-2014", dmy},  {"20260314", "2026-03-14", ymd},
+        {"2026-03-14T10:22:00", "2026-03-14", ymd}, {"03/14/2026 10:22 PM", "03-14-2026", mdy},
+        {"2026/3/4", "2026-03-04", ymd},    {"31/31/2026", "31-31-2026", 0},
+        {"02/29/2025", "02-29-2025", 0},    {"01/02/1979", "01-02-1979", 0},
+        {"3/4", "", 0}, {"1/2/3", "", 0}, {"2026-03", "", 0}, {"abc", "", 0}, {"14/03/26/1", "", 0},
+        {"2026-03-14'5", "", 0}, {"123/4/2026", "", 0}, {"3/4/2026x", "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        WrittenDate date;
+        bool read = readWrittenDate(c.text, date);
+        EXPECT_EQ(read, *c.written != 0);
+        if (read) EXPECT_EQ(writtenDateText(date), c.written);
+        if (read) EXPECT_EQ(possibleOrders(date), c.orders);
+    }
+}
+
+TEST(StatementText, DecodingHonoursWhatFitsAndSaysWhatItDid) {
+    struct Case {
+        std::string bytes, declared, text, note;
+    };
+    const Case cases[] = {
+        {"Caf\xc3\xa9 \xe2\x82\xac", "", "Caf\xe9 \x80", ""},
+        {"\xef\xbb\xbf" "Caf\xc3\xa9", "", "Caf\xe9", ""},
+        {"Caf\xe9", "", "Caf\xe9", "The file is not UTF-8: read as Windows-1252."},
+        {"Caf\xe9", "1252", "Caf\xe9", ""},
+        {"Caf\xc3\xa9", "1252", "Caf\xe9", "The file says it is 1252 but is UTF-8: read as UTF-8."},
+        {"Caf\xe9", "UTF-8", "Caf\xe9", "The file says it is UTF-8 but is not: read as Windows-1252."},
+        {"Caf\xe9", "USASCII", "Caf\xe9", "The file says it is USASCII but is not: read as Windows-1252."},
+        {std::string("a\0b", 3), "", "a b", ""},
+        {"\xe6\x97\xa5 \xe2\x88\x92" "5", "", "? -5", "1 character that Windows-1252 lacks is shown as ?."},
+        {std::string("\xff\xfe" "C\0a\0f\0\xe9\0", 10), "", "Caf\xe9", ""},
+        {std::string("\xfe\xff\0C\0a\0f\0\xe9", 10), "", "Caf\xe9", ""},
+        {"\xef\xbb\xbf" "Caf\xe9", "", "Caf\xe9", "The file is not UTF-8: read as Windows-1252."},
+        {"\xc0\xaf", "", "\xc0\xaf", "The file is not UTF-8: read as Windows-1252."},  // an overlong '/'
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        DecodedText d = decodeStatementText(bytesOf(c.bytes), c.declared);
+        EXPECT_EQ(d.text, c.text);
+        EXPECT_EQ(d.note, c.note);
+    }
+}
+
+TEST(StatementText, FormatFromTheContent) {
+    struct Case {
+        std::string bytes;
+        StatementFormat format;
+    };
+    const Case cases[] = {
+        {"OFXHEADER:100\r\nDATA:OFXSGML\r\n", StatementFormat::ofx},
+        {"<?xml version=\"1.0\"?>\n<?OFX OFXHEADER=\"200\"?>\n<OFX>", StatementFormat::ofx},
+        {"\n\n<OFX>\n<SIGNONMSGSRSV1>", StatementFormat::ofx},
+        {"\xef\xbb\xbf!Type:Bank\nD1/2/26\n", StatementFormat::qif},
+        {"  !account\nNChecking\n", StatementFormat::qif},
+        {"!Option:AutoSwitch\n", StatementFormat::qif},
+        {"Date,Payee,Amount\n", StatementFormat::csv},
+        {"Date,Memo,Amount\n1/2/26,<OFXish>,1\n", StatementFormat::csv},
+        {"!Important notice\nDate;Amount\n", StatementFormat::csv},
+    };
+    for (const Case& c : cases) EXPECT_EQ(detectFormat(bytesOf(c.bytes)), c.format) << c.bytes;
+}
+
+TEST(CsvReader, HeaderNamesGiveTheColumns) {
+    struct Case {
+        std::vector<std::string> header;
+        CsvColumns columns;  // date, amount, debit, credit, payee, memo, balance, id
+    };
+    const Case cases[] = {
+        {{"Posting Date", "Description", "Amount"}, {0, 2, -1, -1, 1, -1, -1, -1}},
+        {{"Date", "Payee", "Description", "Amount"}, {0, 3, -1, -1, 1, 2, -1, -1}},
+        {{"TRANSACTION DATE", "Name", "Memo", "Paid out", "Paid in", "Balance"}, {0, -1, 3, 4, 1, 2, 5, -1}},
+        {{"Booking Date", "Value Date", "Details", "Withdrawal", "Deposit"}, {0, -1, 3, 4, -1, 2, -1, -1}},
+        {{" date ", "Reference", "Amount (EUR)", "Transaction ID"}, {0, 2, -1, -1, -1, 1, -1, 3}},
+        {{"Trans. Date", "Debit Amount", "Credit Amount", "Description", "Memo"}, {0, -1, 1, 2, 3, 4, -1, -1}},
+        {{"Date Posted", "Transaction amount"}, {0, 1, -1, -1, -1, -1, -1, -1}},
+        {{"Item", "Cost"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.header[0]);
+        CsvColumns got = guessCsvColumns(c.header);
+        EXPECT_TRUE(got == c.columns) << got.date << " " << got.amount << " " << got.debit << " " << got.credit
+                                      << " " << got.payee << " " << got.memo << " " << got.balance << " " << got.id;
+        EXPECT_EQ(columnsUsable(got), c.columns.date >= 0);
+    }
+}
+
+TEST(CsvReader, LayoutsBanksWrite) {
+    struct Case {
+        const char* name;
+        std::string file;
+        char delimiter;
+        int headerLine;
+        unsigned orders;
+        std::string lines;
+    };
+    const Case cases[] = {
+        {"bom, quotes, month first", "\xef\xbb\xbf" "Date,Description,Amount\r\n03/14/2026,Office Depot,-42.10\r\n"
+         "03/15/2026,\"Pellworth, Inc.\",\"1,200.00\"\r\n", ',', 1, mdy,
+         "2 03-14-2026 -42.10 Office Depot|\n3 03-15-2026 1200.00 Pellworth, Inc.|\n"},
+        {"1252, semicolons, decimal comma, preamble and footer",
+         "Account: 4471 0082\r\nStatement from 01.03.2026\r\n\r\nDate;Payee;Memo;Amount\r\n"
+         "02.03.2026;Caf\xe9 Br\xfcnn;Lunch with client;-1.234,56\r\n05.03.2026;Hollin GmbH;Invoice 17;850,00\r\n"
+         "\r\nTotal;;;-384,56\r\n", ';', 4, mdy | dmy,
+         "5 02-03-2026 -1234.56 Caf\xe9 Br\xfcnn|Lunch with client\n6 05-03-2026 850.00 Hollin GmbH|Invoice 17\n"
+         "8 ! the date \"Total\" is not a date\n"},
+        {"debit, credit and balance, year first", "Date,Details,Debit,Credit,Balance\n2026-03-02,Fuel,45.00,,955.00\n"
+         "2026-03-03,Client payment,,500.00,\"1,455.00\"\n2026-03-04,Refund,-5.00,,1450.00\n", ',', 1, ymd,
+         "2 2026-03-02 -45.00 |Fuel =955.00\n3 2026-03-03 500.00 |Client payment =1455.00\n"
+         "4 2026-03-04 -5.00 |Refund =1450.00\n"},
+        {"parentheses, trailing minus, newest first, undecided order", "Date\tPayee\tAmount\n03/03/2026\tC\t$1,234.56\n"
+         "03/02/2026\tB\t12.50-\n03/01/2026\tA\t($12.50)\n", '\t', 1, mdy | dmy,
+         "2 03-03-2026 1234.56 C|\n3 03-02-2026 -12.50 B|\n4 03-01-2026 -12.50 A|\n"},
+        {"a quoted line break and quotes", "Date,Payee,Memo,Amount\n03/14/2026,Kell,\"Invoice \"\"42\"\"\nsecond line\",9.99\n"
+         "03/16/2026,Lund,,1\n", ',', 1, mdy,
+         "2 03-14-2026 9.99 Kell|Invoice \"42\" second line\n4 03-16-2026 1.00 Lund|\n"},
+        {"an unterminated quote", "Date,Payee,Amount\n03/14/2026,\"Broken,1.00\n03/15/2026,Fine,2.00\n", ',', 1, mdy,
+         "2 ! the quote that opens on this line is never closed\n3 03-15-2026 2.00 Fine|\n"},
+        {"amounts and dates that do not read", "Date;Payee;Amount\n14.03.2026;A;12,3x\n15.03.2026;B;1,50\n"
+         "31.31.2026;C;2,00\n16.03.2026;D;\n;E;3,00\n", ';', 1, dmy,
+         "2 ! the amount \"12,3x\" is not a number\n3 15-03-2026 1.50 B|\n4 ! the date \"31.31.2026\" is not a date\n"
+         "5 ! the amount is missing\n6 ! the date is missing\n"},
+        {"the other lines decide the order", "Date,Payee,Amount\n03/14/2026,A,1\n03/20/2026,B,2\n14/03/2026,C,3\n", ',', 1,
+         mdy, "2 03-14-2026 1.00 A|\n3 03-20-2026 2.00 B|\n4 ! the date 14-03-2026 is no date as month-day-year\n"},
+        {"a repeated header, blank rows and a short footer", "Date,Payee,Amount\n03/14/2026,A,1\n,,\nDate,Payee,Amount\n"
+         "03/15/2026,B,2\nEnd of statement\n", ',', 1, mdy,
+         "2 03-14-2026 1.00 A|\n5 03-15-2026 2.00 B|\n6 ! the date \"End of statement\" is not a date\n"},
+        {"most amounts decide the mark", "Date,Payee,Amount\n03/14/2026,A,\"1,50\"\n03/15/2026,B,2.25\n03/16/2026,C,3.75\n",
+         ',', 1, mdy, "2 ! the amount \"1,50\" has a decimal comma, the other amounts a decimal point\n"
+         "3 03-15-2026 2.25 B|\n4 03-16-2026 3.75 C|\n"},
+        {"a header of unknown names", "Booked;Who;Sum EUR\n01.03.2026;A;1,00\n", ';', 1, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CsvTable table = readCsvTable(bytesOf(c.file));
+        ASSERT_EQ(table.error, "");
+        EXPECT_EQ(table.delimiter, c.delimiter);
+        EXPECT_EQ(table.headerLine, c.headerLine);
+        Statement s = csvStatement(table, guessCsvColumns(table.header));
+        if (c.orders == 0) {
+            EXPECT_NE(s.error, "");
+            continue;
+        }
+        EXPECT_EQ(s.error, "");
+        EXPECT_EQ(summary(s), c.lines);
+        EXPECT_EQ(s.dateOrders, c.orders);
+        EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+    }
+}
+
+TEST(CsvReader, NoteKeyAndChosenColumns) {
+    CsvTable table = readCsvTable(bytesOf("Date;Payee;Amount\n02.03.2026;Caf\xe9;1,00\n"));
+    EXPECT_EQ(table.note, "The file is not UTF-8: read as Windows-1252.");
+    EXPECT_EQ(csvStatement(table, guessCsvColumns(table.header)).note, table.note);
+    EXPECT_EQ(csvHeaderKey(table), "Date;Payee;Amount");
+    // The same bank next month: the same key, whatever its rows.
+    EXPECT_EQ(csvHeaderKey(readCsvTable(bytesOf("Intro\n Date ;Payee;Amount\n09.04.2026;X;2,00\n"))), csvHeaderKey(table));
+
+    CsvTable headerless = readCsvTable(bytesOf("2026-03-01,Rent,-900.00,7\n2026-03-02,Fee,-4.00,8\n"));
+    EXPECT_EQ(headerless.headerLine, 0);
+    ASSERT_EQ(headerless.rows.size(), 2u);
+    CsvColumns chosen;
+    chosen.date = 0, chosen.amount = 2, chosen.memo = 1, chosen.id = 3;
+    EXPECT_EQ(summary(csvStatement(headerless, chosen)), "1 2026-03-01 -900.00 |Rent #7\n2 2026-03-02 -4.00 |Fee #8\n");
+    EXPECT_NE(csvStatement(headerless, CsvColumns{}).error, "");
+}
+
+std::string ofxHeader(const std::string& charset) {
+    return "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\nSECURITY:NONE\r\nENCODING:USASCII\r\nCHARSET:" + charset +
+           "\r\nCOMPRESSION:NONE\r\nOLDFILEUID:NONE\r\nNEWFILEUID:NONE\r\n\r\n";
+}
+
+TEST(OfxReader, VersionsTagsDatesAndStatements) {
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string lines, account, note;
+        bool hasClosing;
+        int64_t closing;
+    };
+    const std::string bankFrom = "<BANKACCTFROM><BANKID>021000<ACCTID>778812<ACCTTYPE>CHECKING</BANKACCTFROM>";
+    const Case cases[] = {
+        {"1.x with unclosed and mixed tags",
+         ofxHeader("1252") + "<OFX>\r\n<SIGNONMSGSRSV1><SONRS><STATUS><CODE>0<SEVERITY>INFO</STATUS></SONRS>"
+         "</SIGNONMSGSRSV1>\r\n<BANKMSGSRSV1><STMTTRNRS><STMTRS><CURDEF>USD\r\n" + bankFrom + "\r\n<BANKTRANLIST>\r\n"
+         "<STMTTRN>\r\n<TRNTYPE>DEBIT\r\n<DTPOSTED>20260314\r\n<TRNAMT>-12.50\r\n<FITID>A1\r\n<NAME>Caf\xe9 Lune\r\n"
+         "<MEMO>Coffee</MEMO>\r\n</STMTTRN>\r\n<STMTTRN><TRNTYPE>CREDIT</TRNTYPE><DTPOSTED>20260315120000</DTPOSTED>"
+         "<TRNAMT>1200.00</TRNAMT><FITID>A2</FITID><NAME>Pellworth &amp; Sons</NAME><MEMO></MEMO></STMTTRN>\r\n"
+         "<STMTTRN><DTPOSTED>20260316120000.000[-5:EST]<TRNAMT>-3,75<FITID>A3<MEMO>Fee\r\n</STMTTRN>\r\n"
+         "</BANKTRANLIST><LEDGERBAL><BALAMT>4410.20<DTASOF>20260331</LEDGERBAL>"
+         "<AVAILBAL><BALAMT>1.00</AVAILBAL></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\r\n",
+         "16 2026-03-14 -12.50 Caf\xe9 Lune|Coffee #021000/778812/A1\n"
+         "24 2026-03-15 1200.00 Pellworth & Sons| #021000/778812/A2\n25 2026-03-16 -3.75 |Fee #021000/778812/A3\n",
+         "021000/778812", "", true, 441020},
+        {"2.x on one line, private tags, entities, a payee aggregate",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?><?OFX OFXHEADER=\"200\" VERSION=\"211\"?>"
+         "<OFX><SIGNONMSGSRSV1><SONRS><INTU.BID>3000</INTU.BID><INTU.USERID>x</INTU.USERID></SONRS></SIGNONMSGSRSV1>"
+         "<CREDITCARDMSGSRSV1><CCSTMTTRNRS><CCSTMTRS><CCACCTFROM><ACCTID>4111-09</ACCTID></CCACCTFROM><BANKTRANLIST>"
+         "<STMTTRN><DTPOSTED>20260302</DTPOSTED><TRNAMT>-9.99</TRNAMT><FITID>c1</FITID><PAYEE><NAME>Caf&#233; "
+         "&lt;Nord&gt;</NAME><ADDR1>1 Main</ADDR1></PAYEE><MEMO>&quot;Monthly&quot; &apos;plan&apos; &#x20AC;"
+         "</MEMO></STMTTRN><!-- a comment <STMTTRN> --><STMTTRN><DTPOSTED>20260303</DTPOSTED><TRNAMT>+20</TRNAMT>"
+         "<FITID>c2</FITID><NAME/></STMTTRN></BANKTRANLIST><LEDGERBAL><BALAMT>-310.15</BALAMT></LEDGERBAL>"
+         "</CCSTMTRS></CCSTMTTRNRS></CREDITCARDMSGSRSV1></OFX>",
+         "1 2026-03-02 -9.99 Caf\xe9 <Nord>|\"Monthly\" 'plan' \x80 #4111-09/c1\n1 2026-03-03 20.00 | #4111-09/c2\n",
+         "4111-09", "", true, -31015},
+        {"a CHARSET that lies",
+         ofxHeader("1252") + "<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>" + bankFrom +
+         "<BANKTRANLIST><STMTTRN><DTPOSTED>20260301<TRNAMT>-1.00<NAME>Caf\xc3\xa9</STMTTRN></BANKTRANLIST>"
+         "</STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>",
+         "11 2026-03-01 -1.00 Caf\xe9|\n", "021000/778812",
+         "The file says it is 1252 but is UTF-8: read as UTF-8.", false, 0},
+        {"two statements of two accounts",
+         ofxHeader("1252") + "<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>" + bankFrom +
+         "<BANKTRANLIST><STMTTRN><DTPOSTED>20260301<TRNAMT>-1.00<FITID>7</STMTTRN></BANKTRANLIST>"
+         "<LEDGERBAL><BALAMT>5.00</LEDGERBAL></STMTRS></STMTTRNRS></BANKMSGSRSV1>\n<CREDITCARDMSGSRSV1><CCSTMTTRNRS>"
+         "<CCSTMTRS><CCACCTFROM><ACCTID>9999</CCACCTFROM><BANKTRANLIST><STMTTRN><DTPOSTED>20260302<TRNAMT>-2.00"
+         "<FITID>7</STMTTRN></BANKTRANLIST><LEDGERBAL><BALAMT>6.00</LEDGERBAL></CCSTMTRS></CCSTMTTRNRS>"
+         "</CREDITCARDMSGSRSV1></OFX>",
+         "11 2026-03-01 -1.00 | #021000/778812/7\n12 2026-03-02 -2.00 | #9999/7\n", "",
+         "The file holds statements of 2 accounts (021000/778812, 9999): no closing balance is checked.", false, 0},
+        {"two statements of one account close with the last",
+         "<OFX><STMTRS><BANKACCTFROM><ACCTID>55</BANKACCTFROM><BANKTRANLIST><STMTTRN><DTPOSTED>20260130<TRNAMT>1"
+         "</BANKTRANLIST><LEDGERBAL><BALAMT>100.00</LEDGERBAL></STMTRS>\n<STMTRS><BANKACCTFROM><ACCTID>55"
+         "</BANKACCTFROM><BANKTRANLIST><STMTTRN><DTPOSTED>20260201<TRNAMT>2</BANKTRANLIST><LEDGERBAL><BALAMT>102.00"
+         "</LEDGERBAL></STMTRS></OFX>",
+         "1 2026-01-30 1.00 |\n2 2026-02-01 2.00 |\n", "55", "", true, 10200},
+        {"what is missing and what does not read, amid garbage",
+         "<OFX>\n<STMTRS><BANKACCTFROM><ACCTID>55</BANKACCTFROM><JUNK><DEEPER><BANKTRANLIST>\n"
+         "<STMTTRN><TRNAMT>1.00</STMTTRN>\n<STMTTRN><DTPOSTED>20260230<TRNAMT>1</STMTTRN>\n"
+         "<STMTTRN><DTPOSTED>20260201<TRNAMT>1x</STMTTRN>\n<STMTTRN><NAME>Nothing</STMTTRN>\n"
+         "<STMTTRN><DTPOSTED>20260202<TRNAMT>4<BANKACCTTO><BANKID>9<ACCTID>8</BANKACCTTO></STMTTRN>\n"
+         "</JUNK></UNOPENED><<STMTTRN<>\n<STMTTRN><DTPOSTED>20260203<TRNAMT>5\n",
+         "3 ! the transaction has no date (DTPOSTED)\n4 ! the date \"20260230\" is not a date\n"
+         "5 ! the amount \"1x\" is not a number\n6 ! the transaction has no date (DTPOSTED) and no amount (TRNAMT)\n"
+         "7 2026-02-02 4.00 |\n9 2026-02-03 5.00 |\n",
+         "55", "", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Statement s = readOfx(bytesOf(c.file));
+        ASSERT_EQ(s.error, "");
+        EXPECT_EQ(summary(s), c.lines);
+        EXPECT_EQ(s.account, c.account);
+        EXPECT_EQ(s.note, c.note);
+        EXPECT_EQ(s.hasClosingBalance, c.hasClosing);
+        if (c.hasClosing) EXPECT_EQ(s.closingBalance, c.closing);
+        EXPECT_EQ(s.dateOrders, s.lines.empty() ? 0 : ymd);
+        EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+    }
+}
+
+TEST(QifReader, RecordsAccountsAndDateOrders) {
+    struct Case {
+        const char* name;
+        std::string file;
+        unsigned orders;
+        std::string lines, account;
+    };
+    const Case cases[] = {
+        {"every date form, T before U, empty splits",
+         "!Type:Bank\nD6/ 4'18\nT-1,234.56\nU-1,234.56\nPHarbor Fuel\nMDiesel\nN1042\nLAuto:Fuel\n^\n"
+         "D28.02'2009\nU15.00\nPInterest\nS\nE\n$\nS\n$\n^\nD31/12/2014\nT2.00\n^\n", dmy,
+         "2 06-04-2018 -1234.56 Harbor Fuel|Diesel\n10 28-02-2009 15.00 Interest|\n19 31-12-2014 2.00 |\n", ""},
+        {"one date decides the file", "!Type:CCard\nD01/02/2026\nT-1.00\n^\nD13/02/2026\nT2.00\n^\nD03/02/2026\nT3\n^\n",
+         dmy, "2 01-02-2026 -1.00 |\n5 13-02-2026 2.00 |\n8 03-02-2026 3.00 |\n", ""},
+        {"no date decides it", "!Type:Cash\nD1/2/26\nT-1.00\n^\nD3/4/26\nT2.00\n^\n", mdy | dmy,
+         "2 01-02-2026 -1.00 |\n5 03-04-2026 2.00 |\n", ""},
+        {"account blocks around the list of accounts",
+         "!Option:AutoSwitch\n!Account\nNChecking\nTBank\n^\n!Account\nNVisa\nTCCard\n^\n!Clear:AutoSwitch\n"
+         "!Account\nNChecking\nTBank\nDMain account\n^\n!Type:Bank\nD12/31/2025\nT1.234,56\nPHollin\n^\n"
+         "D1/5/2026\nT-0,99\n^\n",
+         mdy, "17 12-31-2025 1234.56 Hollin|\n21 01-05-2026 -0.99 |\n", "Checking"},
+        {"other types are passed over",
+         "!Type:Cat\nNAuto\nE\n^\n!Type:Invst\nD1/2/26\nNBuy\nT100\n^\n!Type:Memorized\nKC\nT5\n^\n"
+         "!Type:Oth L\nD2026-03-14\nT-5\n^\n!Type:Class\nNX\n^\n", ymd, "15 2026-03-14 -5.00 |\n", ""},
+        {"what is missing and what does not read",
+         "!Type:Bank\r\nD3/14/2026\r\nT12,3x\r\n^\r\nPNo date\r\nT1\r\n^\r\nD3/15/2026\r\nPNo amount\r\n^\r\n"
+         "MOnly a memo\r\n^\r\n^\r\nD3/16/2026\r\nT4.00\r\n", mdy,
+         "2 ! the amount \"12,3x\" is not a number\n5 ! the record has no date (D)\n"
+         "8 ! the record has no amount (T)\n14 03-16-2026 4.00 |\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Statement s = readQif(bytesOf(c.file));
+        ASSERT_EQ(s.error, "");
+        EXPECT_EQ(summary(s), c.lines);
+        EXPECT_EQ(s.dateOrders, c.orders);
+        EXPECT_EQ(s.account, c.account);
+        EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+    }
+}
+
+using Reader = Statement (*)(const Bytes&);
+Statement csvThroughGuess(const Bytes& bytes) {
+    CsvTable table = readCsvTable(bytes);
+    return csvStatement(table, guessCsvColumns(table.header));
+}
+const std::pair<const char*, Reader> readers[] = {{"csv", csvThroughGuess}, {"ofx", readOfx}, {"qif", readQif}};
+
+TEST(StatementReaders, RefuseWhatIsNoStatementOfTheirKind) {
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        const char* csv;  // the start of each reader's message
+        const char* ofx;
+        const char* qif;
+    };
+    Bytes huge(maxStatementBytes + 1, 'a');
+    Bytes binary;
+    for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<uint8_t>(i * 37 % 256));
+    const char* tooLarge = "The file is larger than 16 MB";
+    const Case cases[] = {
+        {"too large", huge, tooLarge, tooLarge, tooLarge},
+        {"binary", binary, "The file holds binary data", "The file holds binary data", "The file holds binary data"},
+        {"a workbook", bytesOf(std::string("PK\3\4\x14\0\0\0", 8)), "The file is a spreadsheet workbook",
+         "The file is a spreadsheet workbook", "The file is a spreadsheet workbook"},
+        {"a PDF", bytesOf("%PDF-1.7\n"), "The file is a PDF document", "The file is a PDF document",
+         "The file is a PDF document"},
+        {"empty", Bytes{}, "The file is empty.", "The file is empty.", "The file is empty."},
+        {"plain text", bytesOf("Dear customer,\nyour statement is attached.\n"),
+         "The file is not a CSV statement", "The file is not an OFX statement", "The file is not a QIF statement"},
+        {"10,000 columns", bytesOf(std::string(10000, ',') + "\n" + std::string(10000, ',') + "\n"),
+         "The file is not a CSV statement: line 1: the line has more than", "The file is not an OFX",
+         "The file is not a QIF"},
+        {"OFX without statements", bytesOf("<OFX><SIGNONMSGSRSV1></SIGNONMSGSRSV1></OFX>"),
+         "The file is not a CSV statement", "The file is not a bank or card statement", "The file is not a QIF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const char* expected[] = {c.csv, c.ofx, c.qif};
+        for (int r = 0; r < 3; ++r) {
+            Statement s = readers[r].second(c.bytes);
+            EXPECT_EQ(s.error.rfind(expected[r], 0), 0u) << readers[r].first << ": " << s.error;
+            EXPECT_TRUE(s.lines.empty() && s.unreadable.empty());
+        }
+    }
+}
+
+TEST(StatementReaders, HostileInputsGiveTheReadablePart) {
+    std::string megabyte(1 << 20, 'x');
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) deep += "<A><STMTTRN>";
+    std::string csv5000 = "Date,Payee,Amount\n";
+    for (int i = 0; i < 5000; ++i) csv5000 += "03/" + std::to_string(10 + i % 19) + "/2026,Payee " + std::to_string(i) + ",-1.25\n";
+    struct Case {
+        const char* name;
+        Reader read;
+        std::string file;
+        size_t lines, unreadable;  // `any` for however many
+    };
+    const size_t any = SIZE_MAX;
+    const Case cases[] = {
+        {"a NUL in a field", csvThroughGuess, std::string("Date,Payee,Amount\n03/14/2026,A\0B,1\n", 34), 1, 0},
+        {"a line of a megabyte", csvThroughGuess, "Date,Payee,Amount\n03/14/2026," + megabyte + ",1\n03/15/2026,B,2\n", 2, 0},
+        {"a quote opening the file", csvThroughGuess, "\"Date,Payee,Amount\n03/14/2026,A,1\n", 0, 0},
+        {"stray quotes on every line", csvThroughGuess, [] {
+             std::string f = "Date,Payee,Amount\n";
+             for (int i = 0; i < 20000; ++i) f += "03/14/2026,\"x,1\n";
+             return f;
+         }(), 10000, 0},  // each quote closes on the next line: pairs of lines make one row
+        {"5,000 lines", csvThroughGuess, csv5000, 5000, 0},
+        {"OFX nested garbage", readOfx, "<OFX><STMTRS><STMTTRN><DTPOSTED>20260301<TRNAMT>1</STMTTRN>" + deep +
+         "</STMTRS>" + std::string(50000, '<'), 1, any},
+        {"OFX with an open comment", readOfx, "<OFX><STMTRS><STMTTRN><DTPOSTED>20260301<TRNAMT>1<!-- " + megabyte, 1, 0},
+        {"QIF of a megabyte line", readQif, "!Type:Bank\nD3/1/26\nP" + megabyte + "\nT1\n^\n", 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Statement s = c.read(bytesOf(c.file));
+        EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+        if (c.lines == 0 && c.unreadable == 0) {
+            EXPECT_TRUE(!s.error.empty() || (s.lines.empty() && !s.unreadable.empty())) << s.error;
+            continue;
+        }
+        EXPECT_EQ(s.error, "");
+        EXPECT_EQ(s.lines.size(), c.lines);
+        if (c.unreadable != any) EXPECT_EQ(s.unreadable.size(), c.unreadable);
+    }
+}
+
+std::string sourceFolder() {
+    std::string here = __FILE__;
+    return here.substr(0, here.find_last_of("/\\") + 1) + "../../";
+}
+
+Bytes fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Statement readAny(const Bytes& bytes) {
+    switch (detectFormat(bytes)) {
+    case StatementFormat::ofx: return readOfx(bytes);
+    case StatementFormat::qif: return readQif(bytes);
+    case StatementFormat::csv: break;
+    }
+    return csvThroughGuess(bytes);
+}
+
+TEST(StatementReaders, SamplesReadWhole) {
+    struct Case {
+        const char* file;
+        StatementFormat format;
+        unsigned orders;
+        size_t unreadable;  // a footer the sample keeps on purpose
+        bool balances;
+    };
+    const Case cases[] = {
+        {"checking-us.csv", StatementFormat::csv, mdy, 0, false},
+        {"giro-eu.csv", StatementFormat::csv, dmy, 1, true},
+        {"card-iso.csv", StatementFormat::csv, ymd, 0, true},
+        {"bank-1x.ofx", StatementFormat::ofx, ymd, 0, true},
+        {"card-2x.qfx", StatementFormat::ofx, ymd, 0, true},
+        {"cash.qif", StatementFormat::qif, mdy, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        Bytes bytes = fileBytes(sourceFolder() + "samples/statements/" + c.file);
+        ASSERT_FALSE(bytes.empty()) << "missing";
+        EXPECT_EQ(detectFormat(bytes), c.format);
+        Statement s = readAny(bytes);
+        EXPECT_EQ(s.error, "");
+        EXPECT_EQ(s.unreadable.size(), c.unreadable) << summary(s);
+        EXPECT_GE(s.lines.size(), 8u);
+        EXPECT_LE(s.lines.size(), 20u);
+        EXPECT_EQ(s.dateOrders, c.orders);
+        EXPECT_EQ(s.note, "");
+        bool balances = s.hasClosingBalance || std::all_of(s.lines.begin(), s.lines.end(), [](const StatementLine& l) {
+                            return l.hasBalance;
+                        });
+        EXPECT_EQ(balances, c.balances);
+        for (const StatementLine& l : s.lines) EXPECT_EQ(l.date.year, 2026) << l.line;
+        EXPECT_EQ(statementProblem(s, bytes), "");
+    }
+}
+
+// Inputs that once broke a reader, kept as found: every reader must give a
+// sound statement or a message for each.
+TEST(StatementReaders, RegressionsReadSoundly) {
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(sourceFolder() + "tests/import/regressions")) {
+        if (entry.path().filename() == "README.md") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        Bytes bytes = fileBytes(entry.path());
+        for (const auto& reader : readers) EXPECT_EQ(statementProblem(reader.second(bytes), bytes), "") << reader.first;
+        ++files;
+    }
+    EXPECT_GT(files, 0);
+}
+
+}  // namespace

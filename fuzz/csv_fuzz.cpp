@@ -1,0 +1,59 @@
+// CSV statements: any bytes give a table or a message, and the statement
+// of any mapping is sound: lines within the file, each row read once (as a
+// line or as unreadable), amounts that are what the row's field says.
+#include <cstdint>
+#include <set>
+
+#include "fuzz/fuzz_check.h"
+#include "fuzz/statement_check.h"
+#include "import/csv_reader.h"
+#include "import/statement_fields.h"
+
+namespace {
+
+void check(const CsvTable& table, const CsvColumns& columns, const Bytes& bytes) {
+    Statement s = csvStatement(table, columns);
+    std::string problem = statementProblem(s, bytes);
+    if (!problem.empty()) std::fprintf(stderr, "%s\n", problem.c_str());
+    FUZZ_CHECK(problem.empty());
+    std::set<int> seen;
+    for (const UnreadableLine& u : s.unreadable) seen.insert(u.line);
+    for (const StatementLine& line : s.lines) {
+        FUZZ_CHECK(seen.insert(line.line).second);
+        if (columns.amount < 0) continue;
+        // The row the line names holds the amount it was read from.
+        const CsvRow* row = nullptr;
+        for (const CsvRow& r : table.rows)
+            if (r.line == line.line) row = &r;
+        FUZZ_CHECK(row != nullptr);
+        std::string field = static_cast<size_t>(columns.amount) < row->fields.size() ? row->fields[columns.amount] : "";
+        for (char& c : field)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+        int64_t point = 0, comma = 0;
+        std::string reason;
+        bool readsPoint = readStatementAmount(field, '.', point, reason);
+        bool readsComma = readStatementAmount(field, ',', comma, reason);
+        FUZZ_CHECK((readsPoint && point == line.amount) || (readsComma && comma == line.amount));
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Bytes bytes(data, data + size);
+    CsvTable table = readCsvTable(bytes);
+    if (!table.error.empty()) FUZZ_CHECK(table.rows.empty() && table.unreadable.empty());
+    int previous = 0;
+    for (const CsvRow& row : table.rows) {
+        FUZZ_CHECK(row.line > previous && row.line > table.headerLine);
+        previous = row.line;
+    }
+    check(table, guessCsvColumns(table.header), bytes);
+    CsvColumns plain;
+    plain.date = 0, plain.amount = 1, plain.payee = 2;
+    check(table, plain, bytes);
+    CsvColumns split;
+    split.date = 0, split.debit = 1, split.credit = 2, split.balance = 3, split.memo = 4, split.id = 5;
+    check(table, split, bytes);
+    return 0;
+}
