@@ -3,8 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <shellapi.h>
-#include <shlobj.h>
+#include <shlobj.h>  // CSIDL values
 
 #include "app/commands.h"
 #include "app/transaction_list.h"
@@ -303,14 +302,32 @@ void createPages(HWND hwnd) {
     ShowWindow(pages[1], SW_SHOW);
 }
 
-std::string specialFolder(int csidl) {
-    LPITEMIDLIST pidl = nullptr;
+// A folder as an environment variable names it, when that is an existing
+// folder: Windows sets ProgramFiles and ProgramData for every process (to
+// the "Program Files (x86)" folder for a 32-bit one on 64-bit Windows, as
+// the shell answers it).
+std::string environmentFolder(const char* variable) {
     char path[MAX_PATH] = "";
-    if (SHGetSpecialFolderLocation(nullptr, csidl, &pidl) == S_OK && pidl) {
-        if (!SHGetPathFromIDListA(pidl, path)) path[0] = 0;
-        CoTaskMemFree(pidl);
-    }
+    DWORD n = GetEnvironmentVariableA(variable, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return "";
+    return folderExists(path) ? std::string(path) : std::string();
+}
+
+// The shell's answer, with shell32 loaded only when it is asked: at every
+// start its loading costs more than the rest of finding the data folder.
+std::string shellFolder(int csidl) {
+    static HMODULE shell = LoadLibraryA("shell32.dll");
+    using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+    auto get = shell ? reinterpret_cast<GetFolderPath>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathA")))
+                     : nullptr;
+    char path[MAX_PATH] = "";
+    if (!get || get(nullptr, csidl, nullptr, 0, path) != S_OK) return "";
     return path;
+}
+
+std::string specialFolder(const char* variable, int csidl) {
+    std::string folder = environmentFolder(variable);
+    return folder.empty() ? shellFolder(csidl) : folder;
 }
 
 void initialise(HWND hwnd) {
@@ -504,7 +521,8 @@ std::string determineDataFolder() {
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string program = exe;
     program = program.substr(0, program.find_last_of('\\') + 1);
-    return chooseDataFolder(program, specialFolder(CSIDL_PROGRAM_FILES), specialFolder(CSIDL_COMMON_APPDATA));
+    return chooseDataFolder(program, specialFolder("ProgramFiles", CSIDL_PROGRAM_FILES),
+                            specialFolder("ProgramData", CSIDL_COMMON_APPDATA));
 }
 
 void resetAllState() {
@@ -524,8 +542,25 @@ void resetAllState() {
 
 std::string ledgerFromCommandLine(const wchar_t* commandLine) {
     if (!commandLine || !*commandLine) return std::string();
+    // The program's own name ends at its closing quote, or else at the first
+    // blank; with nothing after it there is no ledger to open, and shell32,
+    // whose splitter the rest needs, stays unloaded.
+    const wchar_t* rest = commandLine;
+    if (*rest == L'"') {
+        for (++rest; *rest && *rest != L'"'; ++rest) {}
+        if (*rest) ++rest;
+    } else {
+        while (*rest && *rest != L' ' && *rest != L'\t') ++rest;
+    }
+    while (*rest == L' ' || *rest == L'\t') ++rest;
+    if (!*rest) return std::string();
+    static HMODULE shell = LoadLibraryA("shell32.dll");
+    using SplitFn = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+    auto split = shell ? reinterpret_cast<SplitFn>(reinterpret_cast<void*>(GetProcAddress(shell, "CommandLineToArgvW")))
+                       : nullptr;
+    if (!split) return std::string();
     int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(commandLine, &argc);
+    LPWSTR* argv = split(commandLine, &argc);
     std::string path;
     if (argv && argc >= 2 && argv[1][0]) {
         wchar_t full[MAX_PATH * 4] = L"";

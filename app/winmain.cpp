@@ -3,19 +3,16 @@
 // the window is shown minimised or maximised when the starter asks so.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "app/main_window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-    CoInitialize(nullptr);  // for the shell's folder lookups and "open"
     resetAllState();
     helpInBrowser = runningUnderWine();
     startupLedger = ledgerFromCommandLine(GetCommandLineW());
     startShowCommand = showCommand;
     runMainWindow();
-    CoUninitialize();
     return 0;
 }

@@ -43,7 +43,7 @@ set(WIN32_TESTS
 )
 
 set(WIN_FLAGS -Wall -Wextra -DWINVER=0x0601 -D_WIN32_WINNT=0x0601 -DWIN32_LEAN_AND_MEAN -DNOMINMAX)
-set(WIN_LIBS comctl32 shell32 ole32 gdi32 user32)
+set(WIN_LIBS comctl32 gdi32 user32)
 
 add_library(quirvel_win STATIC ${PORTABLE_SOURCES} ${WIN32_SOURCES})
 target_include_directories(quirvel_win PUBLIC ${CMAKE_SOURCE_DIR})
@@ -83,7 +83,7 @@ add_executable(win_tests ${WIN32_TESTS} tests/support/scripted_prompts.cpp resou
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR})
 # The sample statements are read from the sources, through Wine's Z: drive.
 target_compile_definitions(win_tests PRIVATE QUIRVEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(win_tests PRIVATE quirvel_win GTest::gtest)
+target_link_libraries(win_tests PRIVATE quirvel_win GTest::gtest shell32 ole32)
 target_link_options(win_tests PRIVATE -static -mconsole)
 
 add_test(NAME win32_tests COMMAND win_tests)

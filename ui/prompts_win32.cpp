@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <htmlhelp.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <commctrl.h>
@@ -183,7 +184,21 @@ public:
 
     bool shellOpen(const std::string& target, int showCommand) override {
         // Anything up to 32 is an error code: nothing was started.
-        HINSTANCE result = ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand);
+        // shell32 is loaded on first use, as the file dialogs' library is,
+        // and COM, which "open" may need for the program it starts, with it.
+        static HMODULE shell = [] {
+            HMODULE com = LoadLibraryA("ole32.dll");
+            using InitFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+            auto init = com ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(com, "CoInitializeEx")))
+                            : nullptr;
+            if (init) init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            return LoadLibraryA("shell32.dll");
+        }();
+        using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+        auto execute = shell ? reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")))
+                             : nullptr;
+        if (!execute) return false;
+        HINSTANCE result = execute(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand);
         return reinterpret_cast<INT_PTR>(result) > 32;
     }
 

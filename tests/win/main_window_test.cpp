@@ -1049,6 +1049,7 @@ TEST_F(MainWindow, LedgerOnTheCommandLineIsOpenedInsteadOfTheRemembered) {
     EXPECT_EQ(ledgerFromCommandLine(L"Quirvel.exe \"C:\\books\\2025 q1.qvl\""), "C:\\books\\2025 q1.qvl");
     EXPECT_EQ(ledgerFromCommandLine(L"\"C:\\Program Files\\Quirvel.exe\""), "");
     EXPECT_EQ(ledgerFromCommandLine(L""), "");
+    EXPECT_EQ(ledgerFromCommandLine(L"Quirvel.exe  \t "), "");
 
     installLedger(sampleImage());
     LedgerImage other;
