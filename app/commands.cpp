@@ -280,6 +280,7 @@ bool commandInProgress() { return running > 0; }
 
 void runCommand(int id) {
     if (running) return;  // a question of another command is still on screen
+    createRemainingPages();  // no command finds a page missing
     {
         Running guard;
         dispatch(id);

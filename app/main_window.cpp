@@ -45,6 +45,7 @@ struct WindowState {
     // pages' sizes there.
     SIZE builtInWindowSize = {0, 0};
     SIZE builtInPageSize = {0, 0};
+    RECT builtInPageArea = {};  // under the tab titles, in the window's coordinates
     bool listNeedsRefit = false;
     // How the window is shown once it first appears (an SW_ value; 0: as
     // the dialog shows it, in its normal state).
@@ -213,16 +214,31 @@ void restorePlacement(HWND hwnd) {
 // Everything below the toolbar grows with the window from its built-in
 // layout: the tab control, the pages and their lists; the status bar keeps
 // to the bottom edge.
-void layoutMainWindow(HWND hwnd) {
-    if (!tabControl || !pages[1] || IsIconic(hwnd)) return;
+// How much the client area exceeds the built-in layout, in pixels.
+SIZE growth(HWND hwnd) {
     RECT builtIn = {0, 0, mainWidthUnits, mainHeightUnits};
     MapDialogRect(hwnd, &builtIn);
     RECT client;
     GetClientRect(hwnd, &client);
-    int dx = std::max<LONG>(0, client.right - builtIn.right), dy = std::max<LONG>(0, client.bottom - builtIn.bottom);
+    return {std::max<LONG>(0, client.right - builtIn.right), std::max<LONG>(0, client.bottom - builtIn.bottom)};
+}
+
+// A page and its list at the window's present size.
+void fitPage(HWND hwnd, int tab) {
+    SIZE d = growth(hwnd);
     RECT units = {4, 8, 0, 0};  // dialog base units
     MapDialogRect(hwnd, &units);
-    const int dxUnits = dx * 4 / units.left, dyUnits = dy * 8 / units.top;
+    SetWindowPos(pages[tab], nullptr, 0, 0, window.builtInPageSize.cx + d.cx, window.builtInPageSize.cy + d.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    int before = lists[tab]->width(3);
+    lists[tab]->resize(mainWidthUnits - 4 + d.cx * 4 / units.left, mainHeightUnits - 70 + d.cy * 8 / units.top);
+    if (tab == currentTab && lists[tab]->width(3) != before) window.listNeedsRefit = true;
+}
+
+void layoutMainWindow(HWND hwnd) {
+    if (!tabControl || !pages[1] || IsIconic(hwnd)) return;
+    SIZE d = growth(hwnd);
+    const int dx = d.cx, dy = d.cy;
 
     RECT strip = {0, 0, mainWidthUnits - 4, 22};
     MapDialogRect(hwnd, &strip);
@@ -231,13 +247,8 @@ void layoutMainWindow(HWND hwnd) {
     RECT tabs = {0, 0, mainWidthUnits - 2, mainHeightUnits - 70};
     MapDialogRect(hwnd, &tabs);
     SetWindowPos(tabControl, nullptr, 0, 0, tabs.right + dx, tabs.bottom + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    for (int tab = 1; tab <= 5; ++tab) {
-        SetWindowPos(pages[tab], nullptr, 0, 0, window.builtInPageSize.cx + dx, window.builtInPageSize.cy + dy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        int before = lists[tab]->width(3);
-        lists[tab]->resize(mainWidthUnits - 4 + dxUnits, mainHeightUnits - 70 + dyUnits);
-        if (tab == currentTab && lists[tab]->width(3) != before) window.listNeedsRefit = true;
-    }
+    for (int tab = 1; tab <= 5; ++tab)
+        if (pages[tab]) fitPage(hwnd, tab);  // the others are fitted when they are created
     if (statusBar) SendMessageA(statusBar, WM_SIZE, 0, 0);
     InvalidateRect(hwnd, nullptr, TRUE);
 }
@@ -260,12 +271,41 @@ INT_PTR CALLBACK pageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return FALSE;
 }
 
-void createPages(HWND hwnd) {
+// The display area under the tab titles, in the main window's coordinates.
+RECT pageArea(HWND hwnd) {
+    RECT area;
+    GetWindowRect(tabControl, &area);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&area), 2);
+    SendMessageA(tabControl, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    return area;
+}
+
+void createPage(HWND hwnd, int tab, const RECT& area) {
     const int widths[5] = {17, 14, 24, 28, -17};
     const std::string headings[5] = {"\x02" "Date", "Type", "Descr", "Name", "\x01" "Amount"};
-    RECT display;
-    GetWindowRect(tabControl, &display);
-    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&display), 2);
+    cDialogTemplate page(WS_CHILD | DS_CONTROL, 0, 0, 0, 10, 10, "");
+    pages[tab] = page.createModeless(hwnd, pageProc);
+    // After the tab control and the page before, in z-order and so in tab
+    // order: the tab control lets clicks outside its titles through to the page.
+    SetWindowPos(pages[tab], tab == 1 ? tabControl : pages[tab - 1], area.left, area.top, area.right - area.left,
+                 area.bottom - area.top, SWP_NOACTIVATE);
+    lists[tab]->create(pages[tab], 2500 + tab, 2, 0, mainWidthUnits - 4, mainHeightUnits - 70, widths, headings, 5);
+    // The list is taller than the display area under the tab titles: let
+    // its page reach down to the list's bottom edge so no row is cut off.
+    RECT listRect;
+    GetWindowRect(lists[tab]->listBox(), &listRect);
+    MapWindowPoints(nullptr, pages[tab], reinterpret_cast<POINT*>(&listRect), 2);
+    if (listRect.bottom > area.bottom - area.top)
+        SetWindowPos(pages[tab], nullptr, 0, 0, area.right - area.left, listRect.bottom + 1,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT pageRect;
+    GetWindowRect(pages[tab], &pageRect);
+    window.builtInPageSize = {pageRect.right - pageRect.left, pageRect.bottom - pageRect.top};
+}
+
+// The tab titles and the first page; the others follow once the window has
+// been painted (createRemainingPages).
+void createPages(HWND hwnd) {
     // A little more room above and below the titles than the control's
     // default, so that descenders are not cut off under the 3-pixel shift.
     SendMessageA(tabControl, TCM_SETPADDING, 0, MAKELPARAM(6, 5));
@@ -275,32 +315,12 @@ void createPages(HWND hwnd) {
         item.pszText = const_cast<char*>(tabTitles[tab]);
         SendMessageA(tabControl, TCM_INSERTITEMA, static_cast<WPARAM>(tab - 1), reinterpret_cast<LPARAM>(&item));
     }
-    RECT area = display;
-    SendMessageA(tabControl, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    HWND after = tabControl;
-    for (int tab = 1; tab <= 5; ++tab) {
-        cDialogTemplate page(WS_CHILD | DS_CONTROL, 0, 0, 0, 10, 10, "");
-        pages[tab] = page.createModeless(hwnd, pageProc);
-        // After the tab control, in creation and so in tab order: the tab
-        // control lets clicks outside its titles through to the page.
-        SetWindowPos(pages[tab], after, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                     SWP_NOACTIVATE);
-        after = pages[tab];
-        lists[tab]->create(pages[tab], 2500 + tab, 2, 0, mainWidthUnits - 4, mainHeightUnits - 70, widths, headings, 5);
-        // The list is taller than the display area under the tab titles: let
-        // its page reach down to the list's bottom edge so no row is cut off.
-        RECT listRect;
-        GetWindowRect(lists[tab]->listBox(), &listRect);
-        MapWindowPoints(nullptr, pages[tab], reinterpret_cast<POINT*>(&listRect), 2);
-        if (listRect.bottom > area.bottom - area.top)
-            SetWindowPos(pages[tab], nullptr, 0, 0, area.right - area.left, listRect.bottom + 1,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT pageRect;
-        GetWindowRect(pages[tab], &pageRect);
-        window.builtInPageSize = {pageRect.right - pageRect.left, pageRect.bottom - pageRect.top};
-    }
+    window.builtInPageArea = pageArea(hwnd);
+    createPage(hwnd, 1, window.builtInPageArea);
     ShowWindow(pages[1], SW_SHOW);
 }
+
+constexpr UINT_PTR pagesTimer = 0x5150;
 
 // A folder as an environment variable names it, when that is an existing
 // folder: Windows sets ProgramFiles and ProgramData for every process (to
@@ -329,6 +349,7 @@ std::string specialFolder(const char* variable, int csidl) {
     std::string folder = environmentFolder(variable);
     return folder.empty() ? shellFolder(csidl) : folder;
 }
+
 
 void initialise(HWND hwnd) {
     mainWindow = hwnd;
@@ -379,13 +400,34 @@ void initialise(HWND hwnd) {
     restorePlacement(hwnd);
     if (!window.accelerators) window.accelerators = buildAccelerators();
     if (!window.keyboardHook) window.keyboardHook = SetWindowsHookExA(WH_MSGFILTER, keyboardFilter, nullptr, GetCurrentThreadId());
+    // A timer's message comes after the first paint: the window shows
+    // before pages 2 to 5 are built.
+    SetTimer(hwnd, pagesTimer, 0, nullptr);
 }
+
+}  // namespace
+
+void createRemainingPages() {
+    if (!mainWindow || !tabControl || !pages[1] || pages[5]) return;
+    KillTimer(mainWindow, pagesTimer);
+    for (int tab = 2; tab <= 5; ++tab) {
+        if (pages[tab]) continue;
+        createPage(mainWindow, tab, window.builtInPageArea);
+        fitPage(mainWindow, tab);  // the window may have been resized meanwhile
+    }
+}
+
+namespace {
 
 INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG:
         initialise(hwnd);
         return FALSE;  // the list has the focus
+    case WM_TIMER:
+        if (wp != pagesTimer) return FALSE;
+        createRemainingPages();
+        return TRUE;
     case WM_DRAWITEM:
         if (wp == idTabs) {
             drawTab(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
@@ -395,6 +437,7 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: {
         const NMHDR* n = reinterpret_cast<const NMHDR*>(lp);
         if (n->idFrom != idTabs) return FALSE;
+        createRemainingPages();  // a click may come before the timer
         int sel = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + 1;
         if (sel >= 1 && sel <= 5) {
             if (n->code == TCN_SELCHANGING) ShowWindow(pages[sel], SW_HIDE);

@@ -11,6 +11,9 @@ extern HWND tabControl;
 extern HWND pages[6];          // 1..5
 extern cColumnList* lists[6];  // 1..5
 extern HWND currentPage;
+// Pages 2 to 5 are built right after the window's first paint, or at once
+// when a tab click or a command comes first (defined with the main window).
+void createRemainingPages();
 
 // The status bar (set by the main window): part 0 names the ledger file
 // (without the data folder), part 1 reads "selected row : rows".

@@ -153,6 +153,46 @@ TEST_F(MainWindow, ChildrenAndTabOrder) {
     EXPECT_EQ(WindowFromPoint(p), list);
 }
 
+// Pages 2 to 5 come after the first paint, but no click or key finds one
+// missing: each tab clicked at once after the window appears shows its list
+// filled, and a command at once finds every page there.
+TEST_F(MainWindow, EachTabClickedAtOnceAfterStartShowsItsListFilled) {
+    installLedger(sampleImage());
+    main = createMainWindow();  // no waiting for the pages
+    EXPECT_EQ(pages[2], nullptr);
+    const size_t expected[6] = {0, 7, 1, 1, 3, 2};
+    for (int tab : {4, 2, 5, 3, 1}) {
+        SCOPED_TRACE(tab);
+        clickTab(tab);
+        ASSERT_NE(pages[tab], nullptr);
+        EXPECT_NE(GetDlgItem(pages[tab], 2500 + tab), nullptr);
+        EXPECT_TRUE(IsWindowVisible(pages[tab]));
+        EXPECT_EQ(rows(tab).size(), expected[tab]);
+    }
+    DestroyWindow(main);
+
+    resetAllState();
+    installLedger(sampleImage());
+    main = createMainWindow();
+    command(cmdNextTab);  // Ctrl+Tab before the timer
+    EXPECT_EQ(currentTab, 2);
+    EXPECT_EQ(rows(2).size(), 1u);
+    DestroyWindow(main);
+
+    // Left alone, the window builds them within a second, in their places.
+    resetAllState();
+    installLedger(sampleImage());
+    start();
+    for (int tab = 2; tab <= 5; ++tab) {
+        EXPECT_NE(GetDlgItem(pages[tab], 2500 + tab), nullptr);
+        EXPECT_FALSE(IsWindowVisible(pages[tab]));
+        RECT first, page;
+        GetWindowRect(pages[1], &first);
+        GetWindowRect(pages[tab], &page);
+        EXPECT_TRUE(EqualRect(&first, &page)) << tab;
+    }
+}
+
 TEST_F(MainWindow, FirstStartWithoutSettings) {
     start();
     EXPECT_TRUE(rows(1).empty());

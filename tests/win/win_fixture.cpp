@@ -38,6 +38,14 @@ std::string MainWindowTest::quitAndReadSettings() {
 
 HWND MainWindowTest::start() {
     main = createMainWindow();
+    // Pages 2 to 5 follow the first paint; a user or a script finds them
+    // within a second.
+    DWORD until = GetTickCount() + 1000;
+    while (!pages[5] && GetTickCount() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        pumpMessages();
+    }
+    EXPECT_NE(pages[5], nullptr) << "pages 2 to 5 were not created within a second";
     return main;
 }
 
