@@ -45,13 +45,6 @@ std::string counted(int64_t n, const std::string& one, const std::string& many) 
     return thousands(n) + " " + (n == 1 ? one : many);
 }
 
-std::string twoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
-std::string writtenDateText(const WrittenDate& d) {
-    if (d.yearFirst) return std::to_string(d.year) + "-" + twoDigits(d.first) + "-" + twoDigits(d.second);
-    return twoDigits(d.first) + "-" + twoDigits(d.second) + "-" + std::to_string(d.year);
-}
-
 // A percent the books may hold that a tax split can use; anything else
 // (a damaged file's NaN, a negative or absurd rate) splits nothing off.
 float usableRate(float rate) { return std::isfinite(rate) && rate >= 0 && rate < 1000 ? rate : 0; }

@@ -1,9 +1,10 @@
 #include "import/statement.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cctype>
 
-#include "import/statement_fields.h"
 
 namespace {
 
@@ -116,4 +117,11 @@ StatementFormat detectFormat(const Bytes& bytes) {
         }
     }
     return StatementFormat::csv;
+}
+
+std::string writtenDateText(const WrittenDate& date) {
+    char text[40];
+    if (date.yearFirst) std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.first, date.second);
+    else std::snprintf(text, sizeof text, "%02d-%02d-%04d", date.first, date.second, date.year);
+    return text;
 }

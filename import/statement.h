@@ -28,6 +28,8 @@ struct WrittenDate {
 unsigned possibleOrders(const WrittenDate& date);
 // The packed date in an order, or 0 when it is no date in that order.
 uint16_t dateInOrder(const WrittenDate& date, DateOrder order);
+// "03-14-2026" or "2026-03-14": the fields as they stand, for messages.
+std::string writtenDateText(const WrittenDate& date);
 // "month-day-year" and so on, for the preview.
 const char* dateOrderName(DateOrder order);
 

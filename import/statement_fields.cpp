@@ -239,9 +239,3 @@ bool readWrittenDate(const std::string& text, WrittenDate& date) {
     return true;
 }
 
-std::string writtenDateText(const WrittenDate& date) {
-    char text[40];
-    if (date.yearFirst) std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.first, date.second);
-    else std::snprintf(text, sizeof text, "%02d-%02d-%04d", date.first, date.second, date.year);
-    return text;
-}

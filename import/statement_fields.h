@@ -37,5 +37,3 @@ bool readStatementAmount(const std::string& text, char mark, int64_t& cents, std
 // ignored. Two-digit years below 80 are 20xx, others 19xx.
 bool readWrittenDate(const std::string& text, WrittenDate& date);
 
-// "03-14-2026" or "2026-03-14": the fields as they stand, for messages.
-std::string writtenDateText(const WrittenDate& date);
