@@ -5,7 +5,6 @@
 #include <commdlg.h>
 
 #include <algorithm>
-#include <ctime>
 #include <vector>
 
 #include "app/ask_text.h"
@@ -39,15 +38,6 @@ void showOtherBooks() {
     fillList();
     updateStatus(0);
     updateStatus(1);
-}
-
-uint16_t today() {
-    std::time_t now = std::time(nullptr);
-    std::tm* local = std::localtime(&now);
-    if (!local) return 0;
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d-%02d-%04d", local->tm_mon + 1, local->tm_mday, local->tm_year + 1900);
-    return packDate(text);
 }
 
 }  // namespace
@@ -113,7 +103,7 @@ void importFile() {
     std::vector<ImportRow> rows;
     if (!showImportPreview(path, bytes, rows)) return;
     auto count = std::count_if(rows.begin(), rows.end(), [](const ImportRow& r) { return r.checked; });
-    int first = importCheckedRows(rows, today());
+    int first = importCheckedRows(rows, todayPacked());
     if (first == 0) return;
     commitStep(count == 1 ? "Import 1 row" : "Import " + std::to_string(count) + " rows");
     // The first row added, selected, on a tab that shows it.

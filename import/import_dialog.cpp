@@ -186,7 +186,7 @@ void syncChecks(HWND dialog) {
     InvalidateRect(list, nullptr, FALSE);
 }
 
-void fillList(HWND dialog) {
+void fillRows(HWND dialog) {
     Preview& p = preview;
     HWND list = listOf(dialog);
     p.filling = true;
@@ -391,7 +391,7 @@ void rowsChanged(HWND dialog) {
 void rebuildRows(HWND dialog) {
     Preview& p = preview;
     p.rows = buildImportRows(p.statement, p.order, p.orderKnown, p.flip);
-    fillList(dialog);
+    fillRows(dialog);
     if (!p.items.empty()) selectItemOf(dialog, 0);  // its boxes are ready for a change
     loadRowBoxes(dialog);
     SetDlgItemTextA(dialog, idImportSource, sourceText().c_str());

@@ -176,24 +176,22 @@ void markDuplicates(std::vector<ImportRow>& rows) {
     for (const ImportedId& id : importedIds)
         if (!id.bankId.empty()) seen.emplace(id.bankId, &id);  // the first import of it
 
-    // (date, signed money, name) -> how many; the name folded.
-    std::map<std::tuple<uint16_t, int64_t, std::string>, int64_t> books, sofar;
-    for (int i = 1; i <= transactionCount; ++i) {
-        const Transaction& t = transactions[i];
-        if (isMileage(t)) continue;  // miles, not money
-        ++books[std::make_tuple(t.date, bookMoney(t), folded(cleanText(nameText(t.nameIndex))))];
-    }
-
-    // The rows imported before, by the payee the bank wrote, counted while
-    // their transactions are still in the books: a statement imported again
-    // is found even where a row was named otherwise since, by hand or by a
-    // later proposal. Each transaction answers for one import at most.
+    // (date, signed money, name) -> how many; the name folded. Beside it,
+    // each transaction by its stored fields, for the rows imported before:
+    // those are counted by the payee the bank wrote while their
+    // transactions are still in the books, so that a statement imported
+    // again is found even where a row was named otherwise since, by hand or
+    // by a later proposal. Each transaction answers for one import at most.
     using Key = std::tuple<uint16_t, int64_t, std::string>;
+    std::map<Key, int64_t> books, sofar;
     std::map<std::tuple<uint16_t, int32_t, std::string>, std::vector<int64_t>> unclaimed;
     for (int i = 1; i <= transactionCount; ++i) {
         const Transaction& t = transactions[i];
-        if (!isMileage(t))
-            unclaimed[std::make_tuple(t.date, t.amount, folded(cleanText(nameText(t.nameIndex))))].push_back(bookMoney(t));
+        if (isMileage(t)) continue;  // miles, not money
+        std::string name = folded(cleanText(nameText(t.nameIndex)));
+        int64_t money = bookMoney(t);
+        ++books[Key(t.date, money, name)];
+        unclaimed[std::make_tuple(t.date, t.amount, std::move(name))].push_back(money);
     }
     std::map<Key, int64_t> importedBefore, sofarByPayee;
     for (const ImportedId& id : importedIds) {

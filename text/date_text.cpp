@@ -14,6 +14,13 @@ int currentLocalYear() {
     return local ? local->tm_year + 1900 : 1980;
 }
 
+uint16_t todayPacked() {
+    std::time_t now = std::time(nullptr);
+    std::tm* local = std::localtime(&now);
+    if (!local || local->tm_year + 1900 < 1980 || local->tm_year + 1900 > 2107) return 0;
+    return static_cast<uint16_t>(local->tm_mday + (local->tm_mon + 1) * 32 + (local->tm_year + 1900 - 1980) * 512);
+}
+
 namespace {
 
 // Comma-separated fields; blanks around a field are dropped and a field in

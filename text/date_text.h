@@ -6,6 +6,8 @@
 
 // The calendar year of the local clock.
 int currentLocalYear();
+// Today's date by the local clock, packed (0 when the clock cannot be read).
+uint16_t todayPacked();
 
 // Typed text to "MM-DD-YYYY", or "" when the date is illegal. An empty year
 // field takes currentYear.

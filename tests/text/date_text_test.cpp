@@ -70,4 +70,11 @@ TEST(PackDate, RoundTripsEveryDay) {
             }
 }
 
+// The import dates its bank ids with today: a legal date of this year.
+TEST(TodayPacked, IsALegalDateOfTheLocalYear) {
+    std::string today = formatDate(todayPacked());
+    EXPECT_EQ(normalizeDateText(today), today);
+    EXPECT_EQ(today.substr(6), std::to_string(currentLocalYear()));
+}
+
 }  // namespace
