@@ -361,6 +361,26 @@ TEST_F(Import, AmbiguousDatesAreAskedOnceForTheWholeFile) {
     });
 }
 
+// After a sort on another tab, the import still selects the first row it
+// added, on that tab when it shows the row.
+TEST_F(Import, AfterASortOnAnotherTabTheFirstRowAddedIsSelected) {
+    installLedger(sampleImage());
+    start();
+    clickTab(5);  // Expenses
+    SendMessageA(pages[5], WM_COMMAND, MAKEWPARAM(2505 + 5, STN_CLICKED), reinterpret_cast<LPARAM>(currentList->heading(5)));
+    folder.write("march.csv", bytesOf(csvStatement));
+    importThrough(prompts, folder.file("march.csv"), [&](HWND dialog) {
+        for (int i = 1; i < itemCount(dialog); ++i) setChecked(dialog, i, false);  // the supplies only
+        click(dialog, IDOK);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+    ASSERT_EQ(transactionCount, 8);
+    EXPECT_EQ(currentTab, 5);  // an expense: the Expenses tab shows it
+    const Transaction& selected = transactions[static_cast<size_t>(transactionAtPosition(currentList->selected()))];
+    EXPECT_EQ(nameText(selected.nameIndex), "Paper Trail Office Supply");
+    EXPECT_EQ(selected.amount, 4217);
+}
+
 TEST_F(Import, FilesThatAreNoStatementLeaveTheBooksAlone) {
     installLedger(sampleImage());
     start();
