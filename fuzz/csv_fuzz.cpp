@@ -2,6 +2,7 @@
 // of any mapping is sound: lines within the file, each row read once (as a
 // line or as unreadable), amounts that are what the row's field says.
 #include <cstdint>
+#include <optional>
 #include <set>
 
 #include "fuzz/fuzz_check.h"
@@ -20,20 +21,40 @@ void check(const CsvTable& table, const CsvColumns& columns, const Bytes& bytes)
     for (const UnreadableLine& u : s.unreadable) seen.insert(u.line);
     for (const StatementLine& line : s.lines) {
         FUZZ_CHECK(seen.insert(line.line).second);
-        if (columns.amount < 0) continue;
-        // The row the line names holds the amount it was read from.
+        // The row the line names holds the amount it was read from: the amount
+        // column, or money in less money out where the amount is blank.
         const CsvRow* row = nullptr;
         for (const CsvRow& r : table.rows)
             if (r.line == line.line) row = &r;
         FUZZ_CHECK(row != nullptr);
-        std::string field = static_cast<size_t>(columns.amount) < row->fields.size() ? row->fields[columns.amount] : "";
-        for (char& c : field)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-        int64_t point = 0, comma = 0;
-        std::string reason;
-        bool readsPoint = readStatementAmount(field, '.', point, reason);
-        bool readsComma = readStatementAmount(field, ',', comma, reason);
-        FUZZ_CHECK((readsPoint && point == line.amount) || (readsComma && comma == line.amount));
+        auto field = [&](int column) {
+            std::string text = column >= 0 && static_cast<size_t>(column) < row->fields.size() ? row->fields[column] : "";
+            for (char& c : text)
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+            return text;
+        };
+        // Either mark, since the file decides which one it uses.
+        auto readsAs = [](const std::string& text, char mark) {
+            int64_t cents = 0;
+            std::string reason;
+            return text.find_first_not_of(' ') == std::string::npos ? std::optional<int64_t>(0)
+                   : readStatementAmount(text, mark, cents, reason) ? std::optional<int64_t>(cents)
+                                                                    : std::nullopt;
+        };
+        std::string amount = field(columns.amount);
+        bool fromAmount = columns.amount >= 0 && (amount.find_first_not_of(' ') != std::string::npos ||
+                                                  (columns.debit < 0 && columns.credit < 0));
+        bool matches = false;
+        for (char mark : {'.', ','}) {
+            if (fromAmount) {
+                std::optional<int64_t> cents = readsAs(amount, mark);
+                matches = matches || (cents && *cents == line.amount);
+            } else {
+                std::optional<int64_t> out = readsAs(field(columns.debit), mark), in = readsAs(field(columns.credit), mark);
+                matches = matches || (out && in && *in - (*out < 0 ? -*out : *out) == line.amount);
+            }
+        }
+        FUZZ_CHECK(matches);
     }
 }
 

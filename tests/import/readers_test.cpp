@@ -215,6 +215,9 @@ TEST(CsvReader, LayoutsBanksWrite) {
          "2026-03-03,Client payment,,500.00,\"1,455.00\"\n2026-03-04,Refund,-5.00,,1450.00\n", ',', 1, ymd,
          "2 2026-03-02 -45.00 |Fuel =955.00\n3 2026-03-03 500.00 |Client payment =1455.00\n"
          "4 2026-03-04 -5.00 |Refund =1450.00\n"},
+        {"an amount column beside money out and in", "Date,Details,Debit,Credit,Amount\n2026-03-02,Fuel,45.00,,\n"
+         "2026-03-03,Client,,500.00,\n2026-03-04,Fee,9.00,,-2.50\n", ',', 1, ymd,
+         "2 2026-03-02 -45.00 |Fuel\n3 2026-03-03 500.00 |Client\n4 2026-03-04 -2.50 |Fee\n"},
         {"parentheses, trailing minus, newest first, undecided order", "Date\tPayee\tAmount\n03/03/2026\tC\t$1,234.56\n"
          "03/02/2026\tB\t12.50-\n03/01/2026\tA\t($12.50)\n", '\t', 1, mdy | dmy,
          "2 03-03-2026 1234.56 C|\n3 03-02-2026 -12.50 B|\n4 03-01-2026 -12.50 A|\n"},
