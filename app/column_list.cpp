@@ -107,11 +107,20 @@ void cColumnList::showRows() {
     SendMessageA(listBox_, LB_INITSTORAGE, static_cast<WPARAM>(rowTotal_), static_cast<LPARAM>(bytes));
     // The rows go straight to the list box's own procedure: passing each of
     // thousands through the message dispatch and the forwarding procedure
-    // above would only add to the wait.
+    // above would only add to the wait. The list box keeps its texts in
+    // Unicode, so they go in as Unicode, converted here into one buffer
+    // rather than into a fresh one per row by the ANSI message.
     WNDPROC listProc = originalProcs()[listBox_];
-    for (int i = 1; i <= rowTotal_; ++i)
-        CallWindowProcA(listProc, listBox_, LB_ADDSTRING, 0,
-                        reinterpret_cast<LPARAM>(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])].c_str()));
+    std::wstring wide;
+    for (int i = 1; i <= rowTotal_; ++i) {
+        const std::string& row = rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])];
+        wide.resize(row.size() + 1);
+        int n = row.empty() ? 0
+                            : MultiByteToWideChar(CP_ACP, 0, row.data(), static_cast<int>(row.size()), &wide[0],
+                                                  static_cast<int>(row.size()));
+        wide[static_cast<size_t>(n)] = L'\0';
+        CallWindowProcW(listProc, listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
     SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox_, nullptr, TRUE);
     if (this == currentList) publishOrder();

@@ -135,6 +135,16 @@ TEST_F(ColumnList, CellsAreCutToWhatFitsIn95PercentOfTheColumn) {
     EXPECT_EQ(list->rowText(5), middle);
 }
 
+TEST_F(ColumnList, RowsReadBackFromTheListBoxAsStored) {
+    // Accented letters, the euro sign and the last byte of the code page,
+    // an empty row between, and a row of one cell.
+    std::vector<std::string> texts = {"01-02-2006\tService \tCaf\xe9 cr\xe8me\tM\xfcller\t\x80" "12.00",
+                                      "", "01-03-2006\t\t\xff\xa0\xbf\t\t1.00", "01-04-2006"};
+    fill(texts);
+    EXPECT_EQ(shownRows(), texts);
+    for (int p = 1; p <= 4; ++p) EXPECT_EQ(list->rowText(p), texts[static_cast<size_t>(p - 1)]) << p;
+}
+
 TEST_F(ColumnList, SortDirectionFollowsTheCurrentOrder) {
     fill({"01-02-2006\tA\tx\tn\t5.00", "02-03-2006\tB\ty\tn\t30.00", "01-05-2007\tC\tz\tn\t12.00"});
     clickHeading(1);  // ascending dates now: sorts descending
