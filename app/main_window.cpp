@@ -351,11 +351,38 @@ std::string specialFolder(const char* variable, int csidl) {
 }
 
 
+// The page shown covers the tab control's display area: the control paints
+// only what is left of it (titles and edges), not a pane nobody sees, and a
+// repaint of the titles alone leaves the page as it is. The pane is themed,
+// and under Wine it costs more than all the titles.
+void excludeShownPage(HWND tabs, HDC dc) {
+    RECT page;
+    GetWindowRect(currentPage, &page);
+    MapWindowPoints(nullptr, tabs, reinterpret_cast<POINT*>(&page), 2);
+    ExcludeClipRect(dc, page.left, page.top, page.right, page.bottom);
+}
+
+LRESULT CALLBACK tabPaintProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    bool pageShown = currentPage && IsWindowVisible(currentPage);
+    if (msg == WM_PAINT && !wp && pageShown) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        excludeShownPage(hwnd, dc);
+        DefSubclassProc(hwnd, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    // Nor is the page wiped out by the background erased before painting.
+    if (msg == WM_ERASEBKGND && wp && pageShown) excludeShownPage(hwnd, reinterpret_cast<HDC>(wp));
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
 void initialise(HWND hwnd) {
     mainWindow = hwnd;
     SetMenu(hwnd, buildMenu());
     fitWindowToClient(hwnd);
     tabControl = GetDlgItem(hwnd, idTabs);
+    SetWindowSubclass(tabControl, tabPaintProc, 0, 0);
     for (int tab = 1; tab <= 5; ++tab) lists[tab] = new cColumnList;
     createPages(hwnd);
 
@@ -535,6 +562,15 @@ cDialogTemplate mainTemplate() {
 }
 
 }  // namespace
+
+void leaveInputMethodOff() {
+    CPINFO codePage = {};
+    if (!GetCPInfo(CP_ACP, &codePage) || codePage.MaxCharSize != 1) return;
+    HMODULE imm = GetModuleHandleA("imm32.dll");
+    using DisableFn = BOOL(WINAPI*)(DWORD);
+    auto disable = imm ? reinterpret_cast<DisableFn>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmDisableIME"))) : nullptr;
+    if (disable) disable(0);
+}
 
 INT_PTR runMainWindow() {
     runningModally = true;

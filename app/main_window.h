@@ -27,6 +27,10 @@ std::string ledgerFromCommandLine(const wchar_t* commandLine);
 extern std::string dataFolderOverride;
 
 // The program: builds the main window and runs it modally until it closes.
+// With a single-byte ANSI code page an input method has nothing to compose
+// that the ledger can keep: it is turned off for this thread, before its
+// first window, which spares loading COM at the first activation.
+void leaveInputMethodOff();
 INT_PTR runMainWindow();
 // The same window without its own loop (tests drive it with messages).
 HWND createMainWindow();

@@ -13,6 +13,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     helpInBrowser = runningUnderWine();
     startupLedger = ledgerFromCommandLine(GetCommandLineW());
     startShowCommand = showCommand;
+    leaveInputMethodOff();
     runMainWindow();
     return 0;
 }

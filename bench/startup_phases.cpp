@@ -53,6 +53,11 @@ LRESULT CALLBACK sent(int code, WPARAM wp, LPARAM lp) {
             m->wParam) {
             filled = true;  // the rows are in the list box
             fillTo = Clock::now();
+            // No paint is sent during the start (each is taken from the
+            // queue): the hook on every sent message would only slow the
+            // painting it measures.
+            UnhookWindowsHookEx(hooks[1]);
+            hooks[1] = nullptr;
         }
         if (m->message == WM_PAINT) notePaint(m->hwnd);
     }
@@ -98,8 +103,10 @@ int main(int argc, char** argv) {
     resetAllState();
     dataFolderOverride = folder;
     SetTimer(nullptr, 0, 100, whenStill);
+    leaveInputMethodOff();
     runMainWindow();
-    for (HHOOK h : hooks) UnhookWindowsHookEx(h);
+    for (HHOOK h : hooks)
+        if (h) UnhookWindowsHookEx(h);
 
     int total = 0, twice = 0;
     std::string again;

@@ -440,6 +440,36 @@ TEST_F(MainWindow, OwnerDrawnTabsInTheirColours) {
     ReleaseDC(nullptr, screen);
 }
 
+TEST_F(MainWindow, ARepaintOfTheTabsLeavesThePageOverTheirPane) {
+    installLedger(sampleImage());
+    start();
+    RedrawWindow(mainWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HWND list = GetDlgItem(pages[1], idFirstList);
+    RECT selected;  // the last of the seven rows
+    SendMessageA(list, LB_GETITEMRECT, 6, reinterpret_cast<LPARAM>(&selected));
+    auto pixel = [](HWND w, int x, int y) {
+        HDC dc = GetDC(w);
+        COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(w, dc);
+        return c;
+    };
+    const int x = selected.right - 2, y = (selected.top + selected.bottom) / 2;
+    EXPECT_EQ(pixel(list, x, y), GetSysColor(COLOR_HIGHLIGHT));
+    // The titles blotted out, then the tab control alone painted again.
+    RECT title;
+    SendMessageA(tabControl, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&title));
+    const int tx = title.left + 4, ty = title.bottom - 3;
+    COLORREF titleColour = pixel(tabControl, tx, ty);
+    HDC dc = GetDC(tabControl);
+    FillRect(dc, &title, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ReleaseDC(tabControl, dc);
+    ASSERT_EQ(pixel(tabControl, tx, ty), RGB(0, 0, 0));
+    InvalidateRect(tabControl, nullptr, TRUE);
+    UpdateWindow(tabControl);
+    EXPECT_EQ(pixel(tabControl, tx, ty), titleColour);
+    EXPECT_EQ(pixel(list, x, y), GetSysColor(COLOR_HIGHLIGHT));
+}
+
 TEST_F(MainWindow, SaveAsksEvenWithoutChanges) {
     std::string path = installLedger(sampleImage());
     start();
