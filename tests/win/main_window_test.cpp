@@ -470,6 +470,36 @@ TEST_F(MainWindow, ARepaintOfTheTabsLeavesThePageOverTheirPane) {
     EXPECT_EQ(pixel(list, x, y), GetSysColor(COLOR_HIGHLIGHT));
 }
 
+// Whether a window made on a thread of its own gets an input method window,
+// with leaveInputMethodOff() called on that thread first or not.
+struct InputMethodRun {
+    bool leftOff, has = false;
+};
+DWORD WINAPI makeThreadWindow(void* p) {
+    auto* r = static_cast<InputMethodRun*>(p);
+    if (r->leftOff) leaveInputMethodOff();
+    HWND w = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    using DefaultImeWnd = HWND(WINAPI*)(HWND);
+    auto ime = reinterpret_cast<DefaultImeWnd>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("imm32.dll"), "ImmGetDefaultIMEWnd")));
+    r->has = ime && ime(w) != nullptr;
+    DestroyWindow(w);
+    return 0;
+}
+bool threadWindowHasInputMethod(bool leftOff) {
+    InputMethodRun run{leftOff};
+    HANDLE thread = CreateThread(nullptr, 0, makeThreadWindow, &run, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    return run.has;
+}
+
+TEST(StartUp, TheInputMethodIsLeftOffWithASingleByteCodePage) {
+    ASSERT_EQ(GetACP(), 1252u);
+    EXPECT_TRUE(threadWindowHasInputMethod(false));
+    EXPECT_FALSE(threadWindowHasInputMethod(true));
+}
+
 TEST_F(MainWindow, SaveAsksEvenWithoutChanges) {
     std::string path = installLedger(sampleImage());
     start();
