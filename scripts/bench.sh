@@ -19,7 +19,8 @@
 #                                     rounds, e.g. an older build.
 # BENCH_ROUNDS (default 8) sets the number of rounds after the warm-up.
 # They run the 32-bit build where the machine runs 32-bit code and the
-# 64-bit build where it does not, and say which.
+# 64-bit build where it does not, and say which; QUIRVEL_BUILD=win64 (or
+# win) runs that build instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-all}

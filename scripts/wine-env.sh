@@ -67,10 +67,14 @@ runnable_builds() {
 }
 
 # pick_build SAYING: the build to run here, the 32-bit one where the machine
-# runs 32-bit code, else the 64-bit one; sets $build, switches to its Wine
+# runs 32-bit code, else the 64-bit one (QUIRVEL_BUILD names one instead);
+# sets $build, switches to its Wine
 # and says in one line, after SAYING, which one and why.
 pick_build() {
-  if runs_32bit; then
+  if [ -n "${QUIRVEL_BUILD:-}" ]; then  # asked for by name: win or win64
+    build=$QUIRVEL_BUILD
+    echo "$1 the Quirvel of build/$build, as QUIRVEL_BUILD asks"
+  elif runs_32bit; then
     build=win
     echo "$1 the 32-bit Quirvel (build/win): this machine runs 32-bit code"
   else
