@@ -28,12 +28,37 @@ void updateStatus(int part) {
     SendMessageA(statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+namespace {
+
+// An entry's text (its group byte dropped) with control characters blanked,
+// appended where it goes.
+void appendEntry(std::string& row, const std::string* entries, int count, uint16_t index) {
+    if (index < 1 || index > count) return;
+    const std::string& entry = entries[index];
+    if (entry.size() < 2) return;
+    size_t from = row.size();
+    row.append(entry, 1, std::string::npos);
+    for (size_t i = from; i < row.size(); ++i)
+        if (static_cast<unsigned char>(row[i]) < 0x20 || row[i] == 0x7F) row[i] = ' ';
+}
+
+}  // namespace
+
+// Built in one buffer: a refill formats every row shown.
 std::string transactionRowText(int t) {
     const Transaction& r = transactions[static_cast<size_t>(t)];
-    std::string type = r.type >= 1 && r.type <= 6 ? typeNames[r.type] : std::string();
-    return formatDate(r.date) + "\t" + type + "\t" + blankControls(descriptionText(r.descrIndex)) + "\t" +
-           blankControls(nameText(r.nameIndex)) +
-           "\t" + formatAmount(transactionTotal(r));
+    std::string row;
+    row.reserve(96);
+    row += formatDate(r.date);
+    row += '\t';
+    if (r.type >= 1 && r.type <= 6) row += typeNames[r.type];
+    row += '\t';
+    appendEntry(row, descriptions.data(), descrCount, r.descrIndex);
+    row += '\t';
+    appendEntry(row, names.data(), nameCount, r.nameIndex);
+    row += '\t';
+    row += formatAmount(transactionTotal(r));
+    return row;
 }
 
 void fillList() {
