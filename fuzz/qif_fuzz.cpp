@@ -9,9 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Bytes bytes(data, data + size);
     Statement s = readQif(bytes);
-    std::string problem = statementProblem(s, bytes);
-    if (!problem.empty()) std::fprintf(stderr, "%s\n", problem.c_str());
-    FUZZ_CHECK(problem.empty());
+    checkSoundStatement(s, bytes);
     for (const StatementLine& line : s.lines) FUZZ_CHECK(line.bankId.empty());
     return 0;
 }

@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 
+#include "fuzz/fuzz_check.h"
+
 #include "import/statement.h"
 
 // "" when the statement is sound for these bytes, else what is wrong.
@@ -40,4 +42,12 @@ inline std::string statementProblem(const Statement& s, const Bytes& bytes) {
         previous = u.line;
     }
     return "";
+}
+
+// In a fuzz target: the statement is sound, or what is wrong is said and
+// the run stops.
+inline void checkSoundStatement(const Statement& s, const Bytes& bytes) {
+    std::string problem = statementProblem(s, bytes);
+    if (!problem.empty()) std::fprintf(stderr, "%s\n", problem.c_str());
+    FUZZ_CHECK(problem.empty());
 }
