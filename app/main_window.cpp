@@ -363,8 +363,8 @@ void excludeShownPage(HWND tabs, HDC dc) {
 }
 
 LRESULT CALLBACK tabPaintProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-    bool pageShown = currentPage && IsWindowVisible(currentPage);
-    if (msg == WM_PAINT && !wp && pageShown) {
+    auto pageShown = [] { return currentPage && IsWindowVisible(currentPage); };
+    if (msg == WM_PAINT && !wp && pageShown()) {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
         excludeShownPage(hwnd, dc);
@@ -373,7 +373,7 @@ LRESULT CALLBACK tabPaintProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
         return 0;
     }
     // Nor is the page wiped out by the background erased before painting.
-    if (msg == WM_ERASEBKGND && wp && pageShown) excludeShownPage(hwnd, reinterpret_cast<HDC>(wp));
+    if (msg == WM_ERASEBKGND && wp && pageShown()) excludeShownPage(hwnd, reinterpret_cast<HDC>(wp));
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
