@@ -55,6 +55,7 @@ struct WindowState {
     // The user moved, sized, maximised or restored the window: only then is
     // its place worth remembering.
     bool placedByUser = false;
+    bool paintedBeforePages = false;  // the pages timer has ticked once
 };
 WindowState window;
 constexpr UINT msgShowAs = WM_APP + 15;
@@ -453,6 +454,16 @@ INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;  // the list has the focus
     case WM_TIMER:
         if (wp != pagesTimer) return FALSE;
+        // The first tick comes once everything shown is painted: a timer's
+        // message comes after paints. The pages follow at the next tick, a
+        // moment later, for in between the thread waits for messages, and
+        // that is when Wine puts the painted window on the screen: built at
+        // once, the pages would hold it back until they were done.
+        if (!window.paintedBeforePages) {
+            window.paintedBeforePages = true;
+            SetTimer(hwnd, pagesTimer, 20, nullptr);
+            return TRUE;
+        }
         createRemainingPages();
         return TRUE;
     case WM_DRAWITEM:
