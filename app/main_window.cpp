@@ -380,8 +380,6 @@ LRESULT CALLBACK tabPaintProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
 
 void initialise(HWND hwnd) {
     mainWindow = hwnd;
-    SetMenu(hwnd, buildMenu());
-    fitWindowToClient(hwnd);
     tabControl = GetDlgItem(hwnd, idTabs);
     SetWindowSubclass(tabControl, tabPaintProc, 0, 0);
     for (int tab = 1; tab <= 5; ++tab) lists[tab] = new cColumnList;
@@ -449,6 +447,14 @@ namespace {
 
 INT_PTR CALLBACK mainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_SETFONT:
+        // Sent once, before the controls are made: the menu goes on and the
+        // window takes its size while it is still empty, so that no control
+        // is moved for it.
+        if (GetMenu(hwnd)) return FALSE;
+        SetMenu(hwnd, buildMenu());
+        fitWindowToClient(hwnd);
+        return FALSE;
     case WM_INITDIALOG:
         initialise(hwnd);
         return FALSE;  // the list has the focus
