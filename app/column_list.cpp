@@ -7,6 +7,7 @@
 
 #include "ledger/list_state.h"
 #include "text/amount_text.h"
+#include "ui/dialog_template.h"
 
 namespace {
 
@@ -113,12 +114,7 @@ void cColumnList::showRows() {
     WNDPROC listProc = originalProcs()[listBox_];
     std::wstring wide;
     for (int i = 1; i <= rowTotal_; ++i) {
-        const std::string& row = rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])];
-        wide.resize(row.size() + 1);
-        int n = row.empty() ? 0
-                            : MultiByteToWideChar(CP_ACP, 0, row.data(), static_cast<int>(row.size()), &wide[0],
-                                                  static_cast<int>(row.size()));
-        wide[static_cast<size_t>(n)] = L'\0';
+        wideTextInto(rows_[static_cast<size_t>(order_[static_cast<size_t>(i)])], wide);
         CallWindowProcW(listProc, listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     }
     SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);

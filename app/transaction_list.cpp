@@ -30,16 +30,11 @@ void updateStatus(int part) {
 
 namespace {
 
-// An entry's text (its group byte dropped) with control characters blanked,
-// appended where it goes.
-void appendEntry(std::string& row, const std::string* entries, int count, uint16_t index) {
-    if (index < 1 || index > count) return;
-    const std::string& entry = entries[index];
-    if (entry.size() < 2) return;
+// An entry's text with control characters blanked, appended where it goes.
+void appendEntry(std::string& row, std::string_view text) {
     size_t from = row.size();
-    row.append(entry, 1, std::string::npos);
-    for (size_t i = from; i < row.size(); ++i)
-        if (static_cast<unsigned char>(row[i]) < 0x20 || row[i] == 0x7F) row[i] = ' ';
+    row += text;
+    blankControlsFrom(row, from);
 }
 
 }  // namespace
@@ -53,9 +48,9 @@ std::string transactionRowText(int t) {
     row += '\t';
     if (r.type >= 1 && r.type <= 6) row += typeNames[r.type];
     row += '\t';
-    appendEntry(row, descriptions.data(), descrCount, r.descrIndex);
+    appendEntry(row, descriptionView(r.descrIndex));
     row += '\t';
-    appendEntry(row, names.data(), nameCount, r.nameIndex);
+    appendEntry(row, nameView(r.nameIndex));
     row += '\t';
     row += formatAmount(transactionTotal(r));
     return row;

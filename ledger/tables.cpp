@@ -2,15 +2,27 @@
 
 LedgerState ledger;
 
-std::string entryText(const std::string& entry) { return entry.size() > 1 ? entry.substr(1) : std::string(); }
+namespace {
 
-std::string descriptionText(uint16_t index) {
-    return index >= 1 && index <= descrCount ? entryText(descriptions[index]) : std::string();
+std::string_view entryView(const std::string& entry) {
+    return entry.size() > 1 ? std::string_view(entry).substr(1) : std::string_view();
 }
 
-std::string nameText(uint16_t index) {
-    return index >= 1 && index <= nameCount ? entryText(names[index]) : std::string();
+}  // namespace
+
+std::string entryText(const std::string& entry) { return std::string(entryView(entry)); }
+
+std::string_view descriptionView(uint16_t index) {
+    return index >= 1 && index <= descrCount ? entryView(descriptions[index]) : std::string_view();
 }
+
+std::string_view nameView(uint16_t index) {
+    return index >= 1 && index <= nameCount ? entryView(names[index]) : std::string_view();
+}
+
+std::string descriptionText(uint16_t index) { return std::string(descriptionView(index)); }
+
+std::string nameText(uint16_t index) { return std::string(nameView(index)); }
 
 void recomputeCombinedRate() {
     combinedTaxRate = countyTaxRate + stateTaxRate + localTaxRate + districtTaxRate;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/plain_text.h"
@@ -91,6 +92,9 @@ enum ListKind { nameList = 0, descrList = 1 };
 std::string entryText(const std::string& entry);
 std::string descriptionText(uint16_t index);  // "" for 0 or out of range
 std::string nameText(uint16_t index);
+// The same texts without a copy, valid until the table changes.
+std::string_view descriptionView(uint16_t index);
+std::string_view nameView(uint16_t index);
 
 // Empties every table and flag, the history of changes with them, and
 // fills typeNames (defined with the edits, in changes.cpp).

@@ -1,8 +1,12 @@
 #include "text/plain_text.h"
 
+void blankControlsFrom(std::string& text, size_t from) {
+    for (size_t i = from; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) < 0x20 || text[i] == 0x7F) text[i] = ' ';
+}
+
 std::string blankControls(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    blankControlsFrom(text, 0);
     return text;
 }
 

@@ -6,11 +6,19 @@
 
 HWND mainWindow = nullptr;
 
+// A code page's character is at least one byte and at most two UTF-16
+// units: one unit per byte is always room enough.
+void wideTextInto(const std::string& s, std::wstring& out) {
+    out.resize(s.size());
+    int n = s.empty() ? 0
+                      : MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &out[0],
+                                            static_cast<int>(out.size()));
+    out.resize(static_cast<size_t>(n > 0 ? n : 0));
+}
+
 std::wstring wideText(const std::string& s) {
-    if (s.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    std::wstring w;
+    wideTextInto(s, w);
     return w;
 }
 

@@ -53,4 +53,6 @@ void addSelectAllKey(HWND window);
 
 // ANSI text of the system code page to UTF-16, and back.
 std::wstring wideText(const std::string& s);
+// The same into `out`, whose storage is kept from call to call.
+void wideTextInto(const std::string& s, std::wstring& out);
 std::string ansiText(const std::wstring& s);
