@@ -101,9 +101,11 @@ void importFile() {
         return;
     }
     std::vector<ImportRow> rows;
-    if (!showImportPreview(path, bytes, rows)) return;
+    RememberedBalance closing;
+    bool hasClosing = false;
+    if (!showImportPreview(path, bytes, rows, &closing, &hasClosing)) return;
     auto count = std::count_if(rows.begin(), rows.end(), [](const ImportRow& r) { return r.checked; });
-    int first = importCheckedRows(rows, todayPacked());
+    int first = importCheckedRows(rows, todayPacked(), hasClosing ? &closing : nullptr);
     if (first == 0) return;
     commitStep(count == 1 ? "Import 1 row" : "Import " + std::to_string(count) + " rows");
     // The first row added, selected, on a tab that shows it.

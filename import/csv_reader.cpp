@@ -427,6 +427,7 @@ Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
     }
     std::stable_sort(s.unreadable.begin(), s.unreadable.end(),
                      [](const UnreadableLine& a, const UnreadableLine& b) { return a.line < b.line; });
+    s.scope = statementKey(StatementFormat::csv, s.account, csvHeaderKey(table));
     decideDateOrders(s);
     return s;
 }

@@ -59,6 +59,9 @@ struct Preview {
     std::string key;  // what is remembered about statements of this kind
     RememberedStatement remembered;
     bool flip = false;
+    bool rememberedFlip = false;  // the last statement of this kind had its signs turned round
+    bool flipChosen = false;      // the user has set the box in this preview
+    bool orderRemembered = false; // the date order is the one chosen for the last statement of this kind
     bool orderKnown = false;
     DateOrder order = DateOrder::monthDayYear;
     std::vector<ImportRow> rows;
@@ -93,11 +96,13 @@ void readStatement() {
                      [](const UnreadableLine& a, const UnreadableLine& b) { return a.line < b.line; });
     unsigned orders = p.statement.dateOrders;
     p.orderKnown = true;
+    p.orderRemembered = false;
     for (DateOrder o : {DateOrder::monthDayYear, DateOrder::dayMonthYear, DateOrder::yearMonthDay})
         if (orders == orderBit(o)) p.order = o;
     if (orders != 0 && (orders & (orders - 1)) != 0) {  // more than one way to read every date
         p.orderKnown = p.remembered.hasOrder && (orders & orderBit(p.remembered.order));
         if (p.orderKnown) p.order = p.remembered.order;
+        p.orderRemembered = p.orderKnown;
     }
 }
 
@@ -113,18 +118,22 @@ bool openStatement(const std::string& path, const Bytes& bytes) {
         error = p.table.error;
         if (error.empty() && p.table.rows.empty() && p.table.unreadable.empty())
             error = "The file holds no rows of a statement.";
-        p.key = "CSV " + csvHeaderKey(p.table);
+        p.key = statementKey(StatementFormat::csv, "", csvHeaderKey(p.table));
     } else {
         p.statement = p.format == StatementFormat::ofx ? readOfx(bytes) : readQif(bytes);
         error = p.statement.error;
-        p.key = std::string(p.format == StatementFormat::ofx ? "OFX " : "QIF ") + p.statement.account;
+        p.key = p.statement.scope;
     }
     if (!error.empty()) {
         showMessage(p.fileName + " cannot be imported:\r\n" + error, "Import", mb::ok | mb::iconExclamation);
         return false;
     }
     bool known = recallStatement(p.key, p.remembered);
-    p.flip = known && p.remembered.flip;
+    p.rememberedFlip = known && p.remembered.flip;
+    // Turned round by what was chosen for another statement only where both
+    // name the same account: files that name none share their key with
+    // every other bank's of the same layout.
+    p.flip = p.rememberedFlip && p.format != StatementFormat::csv && !p.statement.account.empty();
     if (p.format == StatementFormat::csv)
         p.columns = known && p.remembered.hasColumns ? p.remembered.columns : guessCsvColumns(p.table.header);
     readStatement();
@@ -137,7 +146,7 @@ HWND listOf(HWND dialog) { return GetDlgItem(dialog, idImportList); }
 
 std::string whyText(const ImportRow& row) {
     std::string why;
-    for (const std::string* part : {&row.problem, &row.duplicate, &row.proposal.reason})
+    for (const std::string* part : {&row.problem, &row.duplicate, &row.note, &row.proposal.reason})
         if (!part->empty()) why += (why.empty() ? "" : "; ") + *part;
     return why;
 }
@@ -235,12 +244,13 @@ std::string countText(size_t n, const char* one, const char* many) {
 
 void showFooter(HWND dialog) {
     const Preview& p = preview;
-    size_t added = 0, marked = 0, unreadable = p.unreadable.size();
+    size_t added = 0, marked = 0, leftOut = 0, unreadable = p.unreadable.size();
     const std::string* firstProblem = nullptr;
     int firstLine = 0;
     for (const ImportRow& row : p.rows) {
         if (row.checked) ++added;
-        if (!row.duplicate.empty()) ++marked;
+        if (row.mark == RowMark::leftOut) ++leftOut;
+        else if (!row.duplicate.empty()) ++marked;
         if (!row.problem.empty()) {
             ++unreadable;
             if (!firstProblem || row.line.line < firstLine) {
@@ -255,6 +265,7 @@ void showFooter(HWND dialog) {
     }
     std::string text = countText(added, "row will be added, ", "rows will be added, ") +
                        countText(marked, "is marked as already in the books, ", "are marked as already in the books, ") +
+                       (leftOut ? countText(leftOut, "was left out before, ", "were left out before, ") : "") +
                        std::to_string(unreadable) + " could not be read";
     if (firstProblem) text += " (line " + std::to_string(firstLine) + ": " + *firstProblem + ")";
     text += ".";
@@ -271,8 +282,7 @@ void showBalance(HWND dialog) {
     const Preview& p = preview;
     std::string text;
     if (p.orderKnown)
-        text = balanceCheck(p.statement, p.rows, p.format == StatementFormat::ofx && p.remembered.hasClosing,
-                            p.remembered.closing);
+        text = balanceCheck(p.statement, p.rows);
     if (text.empty() && p.statement.hasClosingBalance)
         text = "The closing balance " + formatAmount(p.statement.closingBalance) +
                " is checked from the next statement of this account on: none was imported before.";
@@ -307,6 +317,23 @@ std::string noteText() {
     else if (!p.orderKnown && !p.statement.lines.empty())
         note += std::string(note.empty() ? "" : "  ") +
                 "The dates can be read more than one way: choose under \"Dates are\".";
+    // What was taken over from the last statement of this kind, so that no
+    // earlier choice is applied unseen.
+    std::string when = p.remembered.rememberedOn ? "as at the import of " + formatDate(p.remembered.rememberedOn)
+                                                 : "as at an earlier import";
+    std::vector<std::string> taken;
+    if (p.flip && p.rememberedFlip && !p.flipChosen) taken.push_back("signs turned round " + when);
+    if (p.orderKnown && p.orderRemembered)
+        taken.push_back(std::string("dates read as ") + dateOrderName(p.order) + " " + when);
+    if (!taken.empty()) {
+        note += std::string(note.empty() ? "" : "  ") + "Remembered: " + taken[0];
+        for (size_t i = 1; i < taken.size(); ++i) note += "; " + taken[i];
+        note += ".";
+    }
+    if (!p.flip && p.rememberedFlip && !p.flipChosen)
+        note += std::string(note.empty() ? "" : "  ") + "The last statement with these headings had its signs " +
+                "turned round (" + when.substr(6) + "); this file names no account: tick the box if its signs " +
+                "need it too.";
     return note;
 }
 
@@ -490,8 +517,8 @@ void layout(HWND dialog) {
     place(dialog, idImportDescr, 70, bottom + 14, boxWidth, 100);
     place(dialog, idImportName + labelOffset, 74 + boxWidth, bottom + 5, boxWidth, 8);
     place(dialog, idImportName, 74 + boxWidth, bottom + 14, boxWidth, 100);
-    place(dialog, idImportBalance, 6, bottom + 31, w - 12, 9);
-    place(dialog, idImportFooter, 6, bottom + 42, w - 124, 34);
+    place(dialog, idImportBalance, 6, bottom + 30, w - 12, 17);
+    place(dialog, idImportFooter, 6, bottom + 48, w - 124, 30);
     place(dialog, IDOK, w - 112, h - 20, 50, 14);
     fitLastColumn(dialog);
     place(dialog, IDCANCEL, w - 56, h - 20, 50, 14);
@@ -533,16 +560,13 @@ bool acceptImport() {
         return false;
     }
     RememberedStatement r = p.remembered;
+    r.rememberedOn = todayPacked();
     r.hasColumns = p.format == StatementFormat::csv;
     r.columns = p.columns;
     r.flip = p.flip;
     unsigned orders = p.statement.dateOrders;
     r.hasOrder = (orders & (orders - 1)) != 0;
     r.order = p.order;
-    if (p.statement.hasClosingBalance) {
-        r.hasClosing = true;
-        r.closing = p.statement.closingBalance;
-    }
     rememberStatement(p.key, r);  // a failure is said there; the import goes on
     return true;
 }
@@ -602,6 +626,7 @@ void boxChanged(HWND dialog, int id, int code) {
         if (at < 0) return;
         p.order = static_cast<DateOrder>(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
         p.orderKnown = true;
+        p.orderRemembered = false;
         rebuildRows(dialog);
     } else if (id >= idImportDateColumn && id <= idImportBalanceColumn && code == CBN_SELCHANGE) {
         HWND box = GetDlgItem(dialog, id);
@@ -615,6 +640,7 @@ void boxChanged(HWND dialog, int id, int code) {
         rebuildRows(dialog);
     } else if (id == idImportFlip && code == BN_CLICKED) {
         p.flip = IsDlgButtonChecked(dialog, idImportFlip) == BST_CHECKED;
+        p.flipChosen = true;
         rebuildRows(dialog);
     } else if (id == idImportType || id == idImportDescr || id == idImportName) {
         rowBoxChanged(dialog, id, code);
@@ -695,7 +721,7 @@ cDialogTemplate previewTemplate() {
     t.add(idImportName + labelOffset, "STATIC", "&Name", SS_LEFT, 0, 274, 227, 200, 8);
     t.add(idImportName, "COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 0,
           274, 236, 200, 100);
-    t.add(idImportBalance, "STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 6, 253, 468, 9);
+    t.add(idImportBalance, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 6, 253, 468, 17);
     t.add(idImportFooter, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 6, 264, 356, 34);
     t.add(IDOK, "BUTTON", "&Import", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 368, 280, 50, 14);
     t.add(IDCANCEL, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0, 424, 280, 50, 14);
@@ -704,14 +730,22 @@ cDialogTemplate previewTemplate() {
 
 }  // namespace
 
-bool showImportPreview(const std::string& path, const Bytes& bytes, std::vector<ImportRow>& rows) {
+bool showImportPreview(const std::string& path, const Bytes& bytes, std::vector<ImportRow>& rows,
+                       RememberedBalance* closing, bool* hasClosing) {
     rows.clear();
+    if (hasClosing) *hasClosing = false;
     if (!openStatement(path, bytes)) return false;
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
     cDialogTemplate t = previewTemplate();
     bool accepted = t.runModal(mainWindow, previewProc) == IDOK;
-    if (accepted) rows = std::move(preview.rows);
+    if (accepted) {
+        RememberedBalance balance;
+        bool has = closingBalanceOf(preview.statement, preview.rows, todayPacked(), balance);
+        if (closing && has) *closing = balance;
+        if (hasClosing) *hasClosing = has;
+        rows = std::move(preview.rows);
+    }
     preview = Preview{};
     return accepted;
 }

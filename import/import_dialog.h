@@ -23,8 +23,10 @@ enum : int {
 };
 
 // Reads the statement in bytes (from the file at path) and shows the
-// preview. On "Import" the checked rows are in rows and true is returned;
-// false for Cancel, and for a file that is no statement at all (said in a
-// message). What the user mapped and chose is remembered for the next
-// statement of the same kind.
-bool showImportPreview(const std::string& path, const Bytes& bytes, std::vector<ImportRow>& rows);
+// preview. On "Import" the rows as the user left them are in rows, with the
+// statement's closing balance to remember where it gives one, and true is
+// returned; false for Cancel, and for a file that is no statement at all
+// (said in a message). What the user mapped and chose is remembered for the
+// next statement of the same kind.
+bool showImportPreview(const std::string& path, const Bytes& bytes, std::vector<ImportRow>& rows,
+                       RememberedBalance* closing = nullptr, bool* hasClosing = nullptr);

@@ -434,6 +434,7 @@ Statement readOfx(const Bytes& bytes) {
         s.note += "The file holds statements of " + std::to_string(accounts.size()) + " accounts (" + list +
                   "): no closing balance is checked.";
     }
+    s.scope = statementKey(StatementFormat::ofx, s.account, "");
     decideDateOrders(s);
     return s;
 }

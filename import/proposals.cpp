@@ -9,7 +9,8 @@
 #include <unordered_set>
 #include <utility>
 
-#include "ledger/bank_ids.h"
+#include "ledger/ledger_file.h"
+#include "ledger/side_file.h"
 #include "ledger/changes.h"
 #include "ledger/tax_arithmetic.h"
 #include "lists/entry_matching.h"
@@ -24,7 +25,7 @@ namespace {
 std::string cleanText(const std::string& text) { return trimBlanks(blankControls(text)); }
 
 // What an imported id keeps of a bank's text.
-std::string keptText(const std::string& text) { return text.substr(0, maxImportedIdText); }
+std::string keptText(const std::string& text) { return text.substr(0, maxSideText); }
 
 bool isMoneyIn(int type) { return type == typeService || type == typeSold || type == typeEarnings; }
 
@@ -118,8 +119,17 @@ struct BookIndex {
             int& best = latestByName[folded(name)];
             if (!best || t.date >= transactions[best].date) best = i;
         }
-        for (const ImportedId& id : importedIds) {
-            std::string payee = cleanText(id.payee), name = cleanText(id.name);
+        // The name a payee's line was booked under: its transaction's name
+        // now, where the books still hold it (a rename follows), else the
+        // name it was given.
+        std::unordered_map<uint32_t, int> positions;
+        for (int i = 1; i <= transactionCount; ++i)
+            if (transactionTags[i]) positions.emplace(transactionTags[i], i);
+        for (const BankLine& l : ledger.beside.lines) {
+            if (l.status != BankLine::imported) continue;
+            auto at = l.tag ? positions.find(l.tag) : positions.end();
+            std::string payee = cleanText(l.payee);
+            std::string name = cleanText(at != positions.end() ? nameText(transactions[at->second].nameIndex) : l.name);
             if (!payee.empty() && !name.empty()) importedName[folded(payee)] = name;  // the later import wins
         }
     }
@@ -167,65 +177,254 @@ int64_t bookMoney(const Transaction& t) {
     return isMoneyIn(t.type) ? total : -total;
 }
 
-// Marks the rows that the books already hold: by a bank id imported before
-// or met earlier in the statement, otherwise by counting the rows of one
-// date, amount and name against the transactions of the same. Every dated
-// row is counted, whatever marks it, since each stands for one booking.
+// A key of texts and numbers that no two different tuples share.
+class Key {
+public:
+    Key& text(const std::string& t) {
+        key_ += std::to_string(t.size()) + ':' + t;
+        return *this;
+    }
+    Key& number(int64_t n) {
+        key_ += std::to_string(n) + ';';
+        return *this;
+    }
+    const std::string& str() const { return key_; }
+
+private:
+    std::string key_;
+};
+
+std::string keptClean(const std::string& text) { return keptText(cleanText(text)); }
+
+// The remembered lines by what the bank wrote, and what the books and the
+// remembered archive files hold, taken once for a statement. Each
+// remembered line answers for one row, each transaction for one line.
+class LineMemory {
+public:
+    LineMemory() : lines_(ledger.beside.lines), claimed_(lines_.size(), false) {
+        for (int i = 1; i <= transactionCount; ++i)
+            if (transactionTags[i]) present_.insert(transactionTags[i]);
+        for (size_t r = 0; r < lines_.size(); ++r) {
+            const BankLine& l = lines_[r];
+            if (l.legacy) {
+                if (!l.bankId.empty()) legacyById_[l.bankId].push_back(r);
+                legacyByContent_[Key().number(l.date).number(l.amount).text(folded(l.payee)).str()].push_back(r);
+                continue;
+            }
+            if (!l.bankId.empty()) byId_[idKey(l.scope, l.bankId, l.date, l.amount)].push_back(r);
+            byContent_[contentKey(l.scope, l.date, l.amount, l.payee, l.memo, !l.bankId.empty())].push_back(r);
+        }
+    }
+
+    // The remembered line the row is, claimed; -1 for none.
+    int claim(const ImportRow& row) {
+        int64_t amount = row.bankAmount();
+        std::string bankId = keptText(row.line.bankId);
+        std::string payee = keptClean(row.line.payee), memo = keptClean(row.line.memo);
+        int r = -1;
+        if (!bankId.empty()) {
+            // A bank id proves a line only with its date and amount.
+            r = first(byId_, idKey(row.scope, bankId, row.date, amount));
+            if (r < 0) {
+                auto legacy = legacyById_.find(bankId);
+                if (legacy != legacyById_.end())
+                    for (size_t i : legacy->second)
+                        if (!claimed_[i] && lines_[i].date == row.date && lines_[i].amount == magnitude(amount)) {
+                            r = static_cast<int>(i);
+                            break;
+                        }
+            }
+        }
+        // A row with a bank id is one line with the lines that had none
+        // (the same layout read before its id column was chosen); two ids
+        // that differ are two lines.
+        if (r < 0) r = first(byContent_, contentKey(row.scope, row.date, amount, payee, memo, false));
+        if (r < 0 && bankId.empty())
+            r = first(byContent_, contentKey(row.scope, row.date, amount, payee, memo, true));
+        if (r < 0)
+            r = first(legacyByContent_,
+                      Key().number(row.date).number(magnitude(amount)).text(folded(payee)).str());
+        if (r >= 0) {
+            claimed_[static_cast<size_t>(r)] = true;
+            // A line linked to its transaction answers for it.
+            const BankLine& l = lines_[static_cast<size_t>(r)];
+            if (!l.hint && l.status == BankLine::imported && inBooks(l)) linked_.insert(l.tag);
+        }
+        return r;
+    }
+
+    bool inBooks(const BankLine& l) const { return l.tag && present_.count(l.tag); }
+    // Whether a transaction is that of a line claimed so far.
+    bool linked(uint32_t tag) const { return tag && linked_.count(tag); }
+
+private:
+    using Index = std::unordered_map<std::string, std::vector<size_t>>;
+    static int64_t magnitude(int64_t v) { return v < 0 ? -v : v; }
+    static std::string idKey(const std::string& scope, const std::string& bankId, uint16_t date, int64_t amount) {
+        return Key().text(scope).text(bankId).number(date).number(amount).str();
+    }
+    static std::string contentKey(const std::string& scope, uint16_t date, int64_t amount, const std::string& payee,
+                                  const std::string& memo, bool hadId) {
+        return Key().text(scope).number(date).number(amount).text(folded(payee)).text(folded(memo)).number(hadId).str();
+    }
+    int first(const Index& index, const std::string& key) const {
+        auto found = index.find(key);
+        if (found == index.end()) return -1;
+        for (size_t i : found->second)
+            if (!claimed_[i]) return static_cast<int>(i);
+        return -1;
+    }
+    const std::vector<BankLine>& lines_;
+    std::vector<bool> claimed_;
+    std::unordered_set<uint32_t> present_, linked_;
+    Index byId_, byContent_, legacyById_, legacyByContent_;
+};
+
+// Transactions of a date and amount, each to be claimed once: those of the
+// books that no row's remembered line answers for, then those of the
+// archive files the books remember (read only when a hint needs them).
+class HeldMoney {
+public:
+    explicit HeldMoney(const LineMemory& memory) {
+        for (int i = 1; i <= transactionCount; ++i) {
+            const Transaction& t = transactions[i];
+            if (isMileage(t) || memory.linked(transactionTags[i])) continue;
+            books_[key(t.date, bookMoney(t))].push_back(i);
+        }
+    }
+    // Claims a transaction of the books (its position) or of an archive
+    // (-1); 0 when none is left.
+    int claim(uint16_t date, int64_t money) {
+        auto b = books_.find(key(date, money));
+        if (b != books_.end() && !b->second.empty()) {
+            int at = b->second.back();
+            b->second.pop_back();
+            claimedInBooks_.insert(at);
+            return at;
+        }
+        if (!archivesRead_) readArchives();
+        auto a = archived_.find(key(date, money));
+        if (a != archived_.end() && a->second > 0) {
+            --a->second;
+            return -1;
+        }
+        return 0;
+    }
+    bool claimed(int position) const { return claimedInBooks_.count(position) != 0; }
+
+private:
+    static std::string key(uint16_t date, int64_t money) { return Key().number(date).number(money).str(); }
+    void readArchives() {
+        archivesRead_ = true;
+        std::vector<std::string> paths;
+        for (const ArchiveNote& a : ledger.beside.archives) paths.push_back(a.path);
+        for (const BankLine& l : ledger.beside.lines)
+            if (!l.archivedTo.empty()) paths.push_back(l.archivedTo);
+        std::sort(paths.begin(), paths.end());
+        paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+        for (const std::string& path : paths) {
+            Bytes bytes;
+            std::string error;
+            if (!fileExists(path) || !readWholeFile(path, bytes, error, maxLedgerFileBytes)) continue;
+            DecodeResult r = decodeLedger(bytes, combinedTaxRate);
+            if (r.status != DecodeStatus::ok) continue;
+            for (const Transaction& t : r.image.transactions)
+                if (!isMileage(t)) ++archived_[key(t.date, bookMoney(t))];
+        }
+    }
+    std::unordered_map<std::string, std::vector<int>> books_;
+    std::unordered_map<std::string, int64_t> archived_;
+    std::unordered_set<int> claimedInBooks_;
+    bool archivesRead_ = false;
+};
+
+std::string archiveName(const std::string& path) { return fileNameOf(path); }
+
+// Marks the rows the books already hold or the user left out before. First
+// by the lines remembered beside the ledger, by what the bank wrote, so that
+// a renamed, changed, archived or deleted transaction changes nothing; then
+// the rest by counting the rows of one date, amount and name against the
+// transactions of the same that no remembered line answers for (typed
+// entries, and books whose side file was lost).
 void markDuplicates(std::vector<ImportRow>& rows) {
-    std::unordered_map<std::string, const ImportedId*> seen;
-    for (const ImportedId& id : importedIds)
-        if (!id.bankId.empty()) seen.emplace(id.bankId, &id);  // the first import of it
-
-    // (date, signed money, name) -> how many; the name folded. Beside it,
-    // each transaction by its stored fields, for the rows imported before:
-    // those are counted by the payee the bank wrote while their
-    // transactions are still in the books, so that a statement imported
-    // again is found even where a row was named otherwise since, by hand or
-    // by a later proposal. Each transaction answers for one import at most.
-    using Key = std::tuple<uint16_t, int64_t, std::string>;
-    std::map<Key, int64_t> books, sofar;
-    std::map<std::tuple<uint16_t, int32_t, std::string>, std::vector<int64_t>> unclaimed;
-    for (int i = 1; i <= transactionCount; ++i) {
-        const Transaction& t = transactions[i];
-        if (isMileage(t)) continue;  // miles, not money
-        std::string name = folded(cleanText(nameText(t.nameIndex)));
-        int64_t money = bookMoney(t);
-        ++books[Key(t.date, money, name)];
-        unclaimed[std::make_tuple(t.date, t.amount, std::move(name))].push_back(money);
-    }
-    std::map<Key, int64_t> importedBefore, sofarByPayee;
-    for (const ImportedId& id : importedIds) {
-        auto t = unclaimed.find(std::make_tuple(id.date, id.amount, folded(cleanText(id.name))));
-        if (t == unclaimed.end() || t->second.empty()) continue;
-        ++importedBefore[Key(id.date, t->second.back(), folded(cleanText(id.payee)))];
-        t->second.pop_back();
-    }
-
-    std::unordered_set<std::string> earlier;  // the bank ids of the rows so far
+    const std::vector<BankLine>& remembered = ledger.beside.lines;
+    LineMemory memory;
+    std::unordered_set<std::string> earlier;  // bank id, date and amount of the rows so far
+    std::map<std::string, int> occurrences;
     for (ImportRow& row : rows) {
         row.duplicate.clear();
-        std::string bankId = keptText(row.line.bankId);
-        if (!bankId.empty()) {
-            auto before = seen.find(bankId);
-            if (before != seen.end())
-                row.duplicate = "bank id seen on import of " + formatDate(before->second->importedOn);
-            else if (!earlier.insert(bankId).second)
-                row.duplicate = "bank id also on an earlier row of this statement";
-        }
+        row.note.clear();
+        row.mark = RowMark::none;
+        row.remembered = -1;
+        row.occurrence = 1;
         if (row.date == 0) continue;
-        auto key = std::make_tuple(row.date, row.line.amount, folded(cleanText(row.proposal.name)));
+        row.occurrence = ++occurrences[Key()
+                                           .number(row.date)
+                                           .number(row.bankAmount())
+                                           .text(folded(keptClean(row.line.payee)))
+                                           .text(folded(keptClean(row.line.memo)))
+                                           .str()];
+        row.remembered = memory.claim(row);
+    }
+    // The transactions of the lines claimed are answered for; the rest of
+    // the books prove hints and typed entries.
+    HeldMoney held(memory);
+    for (ImportRow& row : rows) {
+        if (row.date == 0) continue;
+        if (row.remembered >= 0) {
+            const BankLine& l = remembered[static_cast<size_t>(row.remembered)];
+            std::string on = formatDate(l.importedOn);
+            if (l.status == BankLine::leftOut) {
+                row.mark = RowMark::leftOut;
+                row.duplicate = "left out on " + on;
+            } else if (l.hint) {
+                // Not written with these books: proven only by a transaction.
+                if (held.claim(row.date, l.money())) {
+                    row.mark = RowMark::imported;
+                    row.duplicate = "imported on " + on;
+                } else {
+                    row.mark = RowMark::notInBooks;
+                    row.note = "imported on " + on + ", not in these books";
+                }
+            } else if (memory.inBooks(l)) {
+                row.mark = RowMark::imported;
+                row.duplicate = "imported on " + on;
+            } else if (!l.archivedTo.empty()) {
+                row.mark = RowMark::imported;
+                row.duplicate = "imported on " + on + ", archived in " + archiveName(l.archivedTo);
+            } else {
+                row.mark = RowMark::importedDeleted;
+                row.duplicate = "imported on " + on + ", deleted since";
+            }
+            continue;
+        }
+        std::string bankId = keptText(row.line.bankId);
+        if (!bankId.empty() &&
+            !earlier.insert(Key().text(bankId).number(row.date).number(row.bankAmount()).str()).second) {
+            row.mark = RowMark::earlierRow;
+            row.duplicate = "bank id also on an earlier row of this statement";
+        }
+    }
+
+    // (date, signed money, folded name) -> how many transactions, of those
+    // that neither a remembered line nor a hint answers for.
+    std::map<std::string, int64_t> books, sofar;
+    for (int i = 1; i <= transactionCount; ++i) {
+        const Transaction& t = transactions[i];
+        if (isMileage(t) || memory.linked(transactionTags[i]) || held.claimed(i)) continue;  // miles, not money
+        ++books[Key().number(t.date).number(bookMoney(t)).text(folded(cleanText(nameText(t.nameIndex)))).str()];
+    }
+    for (ImportRow& row : rows) {
+        if (row.date == 0 || row.mark != RowMark::none) continue;
+        std::string key =
+            Key().number(row.date).number(row.line.amount).text(folded(cleanText(row.proposal.name))).str();
         int64_t k = ++sofar[key];
-        Key byPayee(row.date, row.line.amount, folded(keptText(cleanText(row.line.payee))));
-        int64_t kPayee = ++sofarByPayee[byPayee];
-        if (!row.duplicate.empty()) continue;
-        auto held = books.find(key);
-        int64_t n = held == books.end() ? 0 : held->second;
-        auto before = importedBefore.find(byPayee);
-        int64_t nPayee = before == importedBefore.end() ? 0 : before->second;
-        if (k <= n)
+        auto found = books.find(key);
+        int64_t n = found == books.end() ? 0 : found->second;
+        if (k <= n) {
+            row.mark = RowMark::inBooks;
             row.duplicate = std::to_string(k) + " of " + std::to_string(n) + " already in the books";
-        else if (kPayee <= nPayee)
-            row.duplicate = std::to_string(kPayee) + " of " + std::to_string(nPayee) + " already in the books";
+        }
     }
 }
 
@@ -306,6 +505,8 @@ std::vector<ImportRow> buildImportRows(const Statement& statement, DateOrder ord
     for (const StatementLine& line : statement.lines) {
         ImportRow row;
         row.line = line;
+        row.scope = statement.scope;
+        row.flipped = flip;
         if (flip) {
             // The balance runs the other way too, so that it still follows.
             row.line.amount = -line.amount;
@@ -383,8 +584,7 @@ std::string importFitProblem(const std::vector<ImportRow>& rows) {
     return text;
 }
 
-std::string balanceCheck(const Statement& statement, const std::vector<ImportRow>& rows, bool hasPreviousClosing,
-                         int64_t previousClosing) {
+std::string balanceCheck(const Statement& statement, const std::vector<ImportRow>& rows) {
     std::vector<std::string> found;
     // The rows carry the amounts as imported (flipped when asked); without
     // them, the statement's own lines.
@@ -436,26 +636,74 @@ std::string balanceCheck(const Statement& statement, const std::vector<ImportRow
         if (breaks.size() > shown)
             found.push_back("The balances break at " + std::to_string(breaks.size() - shown) + " more rows.");
     }
-    if (statement.hasClosingBalance && hasPreviousClosing) {
-        int64_t expected = previousClosing;
-        for (const ImportRow& row : rows)
-            if (row.duplicate.empty()) expected += row.line.amount;
-        int64_t gap = statement.closingBalance - expected;
-        if (statement.closingBalance == expected)
-            found.push_back("The closing balance " + money(statement.closingBalance) + " agrees with the last one, " +
-                            money(previousClosing) + ", and the new rows.");
-        else
-            found.push_back("The closing balance " + money(statement.closingBalance) +
-                            " does not follow from the last one, " + money(previousClosing) +
-                            ", and the new rows, which make " + money(expected) + " (" + money(gap < 0 ? -gap : gap) +
-                            " apart): a row is missing, or marked as already in the books when it is not.");
+    // The closing balance, from the latest one remembered for the account
+    // from before the statement's last day: the bank's own arithmetic, the
+    // same whatever was imported or left out, in whatever order statements
+    // come.
+    RememberedBalance closing;
+    if (closingBalanceOf(statement, rows, 0, closing)) {
+        const RememberedBalance* before = nullptr;
+        for (const RememberedBalance& b : ledger.beside.balances)
+            if (b.scope == closing.scope && b.asOf < closing.asOf && (!before || b.asOf >= before->asOf)) before = &b;
+        if (before) {
+            int64_t expected = before->amount;
+            for (size_t i = 0; i < statement.lines.size() && i < rows.size(); ++i)
+                if (rows[i].date > before->asOf) expected += statement.lines[i].amount;
+            int64_t gap = closing.amount - expected;
+            std::string from = " the balance of " + formatDate(before->asOf) + ", " + money(before->amount) +
+                               ", and the rows after that day";
+            if (gap == 0)
+                found.push_back("The closing balance " + money(closing.amount) + " agrees with" + from + ".");
+            else
+                found.push_back("The closing balance " + money(closing.amount) + " does not follow from" + from +
+                                ", which make " + money(expected) + " (" + money(gap < 0 ? -gap : gap) +
+                                " apart): a row is missing from the statement or extra in it.");
+        }
     }
     std::string text;
     for (const std::string& f : found) text += (text.empty() ? "" : "\r\n") + f;
     return text;
 }
 
-int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn) {
+bool closingBalanceOf(const Statement& statement, const std::vector<ImportRow>& rows, uint16_t importedOn,
+                      RememberedBalance& balance) {
+    if (!statement.hasClosingBalance) return false;
+    uint16_t last = 0;
+    for (const ImportRow& row : rows) last = std::max(last, row.date);
+    if (last == 0) return false;
+    balance = {statement.scope, last, statement.closingBalance, importedOn};
+    return true;
+}
+
+namespace {
+
+// What is remembered of a row: what the bank wrote, never what the books
+// made of it (but for the name, which proposals follow).
+BankLine rememberedLine(const ImportRow& row, uint16_t importedOn, BankLine::Status status) {
+    BankLine l;
+    l.status = status;
+    l.scope = row.scope;
+    l.bankId = keptText(row.line.bankId);
+    l.importedOn = importedOn;
+    l.date = row.date;
+    l.amount = row.bankAmount();
+    l.flipped = row.flipped;
+    l.payee = keptClean(row.line.payee);
+    l.memo = keptClean(row.line.memo);
+    l.occurrence = static_cast<uint16_t>(std::min(row.occurrence, 65535));
+    return l;
+}
+
+// A row the user leaves out is remembered as such, unless the books have it
+// already or the line is remembered otherwise.
+bool leftOutByUser(const ImportRow& row) {
+    return !row.checked && row.problem.empty() && row.date != 0 &&
+           (row.mark == RowMark::none || row.mark == RowMark::notInBooks);
+}
+
+}  // namespace
+
+int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn, const RememberedBalance* closing) {
     if (std::none_of(rows.begin(), rows.end(), importable)) return 0;
     // Everything that could refuse is checked before the first edit, so
     // that no import stops half way.
@@ -464,10 +712,19 @@ int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn) {
         showMessage(problem, "Import", mb::ok | mb::iconExclamation);
         return 0;
     }
-    std::vector<ImportedId> ids;
+    std::vector<BankLine> added;
     ListTexts descrTexts(descrList), nameTexts(nameList);
     int first = 0;
+    const size_t rememberedBefore = ledger.beside.lines.size();
     for (const ImportRow& row : rows) {
+        if (leftOutByUser(row)) {
+            BankLine l = rememberedLine(row, importedOn, BankLine::leftOut);
+            if (row.remembered >= 0 && static_cast<size_t>(row.remembered) < rememberedBefore)
+                setBankLine(static_cast<size_t>(row.remembered), l);
+            else
+                added.push_back(std::move(l));
+            continue;
+        }
         if (!importable(row)) continue;
         uint8_t group = listGroupOf(row.proposal.type);
         uint16_t d = descrTexts.entryFor(group, cleanText(row.proposal.description));
@@ -476,15 +733,17 @@ int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn) {
         int at = placeTransaction(t);
         // A row placed at or before the first one moves that one down.
         if (first == 0 || at <= first) first = at;
-        ImportedId id;
-        id.bankId = keptText(row.line.bankId);
-        id.importedOn = importedOn;
-        id.date = t.date;
-        id.amount = t.amount;
-        id.name = nameText(t.nameIndex);
-        id.payee = keptText(cleanText(row.line.payee));
-        ids.push_back(std::move(id));
+        BankLine l = rememberedLine(row, importedOn, BankLine::imported);
+        l.name = nameText(t.nameIndex);
+        l.tag = transactionTags[at];
+        // A line remembered before (left out, deleted since, not in these
+        // books) is now this import's.
+        if (row.remembered >= 0 && static_cast<size_t>(row.remembered) < rememberedBefore)
+            setBankLine(static_cast<size_t>(row.remembered), l);
+        else
+            added.push_back(std::move(l));
     }
-    addImportedIds(ids);
+    addBankLines(added);
+    if (closing) addRememberedBalance(*closing);
     return first;
 }

@@ -24,13 +24,31 @@ struct Proposal {
 // as the name and the memo (or, without one, the payee) as the description.
 Proposal proposeFor(const StatementLine& line);
 
+// What the books and the lines remembered beside them say of a row.
+enum class RowMark : uint8_t {
+    none,
+    inBooks,          // a transaction of its date, amount and name is in the books ("1 of 2 already in the books")
+    earlierRow,       // the same bank id, date and amount on an earlier row of this statement
+    imported,         // imported before, and its transaction is in the books or an archive
+    importedDeleted,  // imported before, and its transaction deleted since
+    leftOut,          // left out by the user at an earlier import
+    notInBooks,       // remembered as imported by a side file of other books, but not in these: checked
+};
+
 struct ImportRow {
     StatementLine line;  // amount after any sign flip
     uint16_t date = 0;   // packed, in the statement's order; 0 while the order is undecided
+    bool flipped = false;   // the signs were turned round: the bank wrote -line.amount
+    std::string scope;      // the statement's (Statement::scope)
     Proposal proposal;
     std::string problem;    // not empty: the row breaks a rule and cannot be imported (why)
-    std::string duplicate;  // not empty: already in the books (why), e.g. "2 of 2 already in the books"
+    std::string duplicate;  // not empty: not to be imported again (why), e.g. "imported on 03-02-2026"
+    std::string note;       // shown with the row without unchecking it ("imported on ..., not in these books")
+    RowMark mark = RowMark::none;
+    int remembered = -1;    // the remembered line (ledger.beside.lines) it is, -1 for none
+    int occurrence = 1;     // the n-th row of this statement with its date, amount, payee and memo
     bool checked = false;
+    int64_t bankAmount() const { return flipped ? -line.amount : line.amount; }
 };
 
 // The rows of a statement in its date order (or none yet), signs flipped
@@ -56,13 +74,20 @@ std::string importFitProblem(const std::vector<ImportRow>& rows);
 
 // Whether the statement's balances agree with its rows: a CSV balance column
 // line by line (in either order of the file), an OFX closing balance from
-// the last closing balance remembered for the account (previousClosing)
-// plus the rows not already in the books. "" when there is nothing to check.
-std::string balanceCheck(const Statement& statement, const std::vector<ImportRow>& rows,
-                         bool hasPreviousClosing, int64_t previousClosing);
+// the latest balance these books remember for its account from before the
+// statement's last day, plus every line of the statement after that day, as
+// the bank wrote them. "" when there is nothing to check.
+std::string balanceCheck(const Statement& statement, const std::vector<ImportRow>& rows);
 
-// Adds the checked rows, their new list entries and their bank ids (dated
-// importedOn) as edits of the books; the caller commits them as one step.
-// Returns the position of the first row added, 0 when none was (refused
-// with a message when they do not fit).
-int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn);
+// The closing balance an import of these rows remembers for the account:
+// false when the statement gives none or no row is dated.
+bool closingBalanceOf(const Statement& statement, const std::vector<ImportRow>& rows, uint16_t importedOn,
+                      RememberedBalance& balance);
+
+// Adds the checked rows with their new list entries as edits of the books,
+// and remembers beside the ledger every row imported or left out by the
+// user (dated importedOn) and the closing balance when one is given; the
+// caller commits them as one step. Returns the position of the first row
+// added, 0 when none was (refused with a message when they do not fit).
+int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn,
+                      const RememberedBalance* closing = nullptr);

@@ -48,6 +48,7 @@ Statement readQif(const Bytes& bytes) {
     std::vector<Record> records;
     std::vector<std::string> accounts;
     std::string accountName;
+    std::string typeLine;  // the first "!type:..." that holds transactions: a bank's or a card's
     Record record;
     bool sawHeader = false;
     int lineNumber = 0;
@@ -83,6 +84,7 @@ Statement readQif(const Bytes& bytes) {
                 accountName.clear();
             } else if (header.rfind("!type", 0) == 0) {
                 section = readsTransactions(header) ? Section::transactions : Section::skipped;
+                if (section == Section::transactions && typeLine.empty()) typeLine = header;
                 if (section == Section::transactions && !accountName.empty() &&
                     std::find(accounts.begin(), accounts.end(), accountName) == accounts.end())
                     accounts.push_back(accountName);
@@ -160,6 +162,7 @@ Statement readQif(const Bytes& bytes) {
         line.memo = trimBlanks(blankControls(r.memo));
         s.lines.push_back(std::move(line));
     }
+    s.scope = statementKey(StatementFormat::qif, s.account, typeLine);
     decideDateOrders(s);
     return s;
 }

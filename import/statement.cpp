@@ -125,3 +125,10 @@ std::string writtenDateText(const WrittenDate& date) {
     else std::snprintf(text, sizeof text, "%02d-%02d-%04d", date.first, date.second, date.year);
     return text;
 }
+
+std::string statementKey(StatementFormat format, const std::string& account, const std::string& headings) {
+    std::string key = format == StatementFormat::csv ? "CSV " : format == StatementFormat::ofx ? "OFX " : "QIF ";
+    key += headings;
+    if (!account.empty()) key += (headings.empty() ? "" : " ") + account;
+    return key;
+}

@@ -56,6 +56,10 @@ struct Statement {
     // the reader through decideDateOrders).
     unsigned dateOrders = 0;
     std::string account;  // OFX BANKID/ACCTID or QIF !Account name; "" when none
+    // What the lines' bank ids are unique in, and what is remembered about
+    // statements of this kind: the file type, the account where the file
+    // names one, and for a CSV its headings (statementKey).
+    std::string scope;
     std::string note;     // shown in the preview, e.g. how the text was decoded
     bool hasClosingBalance = false;  // OFX LEDGERBAL
     int64_t closingBalance = 0;
@@ -68,6 +72,8 @@ struct Statement {
 void decideDateOrders(Statement& statement);
 
 enum class StatementFormat { csv, ofx, qif };
+// "CSV Date,Amount,Payee", "OFX 123456789/0001", "QIF Checking".
+std::string statementKey(StatementFormat format, const std::string& account, const std::string& headings);
 // From the content, not the file name: OFX/QFX by its header or <OFX>,
 // QIF by a leading !Type or !Account line, anything else CSV.
 StatementFormat detectFormat(const Bytes& bytes);

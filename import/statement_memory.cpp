@@ -2,16 +2,18 @@
 
 #include <algorithm>
 
-#include "ledger/bank_ids.h"
+#include "ledger/settings.h"
+#include "ledger/side_file.h"
 #include "ledger/file_access.h"
 #include "ledger/tables.h"
 #include "ui/prompts.h"
 
-const char statementMemoryFileName[] = "quirvel-import.ini";
+const char* const statementMemoryFileName = importMemoryFileName;
 
 namespace {
 
-const char memoryHeader[] = "Quirvel import memory 1";
+const char memoryHeader[] = "Quirvel import memory 2";
+const char firstMemoryHeader[] = "Quirvel import memory 1";  // closing balances in the last field, no longer used
 constexpr size_t maxRemembered = 1000;         // the oldest go first
 constexpr size_t maxKeyBytes = 1024;          // a header line is kept by its start
 constexpr size_t maxMemoryBytes = 4u << 20;    // more than the entries can fill; a longer file is not read
@@ -46,8 +48,9 @@ int* columnFields(CsvColumns& c, size_t i) {
     return i < 8 ? fields[i] : nullptr;
 }
 
-// key, columns ("-" or eight numbers), flip, order ("-" or 0..2), closing ("-" or hundredths)
-bool readEntry(const std::string& line, std::pair<std::string, RememberedStatement>& entry) {
+// key, columns ("-" or eight numbers), flip, order ("-" or 0..2), then the
+// day remembered (packed); in the first version, a closing balance instead.
+bool readEntry(const std::string& line, bool first, std::pair<std::string, RememberedStatement>& entry) {
     std::vector<std::string> f = split(line, '\t');
     if (f.size() != 5 || !unescapeLineField(f[0], entry.first) || entry.first.size() > maxKeyBytes) return false;
     RememberedStatement& r = entry.second;
@@ -69,10 +72,10 @@ bool readEntry(const std::string& line, std::pair<std::string, RememberedStateme
         r.hasOrder = true;
         r.order = static_cast<DateOrder>(order);
     }
-    if (f[4] != "-") {
-        if (!readInteger(f[4], -INT64_MAX / 2, INT64_MAX / 2, r.closing)) return false;
-        r.hasClosing = true;
-    }
+    int64_t day = 0;
+    if (first) return f[4] == "-" || readInteger(f[4], -INT64_MAX / 2, INT64_MAX / 2, day);
+    if (!readInteger(f[4], 0, UINT16_MAX, day)) return false;
+    r.rememberedOn = static_cast<uint16_t>(day);
     return true;
 }
 
@@ -97,7 +100,7 @@ std::string encodeStatementMemory(const std::vector<std::pair<std::string, Remem
         }
         text += escapeLineField(key) + '\t' + columns + '\t' + (r.flip ? "1" : "0") + '\t' +
                 (r.hasOrder ? std::to_string(static_cast<int>(r.order)) : "-") + '\t' +
-                (r.hasClosing ? std::to_string(r.closing) : "-") + "\r\n";
+                std::to_string(r.rememberedOn) + "\r\n";
     }
     return text;
 }
@@ -112,10 +115,11 @@ std::vector<std::pair<std::string, RememberedStatement>> decodeStatementMemory(c
     lines.pop_back();
     for (std::string& line : lines)
         if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (lines[0] != memoryHeader || lines.size() - 1 > maxRemembered) return {};
+    bool first = lines[0] == firstMemoryHeader;
+    if ((lines[0] != memoryHeader && !first) || lines.size() - 1 > maxRemembered) return {};
     for (size_t i = 1; i < lines.size(); ++i) {
         std::pair<std::string, RememberedStatement> entry;
-        if (!readEntry(lines[i], entry)) return {};
+        if (!readEntry(lines[i], first, entry)) return {};
         entries.push_back(std::move(entry));
     }
     return entries;

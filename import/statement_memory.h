@@ -1,7 +1,9 @@
-// What the program remembers about statements it has read, per CSV header
-// line or OFX/QIF account: the column mapping, the sign flip, the date
-// order the user chose and the last closing balance. Kept in a file of its
+// What the program remembers about statements it has read, per kind of
+// file: the column mapping, the sign flip and the date order the user
+// chose, and the day of that import. The key names the file type, the
+// account where the file names one, and the headings. Kept in a file of its
 // own beside the settings file, written safely each time it changes.
+// Balances and the lines imported belong to a ledger and live beside it.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -10,7 +12,7 @@
 
 #include "import/csv_reader.h"
 
-extern const char statementMemoryFileName[];  // "quirvel-import.ini"
+extern const char* const statementMemoryFileName;  // "quirvel-import.ini", in dataFolder
 
 struct RememberedStatement {
     bool hasColumns = false;
@@ -18,8 +20,7 @@ struct RememberedStatement {
     bool flip = false;
     bool hasOrder = false;
     DateOrder order = DateOrder::monthDayYear;
-    bool hasClosing = false;
-    int64_t closing = 0;
+    uint16_t rememberedOn = 0;  // packed date of the import that chose these
 };
 
 // From the file in dataFolder; false when nothing is remembered for key.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
-#include "ledger/bank_ids.h"
+#include "ledger/side_file.h"
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
@@ -27,6 +29,20 @@ std::vector<uint16_t> renumberUsed(const std::vector<bool>& used, const std::str
         newIndex[e] = static_cast<uint16_t>(carried.size());
     }
     return newIndex;
+}
+
+// The working ledger's lines of transactions 1..k now live in the archive
+// at path; the books remember the archive too.
+void noteArchived(int k, const std::string& path, uint16_t cutoff) {
+    std::unordered_set<uint32_t> moved;
+    for (int i = 1; i <= k && i <= transactionCount; ++i)
+        if (transactionTags[i]) moved.insert(transactionTags[i]);
+    for (BankLine& l : ledger.beside.lines)
+        if (l.tag && moved.count(l.tag)) {
+            l.archivedTo = path;
+            l.tag = 0;
+        }
+    ledger.beside.archives.push_back({path, cutoff, todayPacked()});
 }
 
 }  // namespace
@@ -67,7 +83,18 @@ LedgerImage buildArchiveImage(int k) {
         t.nameIndex = t.nameIndex <= nameCount ? nameMap[t.nameIndex] : 0;
         image.transactions.push_back(t);
     }
-    image.importedIds = idsOfTransactions(importedIds, image.transactions, image.names);
+    // The statement lines these transactions came from go with them, so that
+    // the archive opened as books knows them too.
+    std::unordered_map<uint32_t, uint32_t> archived;  // tag -> position in the archive
+    for (int i = 1; i <= k; ++i)
+        if (transactionTags[i]) archived.emplace(transactionTags[i], static_cast<uint32_t>(i));
+    for (const BankLine& l : ledger.beside.lines) {
+        auto p = l.tag ? archived.find(l.tag) : archived.end();
+        if (p == archived.end()) continue;
+        BankLine copy = l;
+        copy.tag = p->second;
+        image.beside.lines.push_back(std::move(copy));
+    }
     return image;
 }
 
@@ -99,19 +126,26 @@ bool archiveUpTo(const std::string& answer) {
 
     std::string error;
     LedgerImage archive = buildArchiveImage(k);
-    if (!writeFileSafely(path, encodeLedger(archive), error)) {
+    Bytes archiveBytes = encodeLedger(archive);
+    if (!writeFileSafely(path, archiveBytes, error)) {
         // Removing the transactions now would lose them.
         showMessage("The archive could not be written to " + path + ":\r\n" + error +
                         "\r\nNo transactions have been removed from the ledger.",
                     "File Error", mb::ok | mb::iconStop);
         return false;
     }
-    // The archive takes the bank ids of its rows; the working ledger keeps
-    // them all, so that an old statement imported again is still known.
-    if (!writeImportedIds(path, archive.importedIds, false, error))
-        showMessage("The archive was written, but the bank ids of its imported rows could not be written to " +
-                        importIdsPathFor(path) + ":\r\n" + error,
+    // The archive takes the statement lines of its rows; the working ledger
+    // keeps them all, noted as archived, so that an old statement imported
+    // again is still known.
+    SideFile archiveSide;
+    archiveSide.hasLedger = true;
+    archiveSide.ledger = identityOf(archiveBytes);
+    archiveSide.data = archive.beside;
+    if (!writeSideFile(path, archiveSide, false, error))
+        showMessage("The archive was written, but the record of its imported statement lines could not be written to " +
+                        sideFilePathFor(path) + ":\r\n" + error,
                     "File Error", mb::ok | mb::iconExclamation);
+    noteArchived(k, path, packDate(date));
     // Unsaved, the archived transactions would come back with the ledger
     // and be counted twice: the removal marks the books changed.
     removeArchivedTransactions(k);

@@ -10,14 +10,16 @@ namespace {
 
 // One edit of the tables, with what it needs to be made again or taken back.
 struct Edit {
-    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry, addIds } kind;
+    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry, addLines, setLine, addBalance } kind;
     explicit Edit(Kind k) : kind(k) {}
     ListKind list = nameList;
-    int at = 0;  // transaction position or entry number
+    int at = 0;  // transaction position, entry number or bank line number (from 0)
+    uint32_t tag = 0;  // insertTx, removeTx: the transaction's tag
     Transaction before, after;
     std::string entryBefore, entryAfter;
     std::vector<int> references;  // removeEntry: the transactions that named it
-    std::vector<ImportedId> ids;  // addIds: appended to importedIds, always its last ones
+    std::vector<BankLine> lines;  // addLines: appended, always the last ones; setLine: before, after
+    RememberedBalance balance;    // addBalance: appended, always the last one
 };
 
 struct Step {
@@ -52,15 +54,23 @@ void changedFlagFollows() {
 
 // --- The edits themselves, unrecorded ---
 
-void insertTxAt(int at, const Transaction& record) {
-    for (int i = transactionCount; i >= at; --i) transactions[i + 1] = transactions[i];
+void insertTxAt(int at, const Transaction& record, uint32_t tag) {
+    for (int i = transactionCount; i >= at; --i) {
+        transactions[i + 1] = transactions[i];
+        transactionTags[i + 1] = transactionTags[i];
+    }
     transactions[at] = record;
+    transactionTags[at] = tag;
     ++transactionCount;
 }
 
 void removeTxAt(int at) {
-    for (int i = at; i < transactionCount; ++i) transactions[i] = transactions[i + 1];
+    for (int i = at; i < transactionCount; ++i) {
+        transactions[i] = transactions[i + 1];
+        transactionTags[i] = transactionTags[i + 1];
+    }
     transactions[transactionCount] = Transaction{};
+    transactionTags[transactionCount] = 0;
     --transactionCount;
 }
 
@@ -108,7 +118,7 @@ int apply(const Edit& edit, bool forward) {
     switch (edit.kind) {
     case Edit::insertTx:
         if (forward) {
-            insertTxAt(edit.at, edit.after);
+            insertTxAt(edit.at, edit.after, edit.tag);
             return edit.at;
         }
         removeTxAt(edit.at);
@@ -118,7 +128,7 @@ int apply(const Edit& edit, bool forward) {
             removeTxAt(edit.at);
             return std::min<int>(edit.at, transactionCount);
         }
-        insertTxAt(edit.at, edit.before);
+        insertTxAt(edit.at, edit.before, edit.tag);
         return edit.at;
     case Edit::setTx:
         transactions[edit.at] = forward ? edit.after : edit.before;
@@ -138,11 +148,20 @@ int apply(const Edit& edit, bool forward) {
     case Edit::setEntry:
         entries(edit.list)[edit.at] = forward ? edit.entryAfter : edit.entryBefore;
         return 0;
-    case Edit::addIds:
+    case Edit::addLines:
         if (forward)
-            importedIds.insert(importedIds.end(), edit.ids.begin(), edit.ids.end());
+            ledger.beside.lines.insert(ledger.beside.lines.end(), edit.lines.begin(), edit.lines.end());
         else
-            importedIds.resize(importedIds.size() - edit.ids.size());
+            ledger.beside.lines.resize(ledger.beside.lines.size() - edit.lines.size());
+        return 0;
+    case Edit::setLine:
+        ledger.beside.lines[static_cast<size_t>(edit.at)] = edit.lines[forward ? 1 : 0];
+        return 0;
+    case Edit::addBalance:
+        if (forward)
+            ledger.beside.balances.push_back(edit.balance);
+        else
+            ledger.beside.balances.pop_back();
         return 0;
     }
     return 0;
@@ -153,17 +172,20 @@ int apply(const Edit& edit, bool forward) {
 // whole or not at all.
 bool fits(const Step& step, bool forward) {
     int tx = transactionCount, counts[2] = {nameCount, descrCount};
-    size_t ids = importedIds.size();
+    size_t lines = ledger.beside.lines.size(), balances = ledger.beside.balances.size();
     auto check = [&](const Edit& e) {
-        if (e.kind == Edit::addIds) {
+        if (e.kind == Edit::addLines || e.kind == Edit::addBalance) {
+            size_t& n = e.kind == Edit::addLines ? lines : balances;
+            size_t added = e.kind == Edit::addLines ? e.lines.size() : 1;
             if (forward) {
-                ids += e.ids.size();
+                n += added;
                 return true;
             }
-            if (ids < e.ids.size()) return false;  // they are no longer the last ones
-            ids -= e.ids.size();
+            if (n < added) return false;  // they are no longer the last ones
+            n -= added;
             return true;
         }
+        if (e.kind == Edit::setLine) return e.at >= 0 && static_cast<size_t>(e.at) < lines;
         bool inserts = (e.kind == Edit::insertTx || e.kind == Edit::insertEntry) == forward;
         bool isTx = e.kind == Edit::insertTx || e.kind == Edit::removeTx || e.kind == Edit::setTx;
         int& count = isTx ? tx : counts[e.list];
@@ -206,8 +228,10 @@ void record(Edit edit) {
 
 size_t editBytes(const Edit& e) {
     size_t n = sizeof(Edit) + e.entryBefore.capacity() + e.entryAfter.capacity() + e.references.capacity() * sizeof(int);
-    n += e.ids.capacity() * sizeof(ImportedId);
-    for (const ImportedId& id : e.ids) n += id.bankId.capacity() + id.name.capacity() + id.payee.capacity();
+    n += e.lines.capacity() * sizeof(BankLine) + e.balance.scope.capacity();
+    for (const BankLine& l : e.lines)
+        n += l.scope.capacity() + l.bankId.capacity() + l.name.capacity() + l.payee.capacity() + l.memo.capacity() +
+             l.archivedTo.capacity();
     return n;
 }
 
@@ -221,9 +245,11 @@ int placeTransaction(const Transaction& record) {
         return 0;
     }
     int at = insertPosition(record.date);
-    insertTxAt(at, record);
+    uint32_t tag = ledger.nextTag++;
+    insertTxAt(at, record, tag);
     Edit e{Edit::insertTx};
     e.at = at;
+    e.tag = tag;
     e.after = record;
     ::record(std::move(e));
     return at;
@@ -233,6 +259,7 @@ void removeTransactionAt(int r) {
     if (r < 1 || r > transactionCount) return;
     Edit e{Edit::removeTx};
     e.at = r;
+    e.tag = transactionTags[r];
     e.before = transactions[r];
     removeTxAt(r);
     record(std::move(e));
@@ -291,11 +318,27 @@ void removeListEntryAt(ListKind list, int e) {
     record(std::move(edit));
 }
 
-void addImportedIds(const std::vector<ImportedId>& ids) {
-    if (ids.empty()) return;
-    Edit e{Edit::addIds};
-    e.ids = ids;
-    importedIds.insert(importedIds.end(), ids.begin(), ids.end());
+void addBankLines(const std::vector<BankLine>& lines) {
+    if (lines.empty()) return;
+    Edit e{Edit::addLines};
+    e.lines = lines;
+    ledger.beside.lines.insert(ledger.beside.lines.end(), lines.begin(), lines.end());
+    record(std::move(e));
+}
+
+void setBankLine(size_t i, const BankLine& line) {
+    if (i >= ledger.beside.lines.size()) return;
+    Edit e{Edit::setLine};
+    e.at = static_cast<int>(i);
+    e.lines = {ledger.beside.lines[i], line};
+    ledger.beside.lines[i] = line;
+    record(std::move(e));
+}
+
+void addRememberedBalance(const RememberedBalance& balance) {
+    Edit e{Edit::addBalance};
+    e.balance = balance;
+    ledger.beside.balances.push_back(balance);
     record(std::move(e));
 }
 
@@ -350,7 +393,11 @@ void startNewHistory() {
 
 void removeArchivedTransactions(int k) {
     k = std::max(0, std::min(k, static_cast<int>(transactionCount)));
-    for (int i = k + 1; i <= transactionCount; ++i) transactions[i - k] = transactions[i];
+    for (int i = k + 1; i <= transactionCount; ++i) {
+        transactions[i - k] = transactions[i];
+        transactionTags[i - k] = transactionTags[i];
+    }
+    for (int i = transactionCount - k + 1; i <= transactionCount; ++i) transactionTags[i] = 0;
     transactionCount = static_cast<uint16_t>(transactionCount - k);
     if (k > 0) history.forced = true;  // unsaved, they would come back with the ledger
     startNewHistory();
@@ -385,7 +432,7 @@ void resetChanges() {
 }
 
 // The tables live in tables.cpp; emptying them is a change like a load.
-// The imported ids and their damage mark go with them.
+// The side data, the tags and the damage mark go with them.
 void resetLedgerTables() {
     ledger = {};
     resetChanges();

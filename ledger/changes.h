@@ -31,8 +31,12 @@ void setListEntry(ListKind list, int e, const std::string& entry);
 // later entry follow it down.
 void removeListEntryAt(ListKind list, int e);
 
-// Notes statement lines as imported (the last ones of importedIds).
-void addImportedIds(const std::vector<ImportedId>& ids);
+// Notes statement lines met at an import (as the last ones of
+// ledger.beside.lines), puts line i in another state, or notes a closing
+// balance: edits like any other, taken back with their step.
+void addBankLines(const std::vector<BankLine>& lines);
+void setBankLine(size_t i, const BankLine& line);
+void addRememberedBalance(const RememberedBalance& balance);
 
 // --- Steps ---
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ledger/bank_ids.h"
+#include "ledger/side_file.h"
 #include "ledger/changes.h"
 #include "ledger/list_state.h"
 #include "ledger/settings.h"
@@ -110,22 +110,6 @@ bool changedByAnotherProgram() {
 
 std::string counted(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-// The side file beside a ledger: none when it is missing, none and damaged
-// when it cannot be read whole. Either way the ledger itself opens.
-std::vector<ImportedId> readImportedIds(const std::string& ledgerFile, bool& damaged) {
-    damaged = false;
-    std::vector<ImportedId> ids;
-    std::string path = importIdsPathFor(ledgerFile), error;
-    if (!fileExists(path)) return ids;
-    Bytes bytes;
-    // One byte past the limit tells a file that is too long from one that fits.
-    if (!readWholeFile(path, bytes, error, maxImportIdsFileBytes + 1) || !decodeImportedIds(bytes, ids)) {
-        damaged = true;
-        ids.clear();
-    }
-    return ids;
 }
 
 }  // namespace
@@ -260,7 +244,8 @@ LedgerImage currentLedgerImage() {
     image.transactions.assign(transactions.begin() + 1, transactions.begin() + 1 + transactionCount);
     image.descriptions.assign(descriptions.begin() + 1, descriptions.begin() + 1 + descrCount);
     image.names.assign(names.begin() + 1, names.begin() + 1 + nameCount);
-    image.importedIds = importedIds;
+    // Line tags as positions in the image, as a file keeps them.
+    image.beside = sideDataForFile(ledger.beside, transactionCount);
     return image;
 }
 
@@ -271,8 +256,14 @@ void installLedgerImage(const LedgerImage& image) {
     for (size_t i = 0; i < image.descriptions.size(); ++i) descriptions[i + 1] = image.descriptions[i];
     nameCount = static_cast<uint16_t>(image.names.size());
     for (size_t i = 0; i < image.names.size(); ++i) names[i + 1] = image.names[i];
-    importedIds = image.importedIds;
-    ledger.importedIdsDamaged = false;
+    // Each transaction's tag is its position, as the image's lines name them.
+    transactionTags.fill(0);
+    for (size_t i = 1; i <= image.transactions.size(); ++i) transactionTags[i] = static_cast<uint32_t>(i);
+    ledger.nextTag = static_cast<uint32_t>(image.transactions.size()) + 1;
+    ledger.beside = image.beside;
+    for (BankLine& l : ledger.beside.lines)
+        if (l.tag > image.transactions.size()) l.tag = 0;
+    ledger.sideFileDamaged = false;
     // Other books: nothing before them can be undone, and as they come they
     // are the saved ones.
     startNewHistory();
@@ -322,10 +313,10 @@ bool loadLedger(const std::string& path) {
                         " refer to descriptions or names that the file does not hold.\r\n"
                         "They are shown without them.",
                     "File Error", mb::ok | mb::iconExclamation);
-    bool idsDamaged = false;
-    r.image.importedIds = readImportedIds(path, idsDamaged);
+    bool sideDamaged = false;
+    r.image.beside = readSideFileFor(path, bytes, static_cast<uint16_t>(r.image.transactions.size()), sideDamaged);
     installLedgerImage(r.image);
-    ledger.importedIdsDamaged = idsDamaged;
+    ledger.sideFileDamaged = sideDamaged;
     settingsChanged = false;
     ledgerPath = damaged ? std::string() : path;
     known = {ledgerPath, stamp, damaged ? Bytes() : std::move(bytes)};
@@ -334,18 +325,26 @@ bool loadLedger(const std::string& path) {
 
 namespace {
 
-// After the ledger itself is written: a side file that fails leaves the
-// save done, but the user must know that the bank ids were not kept.
-void saveImportedIds() {
+// After the ledger itself is written, with what identifies its bytes: a
+// side file that fails leaves the save done, and the side file on disk,
+// written with other bytes, is taken as hints only when the ledger is next
+// opened. The user must know that.
+void saveSideFile(const Bytes& ledgerBytes) {
     std::string error;
+    SideFile file;
+    file.hasLedger = true;
+    file.ledger = identityOf(ledgerBytes);
+    file.data = sideDataForFile(ledger.beside, transactionCount);
     // A side file that could not be read is kept as the backup, not lost.
-    if (writeImportedIds(ledgerPath, importedIds, ledger.importedIdsDamaged, error)) {
-        ledger.importedIdsDamaged = false;
+    if (writeSideFile(ledgerPath, file, ledger.sideFileDamaged, error)) {
+        ledger.sideFileDamaged = false;
         return;
     }
-    showMessage("The ledger was saved, but the bank ids of imported statement lines could not be written to " +
-                    importIdsPathFor(ledgerPath) + ":\r\n" + error +
-                    "\r\nA later import will know those lines only by their date, amount and name.",
+    showMessage("The ledger was saved, but the record of imported statement lines beside it could not be written to " +
+                    sideFilePathFor(ledgerPath) + ":\r\n" + error +
+                    "\r\nThe next save writes it again. Should the ledger be opened before that, a statement line "
+                    "remembered there counts as already imported only where the books or their archives hold a "
+                    "transaction of its date and amount.",
                 "File Error", mb::ok | mb::iconExclamation);
 }
 
@@ -365,7 +364,8 @@ bool saveLedger() {
                     "Save File", mb::yesNo | mb::iconExclamation) != mb::idYes)
         return false;
     std::string error;
-    if (!writeFileSafely(ledgerPath, encodeLedger(currentLedgerImage()), error, true)) {
+    Bytes bytes = encodeLedger(currentLedgerImage());
+    if (!writeFileSafely(ledgerPath, bytes, error, true)) {
         showMessage("The ledger could not be saved to " + ledgerPath + ":\r\n" + error +
                         "\r\nThe file on disk has not been changed.",
                     "File Error", mb::ok | mb::iconStop);
@@ -374,7 +374,7 @@ bool saveLedger() {
     rememberLedgerFile();
     markLedgerSaved();
     settingsChanged = true;
-    saveImportedIds();
+    saveSideFile(bytes);
     return true;
 }
 

@@ -15,7 +15,7 @@ struct LedgerImage {
     std::vector<Transaction> transactions;
     std::vector<std::string> descriptions;  // entries, group byte first
     std::vector<std::string> names;
-    std::vector<ImportedId> importedIds;  // written beside the ledger, not in it
+    SideData beside;  // written beside the ledger, not in it; line tags are positions in transactions
 };
 
 enum class DecodeStatus { ok, notQuirvel };

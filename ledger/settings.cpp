@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ledger/file_access.h"
+#include "ledger/side_file.h"
 #include "ledger/tables.h"
 #include "ledger/window_placement.h"
 #include "text/amount_text.h"
@@ -13,6 +14,7 @@
 const char settingsFileName[] = "quirvel.ini";
 const char helpFileName[] = "Quirvel.chm";
 const char helpFolderName[] = "help";
+const char importMemoryFileName[] = "quirvel-import.ini";
 
 namespace {
 
@@ -98,8 +100,10 @@ bool isOwnProgramFile(const std::string& path) {
         char separator = folder.empty() ? '\\' : folder.back();
         return folder + helpFolderName + separator + name;
     };
+    if (isSideFileName(path)) return true;
     for (const std::string& own :
-         {settingsPath(), dataFolder + helpFileName, helpPage(dataFolder), program, programFolder + helpFileName,
+         {settingsPath(), dataFolder + importMemoryFileName,
+          ledgerPath.empty() ? std::string() : sideFilePathFor(ledgerPath), dataFolder + helpFileName, helpPage(dataFolder), program, programFolder + helpFileName,
           programFolder + "uninstall.exe", helpPage(programFolder)})
         if (!own.empty() && sameFile(path, own)) return true;
     return false;

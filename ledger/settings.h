@@ -6,6 +6,7 @@
 extern const char settingsFileName[];  // "quirvel.ini"
 extern const char helpFileName[];      // "Quirvel.chm", beside it
 extern const char helpFolderName[];    // "help": the same pages as plain HTML files, beside it
+extern const char importMemoryFileName[];  // "quirvel-import.ini": what imports remember of statements
 
 // The data folder: the common application-data folder plus Zembrik\quirvel
 // when the program runs from the program-files folder plus Zembrik\quirvel
@@ -29,8 +30,9 @@ void readSettings();
 // Returns false (after telling the user) when the file could not be written.
 bool writeSettings();
 
-// Whether path is the settings file, the help file or a help page, the
-// program itself or its uninstaller, under whatever name: no ledger, archive
-// or export may be written there.
+// Whether path is the settings file, the import memory, a ledger's side
+// file (the open one's, or any "*.qvl-import"), the help file or a help
+// page, the program itself or its uninstaller, under whatever name: no
+// ledger, archive or export may be written there.
 bool isOwnProgramFile(const std::string& path);
 std::string ownProgramFileText(const std::string& path);

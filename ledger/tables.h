@@ -23,16 +23,53 @@ struct Transaction {
     uint16_t reserved = 0;
 };
 
-// A statement line that was imported: the bank's id (when it gave one), the
-// day of the import and the transaction it became, kept so that no bank
-// line is imported twice and a payee is named as it was named before.
-struct ImportedId {
-    std::string bankId;        // account + "/" + the bank's own id, "" without one
-    uint16_t importedOn = 0;   // packed date of the import
-    uint16_t date = 0;         // the transaction: date, amount, name text
-    int32_t amount = 0;
-    std::string name;
-    std::string payee;         // as the bank wrote it
+// A statement line this ledger has met at an import: added to the books or
+// left out by the user. It is known again by what the bank wrote (its
+// account, its id, date, amount, payee and memo, and which of several
+// identical lines of one statement it was), never by what the books made of
+// it, so that renaming, changing or archiving its transaction changes
+// nothing here.
+struct BankLine {
+    enum Status : uint8_t { imported = 0, leftOut = 1 };
+    uint8_t status = imported;
+    std::string scope;        // the account or layout its bank id is unique in: "OFX 1234/5678", "CSV <headings>"
+    std::string bankId;       // the bank's own id for the line, "" without one
+    uint16_t importedOn = 0;  // packed date of the import that met it
+    uint16_t date = 0;        // packed, as the statement dates it
+    int64_t amount = 0;       // hundredths, signed as the bank wrote it
+    bool flipped = false;     // the signs were turned round: the books' money is -amount
+    std::string payee, memo;  // as the bank wrote them
+    uint16_t occurrence = 1;  // the n-th of identical lines in its statement
+    std::string name;         // the name it was booked under, for proposals only
+    uint32_t tag = 0;         // the transaction it became (transactionTags), 0 for none
+    std::string archivedTo;   // the archive file its transaction was moved to
+    bool hint = false;        // remembered by a side file written with other books: unproven
+    bool legacy = false;      // from the first side file: account, memo and sign are unknown
+    int64_t money() const { return flipped ? -amount : amount; }
+};
+
+// A closing balance a statement gave for an account, as of its last day.
+struct RememberedBalance {
+    std::string scope;
+    uint16_t asOf = 0;
+    int64_t amount = 0;  // as the bank wrote it
+    uint16_t importedOn = 0;
+};
+
+// An archive file written from these books.
+struct ArchiveNote {
+    std::string path;
+    uint16_t cutoff = 0;
+    uint16_t writtenOn = 0;
+};
+
+// Everything a ledger keeps beside its file rather than in it.
+struct SideData {
+    std::vector<BankLine> lines;  // in the order met
+    std::vector<RememberedBalance> balances;
+    std::vector<ArchiveNote> archives;
+    std::vector<std::string> otherRecords;  // kinds a later version wrote, kept as read
+    bool empty() const { return lines.empty() && balances.empty() && archives.empty() && otherRecords.empty(); }
 };
 
 constexpr int maxTransactions = 5000;
@@ -58,8 +95,12 @@ struct LedgerState {
     std::array<std::string, 7> typeNames = {"", "Service ", "Expense ", "Sold    ", "Bought  ", "Personal", "Earnings"};
     double stateTaxRate = 0, countyTaxRate = 0, localTaxRate = 0, districtTaxRate = 0;
     double combinedTaxRate = 0;
-    std::vector<ImportedId> importedIds;  // kept beside the ledger file, in order of import
-    bool importedIdsDamaged = false;      // the side file could not be read
+    // Which transaction is which while positions change: a number given
+    // when a transaction is added, moved along with it, never reused.
+    std::array<uint32_t, maxTransactions + 1> transactionTags{};
+    uint32_t nextTag = 1;
+    SideData beside;                // kept in the side file beside the ledger file
+    bool sideFileDamaged = false;   // the side file could not be read
     std::string ledgerPath;
     std::string dataFolder;
     bool ledgerChanged = false;    // the tables hold what the ledger file does not (written by ledger/changes only)
@@ -80,7 +121,7 @@ inline double& countyTaxRate = ledger.countyTaxRate;
 inline double& localTaxRate = ledger.localTaxRate;
 inline double& districtTaxRate = ledger.districtTaxRate;
 inline double& combinedTaxRate = ledger.combinedTaxRate;
-inline auto& importedIds = ledger.importedIds;
+inline auto& transactionTags = ledger.transactionTags;
 inline std::string& ledgerPath = ledger.ledgerPath;
 inline std::string& dataFolder = ledger.dataFolder;
 inline bool& ledgerChanged = ledger.ledgerChanged;

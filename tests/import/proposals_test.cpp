@@ -81,10 +81,10 @@ protected:
 
 TEST_F(Proposals, FollowTheLatestTransactionOfASeenPayeeOrSayWhichWayTheMoneyWent) {
     someBooks();
-    ImportedId earlier;
+    BankLine earlier;
     earlier.payee = "SQ *CAFE ROMA 88";
     earlier.name = "Cafe Roma";
-    importedIds = {earlier};
+    ledger.beside.lines = {earlier};
     struct Case {
         StatementLine line;
         uint8_t type;
@@ -160,11 +160,12 @@ TEST_F(Proposals, DuplicatesAreCountedAgainstTheBooks) {
     EXPECT_EQ(checkedCount(rows), 5);
     importRows(rows);
 
-    rows = rowsOf(march);  // the same file again
+    rows = rowsOf(march);  // the same file again: each line is known as itself
     EXPECT_EQ(checkedCount(rows), 0);
-    EXPECT_EQ(rows[0].duplicate, "1 of 2 already in the books");
-    EXPECT_EQ(rows[1].duplicate, "2 of 2 already in the books");
-    EXPECT_EQ(rows[4].duplicate, "1 of 1 already in the books");
+    EXPECT_EQ(rows[0].duplicate, "imported on 04-01-2026");
+    EXPECT_EQ(rows[1].duplicate, "imported on 04-01-2026");
+    EXPECT_EQ(rows[1].occurrence, 2);
+    EXPECT_EQ(rows[4].duplicate, "imported on 04-01-2026");
 
     // Overlapping: only the rows after March 5, and a third coffee that day.
     rows = rowsOf({line("03-04-2026", 5, "interest"), line("03-05-2026", 5, "Interest"),
@@ -183,7 +184,7 @@ TEST_F(Proposals, DuplicatesAreCountedAgainstTheBooks) {
     importRows(rows);
     rows = rowsOf(supplies);
     EXPECT_EQ(rows[0].proposal.name, "Inkwell");
-    EXPECT_EQ(rows[0].duplicate, "1 of 1 already in the books");
+    EXPECT_EQ(rows[0].duplicate, "imported on 04-01-2026");
     EXPECT_EQ(checkedCount(rows), 0);
     undoStep();  // once the import is taken back the rows are new again
     EXPECT_EQ(checkedCount(rowsOf(supplies)), 2);
@@ -202,8 +203,8 @@ TEST_F(Proposals, BankIdsSeenBeforeOrTwiceAreMarked) {
                                           line("03-03-2026", -900, "Cafe", "", "acct/A2"),
                                           line("03-09-2026", -300, "Cafe", "", "acct/A3"),
                                           line("03-09-2026", -300, "Cafe", "", "acct/A3")});
-    EXPECT_EQ(rows[0].duplicate, "1 of 1 already in the books");
-    EXPECT_EQ(rows[1].duplicate, "1 of 1 already in the books");
+    EXPECT_EQ(rows[0].duplicate, "imported on 04-01-2026");
+    EXPECT_EQ(rows[1].duplicate, "imported on 04-01-2026");
     EXPECT_EQ(rows[2].duplicate, "");
     EXPECT_EQ(rows[3].duplicate, "bank id also on an earlier row of this statement");
     EXPECT_EQ(checkedCount(rows), 1);
@@ -211,7 +212,7 @@ TEST_F(Proposals, BankIdsSeenBeforeOrTwiceAreMarked) {
 
     // A3 was imported; another real 3.00 that day with a new id is new.
     rows = rowsOf({line("03-09-2026", -300, "Cafe", "", "acct/A3"), line("03-09-2026", -300, "Cafe", "", "acct/A4")});
-    EXPECT_EQ(rows[0].duplicate, "bank id seen on import of 04-01-2026");
+    EXPECT_EQ(rows[0].duplicate, "imported on 04-01-2026");
     EXPECT_EQ(rows[1].duplicate, "");
     EXPECT_TRUE(rows[1].checked);
 }
@@ -310,7 +311,7 @@ TEST_F(Proposals, NothingIsImportedUntilTheCheckedRowsFit) {
     Bytes before = encodeLedger(currentLedgerImage());
     EXPECT_EQ(importCheckedRows(rows, importDay), 0);
     EXPECT_EQ(encodeLedger(currentLedgerImage()), before);
-    EXPECT_TRUE(importedIds.empty());
+    EXPECT_TRUE(ledger.beside.lines.empty());
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, expected);
     EXPECT_EQ(prompts.messages[0].title, "Import");
@@ -351,21 +352,27 @@ TEST_F(Proposals, BalancesFollowTheRowsInEitherOrderOfTheFile) {
     };
     for (const Case& k : cases) {
         Statement s = statementOf(k.lines);
-        EXPECT_EQ(balanceCheck(s, rowsOf(k.lines), false, 0), k.expected);
+        EXPECT_EQ(balanceCheck(s, rowsOf(k.lines)), k.expected);
     }
 
-    // The closing balance: the last one plus the rows the books lack.
-    importRows(rowsOf({line("03-01-2026", 10000, "Client")}));
+    // The closing balance: the latest one these books remember for the
+    // account from before the statement's last day, plus the statement's
+    // lines after that day, whatever was imported or left out.
     Statement ofx = statementOf({line("03-01-2026", 10000, "Client"), line("03-05-2026", -1250, "Acme")});
+    ofx.scope = "OFX 1/2";
     ofx.hasClosingBalance = true;
     ofx.closingBalance = 18750;
-    std::vector<ImportRow> rows = rowsOf(ofx.lines);
-    EXPECT_EQ(balanceCheck(ofx, rows, true, 20000),
-              "The closing balance 187.50 agrees with the last one, 200.00, and the new rows.");
-    EXPECT_EQ(balanceCheck(ofx, rows, true, 10000),
-              "The closing balance 187.50 does not follow from the last one, 100.00, and the new rows, which make "
-              "87.50 (100.00 apart): a row is missing, or marked as already in the books when it is not.");
-    EXPECT_EQ(balanceCheck(ofx, rows, false, 0), "");
+    std::vector<ImportRow> rows = buildImportRows(ofx, DateOrder::monthDayYear, true, false);
+    EXPECT_EQ(balanceCheck(ofx, rows), "");  // none remembered yet
+    addRememberedBalance({"OFX 1/2", packDate("02-28-2026"), 20000, importDay});
+    addRememberedBalance({"OFX 9/9", packDate("03-04-2026"), 0, importDay});      // another account's
+    addRememberedBalance({"OFX 1/2", packDate("03-05-2026"), 55501, importDay});  // as of its last day: not before
+    EXPECT_EQ(balanceCheck(ofx, rows),
+              "The closing balance 187.50 does not follow from the balance of 02-28-2026, 200.00, and the rows after "
+              "that day, which make 287.50 (100.00 apart): a row is missing from the statement or extra in it.");
+    addRememberedBalance({"OFX 1/2", packDate("03-01-2026"), 20000, importDay});  // the latest before
+    EXPECT_EQ(balanceCheck(ofx, rows),
+              "The closing balance 187.50 agrees with the balance of 03-01-2026, 200.00, and the rows after that day.");
 }
 
 // One step: Undo takes back the rows, their new entries and their ids,
@@ -392,20 +399,25 @@ TEST_F(Proposals, ImportedRowsAreOneStepWithTheirEntriesAndIds) {
     EXPECT_EQ(names[transactions[7].nameIndex][0], 2);  // the same text again in Expense's
     EXPECT_EQ(nameCount, 5);
     EXPECT_EQ(descrCount, 7);
-    ASSERT_EQ(importedIds.size(), 3u);
-    const ImportedId& id = importedIds[0];
-    EXPECT_EQ(id.bankId + "|" + id.payee + "|" + id.name, "acct/9|ACME SUPPLIES|Acme Supplies");
-    EXPECT_EQ(id.amount, 10000);
-    EXPECT_EQ(id.importedOn, importDay);
+    // Three lines imported, the unchecked one remembered as left out.
+    const auto& lines = ledger.beside.lines;
+    ASSERT_EQ(lines.size(), 4u);
+    const BankLine& acmeLine = lines[0];
+    EXPECT_EQ(acmeLine.bankId + "|" + acmeLine.payee + "|" + acmeLine.name, "acct/9|ACME SUPPLIES|Acme Supplies");
+    EXPECT_EQ(acmeLine.amount, -10625);  // as the bank wrote it
+    EXPECT_EQ(acmeLine.importedOn, importDay);
+    EXPECT_EQ(acmeLine.tag, transactionTags[8]);
+    EXPECT_EQ(lines[3].status, BankLine::leftOut);
+    EXPECT_EQ(lines[3].tag, 0u);
     Bytes imported = encodeLedger(currentLedgerImage());
 
     EXPECT_GE(undoStep(), 0);
     EXPECT_EQ(encodeLedger(currentLedgerImage()), books);
-    EXPECT_TRUE(importedIds.empty());
+    EXPECT_TRUE(lines.empty());
     EXPECT_EQ(ledgerChanged, 0);
     EXPECT_GE(redoStep(), 0);
     EXPECT_EQ(encodeLedger(currentLedgerImage()), imported);
-    EXPECT_EQ(importedIds.size(), 3u);
+    EXPECT_EQ(lines.size(), 4u);
     EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -416,9 +428,8 @@ TEST_F(Proposals, StatementMemoryRoundTripsAndForgetsADamagedFile) {
     csv.flip = true;
     csv.hasOrder = true;
     csv.order = DateOrder::dayMonthYear;
+    csv.rememberedOn = importDay;
     RememberedStatement ofx;
-    ofx.hasClosing = true;
-    ofx.closing = -123456789012LL;
     const std::string header = "Date;\"Payee\\Name\"\tAmount\r\nx";
     ASSERT_TRUE(rememberStatement(header, csv));
     ASSERT_TRUE(rememberStatement("123456789/0001", ofx));
@@ -426,26 +437,33 @@ TEST_F(Proposals, StatementMemoryRoundTripsAndForgetsADamagedFile) {
 
     RememberedStatement back;
     ASSERT_TRUE(recallStatement(header, back));
-    EXPECT_TRUE(back.hasColumns && back.flip && back.hasOrder && !back.hasClosing);
+    EXPECT_TRUE(back.hasColumns && back.flip && back.hasOrder);
+    EXPECT_EQ(back.rememberedOn, importDay);
     EXPECT_EQ(back.columns.amount, 3);
     EXPECT_EQ(back.columns.debit, -1);
     EXPECT_EQ(back.order, DateOrder::dayMonthYear);
     ASSERT_TRUE(recallStatement("123456789/0001", back));
-    EXPECT_TRUE(back.hasClosing && !back.hasColumns && !back.flip && !back.hasOrder);
-    EXPECT_EQ(back.closing, -123456789012LL);
+    EXPECT_TRUE(!back.hasColumns && !back.flip && !back.hasOrder);
     EXPECT_FALSE(recallStatement("unknown", back));
     Bytes file = folder.read(statementMemoryFileName);
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 3);  // the replaced one is not kept twice
 
     const std::string good = encodeStatementMemory({{"k", csv}});
     for (const std::string& damaged :
-         {std::string(), good.substr(0, good.size() - 1), "Quirvel import memory 2" + good.substr(good.find('\r')),
+         {std::string(), good.substr(0, good.size() - 1), "Quirvel import memory 3" + good.substr(good.find('\r')),
           good + "k\t-\t2\t-\t-\r\n", good + "k\t1,2,3\t0\t-\t-\r\n", good + "k\t-\t0\t3\t-\r\n",
           good + "k\t-\t0\t-\t1x\r\n", good + "k\\q\t-\t0\t-\t-\r\n"}) {
         EXPECT_TRUE(decodeStatementMemory(damaged).empty()) << damaged;
         folder.write(statementMemoryFileName, Bytes(damaged.begin(), damaged.end()));
         EXPECT_FALSE(recallStatement("k", back));
     }
+
+    // The first version's closing balances are no longer used; the rest is.
+    std::string first = "Quirvel import memory 1\r\nk\t-\t1\t2\t-123456789012\r\n";
+    auto read = decodeStatementMemory(first);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_TRUE(read[0].second.flip);
+    EXPECT_EQ(read[0].second.order, DateOrder::yearMonthDay);
 
     setWriteFault(1, true);
     EXPECT_FALSE(rememberStatement("k", csv));

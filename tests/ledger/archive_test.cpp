@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ledger/bank_ids.h"
+#include "ledger/side_file.h"
 #include "ledger/changes.h"
 #include "ledger/archive.h"
 #include "ledger/list_state.h"
@@ -192,35 +192,48 @@ TEST_F(Archive, FailedWriteKeepsTheTransactions) {
     EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconStop);
 }
 
-// The archive's side file holds the ids of its own rows only; the working
-// ledger keeps every id, so an old statement imported again is still known.
-TEST_F(Archive, ArchiveTakesTheIdsOfItsRowsAndTheLedgerKeepsAll) {
+// The archive's side file holds the lines of its own rows only, with what
+// identifies the archive; the working ledger keeps every line, those of
+// archived rows noted with the archive, and remembers the archive itself.
+TEST_F(Archive, ArchiveTakesTheLinesOfItsRowsAndTheLedgerKeepsAll) {
     sampleLedger();
-    auto id = [](const char* bankId, const char* date, int32_t amount, const char* name) {
-        ImportedId i;
-        i.bankId = bankId;
-        i.date = packDate(date);
-        i.amount = amount;
-        i.name = name;
-        return i;
+    auto line = [](const char* bankId, uint32_t position) {
+        BankLine l;
+        l.bankId = bankId;
+        l.tag = transactionTags[position];
+        return l;
     };
-    std::vector<ImportedId> ids = {id("a/1", "03-15-2004", 1000, ""), id("a/2", "12-31-2005", 2000, "N3"),
-                                   id("a/3", "01-01-2006", 3000, "N1"), id("a/4", "12-31-2005", 2000, "N1"),
-                                   id("a/5", "12-31-2005", 1999, "N3")};
-    addImportedIds(ids);
+    BankLine leftOut = line("left", 1);
+    leftOut.tag = 0;
+    leftOut.status = BankLine::leftOut;
+    std::vector<BankLine> lines = {line("a/1", 1), line("a/2", 2), line("a/3", 3), leftOut};
+    addBankLines(lines);
     markLedgerSaved();
+    uint32_t laterTag = transactionTags[3];
     std::string path = folder.file("old.qvl");
     folder.write("old.qvl-import", textBytes("left from an earlier archive"));
     prompts.chosenFiles = {path};
     ASSERT_TRUE(archiveUpTo("2005"));
-    std::vector<ImportedId> archived;
-    ASSERT_TRUE(decodeImportedIds(folder.read("old.qvl-import"), archived));
-    ASSERT_EQ(archived.size(), 2u);
-    EXPECT_EQ(archived[0].bankId, "a/1");
-    EXPECT_EQ(archived[1].bankId, "a/2");
-    EXPECT_EQ(importedIds.size(), 5u);
+    SideFile archived;
+    ASSERT_TRUE(decodeSideFile(folder.read("old.qvl-import"), archived));
+    EXPECT_EQ(archived.ledger, identityOf(folder.read("old.qvl")));
+    ASSERT_EQ(archived.data.lines.size(), 2u);
+    EXPECT_EQ(archived.data.lines[0].bankId, "a/1");
+    EXPECT_EQ(archived.data.lines[0].tag, 1u);  // the position in the archive
+    EXPECT_EQ(archived.data.lines[1].tag, 2u);
+    const auto& kept = ledger.beside.lines;
+    ASSERT_EQ(kept.size(), 4u);
+    EXPECT_EQ(kept[0].archivedTo, path);
+    EXPECT_EQ(kept[0].tag, 0u);
+    EXPECT_EQ(kept[1].archivedTo, path);
+    EXPECT_EQ(kept[2].archivedTo, "");
+    EXPECT_EQ(kept[2].tag, laterTag);  // still linked where it moved
+    EXPECT_EQ(transactionTags[1], laterTag);
+    ASSERT_EQ(ledger.beside.archives.size(), 1u);
+    EXPECT_EQ(ledger.beside.archives[0].path, path);
+    EXPECT_EQ(ledger.beside.archives[0].cutoff, packDate("12-31-2005"));
 
-    // Without ids of its rows, an archive gets no side file.
+    // Without lines of its rows, an archive gets no side file.
     prompts.chosenFiles = {folder.file("none.qvl")};
     ASSERT_TRUE(archiveUpTo("2003"));
     EXPECT_FALSE(fileExists(folder.file("none.qvl-import")));

@@ -7,6 +7,7 @@
 #include "ledger/changes.h"
 #include "ledger/ledger_file.h"
 #include "ledger/tables.h"
+#include "text/date_text.h"
 #include "tests/support/scripted_prompts.h"
 
 namespace {
@@ -170,48 +171,91 @@ TEST_F(Changes, NewHistoryKeepsTheMarkAndArchivingMarksChanged) {
     EXPECT_EQ(ledgerChanged, 0);
 }
 
-// Imported ids are part of the step that imported them: Undo forgets them
-// with its rows, Redo brings them back, and a reset empties them.
-TEST_F(Changes, ImportedIdsFollowTheirStep) {
-    ImportedId a, b, c;
-    a.bankId = "acct/1";
-    b.bankId = "acct/2";
+// What an import remembers beside the ledger is part of its step: Undo
+// forgets the lines, a line's new state and the balance with the rows, Redo
+// brings them back, and a reset empties them.
+TEST_F(Changes, RememberedLinesAndBalancesFollowTheirStep) {
+    auto& lines = ledger.beside.lines;
+    BankLine a, b, c;
+    a.bankId = "1";
+    a.status = BankLine::leftOut;
+    b.bankId = "2";
     c.name = "later";
-    addImportedIds({a});
+    addBankLines({a});
     commitStep("Import 1 rows");
     size_t bytesBefore = historyBytes();
     Transaction t;
     placeTransaction(t);
-    addImportedIds({b, c});
-    addImportedIds({});  // nothing to note: no edit
+    addBankLines({b, c});
+    addBankLines({});  // nothing to note: no edit
+    BankLine imported = a;
+    imported.status = BankLine::imported;
+    setBankLine(0, imported);
+    setBankLine(7, imported);  // no such line: no edit
+    addRememberedBalance({"OFX 1/2", 100, 5000, 101});
     commitStep("Import 2 rows");
-    EXPECT_GT(historyBytes(), bytesBefore + 2 * sizeof(ImportedId));
-    ASSERT_EQ(importedIds.size(), 3u);
+    EXPECT_GT(historyBytes(), bytesBefore + 3 * sizeof(BankLine));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].status, BankLine::imported);
 
     EXPECT_EQ(undoStep(), 0);
-    ASSERT_EQ(importedIds.size(), 1u);
-    EXPECT_EQ(importedIds[0].bankId, "acct/1");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].status, BankLine::leftOut);
+    EXPECT_TRUE(ledger.beside.balances.empty());
     EXPECT_EQ(transactionCount, 0);
     EXPECT_EQ(redoStep(), 1);
-    ASSERT_EQ(importedIds.size(), 3u);
-    EXPECT_EQ(importedIds[1].bankId, "acct/2");
-    EXPECT_EQ(importedIds[2].name, "later");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].status, BankLine::imported);
+    EXPECT_EQ(lines[1].bankId, "2");
+    EXPECT_EQ(lines[2].name, "later");
+    ASSERT_EQ(ledger.beside.balances.size(), 1u);
     EXPECT_EQ(undoStep(), 0);
     EXPECT_EQ(undoStep(), 0);
-    EXPECT_TRUE(importedIds.empty());
+    EXPECT_TRUE(lines.empty());
     EXPECT_EQ(ledgerChanged, 0);
 
-    // Ids dropped behind the history's back: the step cannot be undone whole.
+    // Lines dropped behind the history's back: the step cannot be undone whole.
     EXPECT_EQ(redoStep(), 0);
-    importedIds.clear();
+    lines.clear();
     EXPECT_EQ(undoStep(), -1);
     EXPECT_EQ(prompts.messages.size(), 1u);
 
-    importedIds = {a};
-    ledger.importedIdsDamaged = true;
+    lines = {a};
+    ledger.sideFileDamaged = true;
     resetLedgerTables();
-    EXPECT_TRUE(importedIds.empty());
-    EXPECT_FALSE(ledger.importedIdsDamaged);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(ledger.sideFileDamaged);
+}
+
+// A transaction keeps its tag wherever it moves, a deleted one's tag is gone
+// until Undo brings it back, and no tag is given twice.
+TEST_F(Changes, TagsFollowTheirTransactions) {
+    auto at = [](const char* date) {
+        Transaction t;
+        t.date = packDate(date);
+        return placeTransaction(t);
+    };
+    at("03-01-2026");
+    uint32_t march = transactionTags[1];
+    at("01-01-2026");  // moves March down
+    commitStep("Add");
+    EXPECT_EQ(transactionTags[2], march);
+    uint32_t january = transactionTags[1];
+    EXPECT_NE(january, march);
+    removeTransactionAt(1);
+    commitStep("Delete");
+    EXPECT_EQ(transactionTags[1], march);
+    EXPECT_EQ(transactionTags[2], 0u);
+    at("02-01-2026");
+    commitStep("Add");
+    EXPECT_NE(transactionTags[1], january);
+    undoStep();
+    undoStep();
+    EXPECT_EQ(transactionTags[1], january);
+    EXPECT_EQ(transactionTags[2], march);
+    removeArchivedTransactions(1);
+    EXPECT_EQ(transactionTags[1], march);
+    EXPECT_EQ(transactionTags[2], 0u);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ledger/bank_ids.h"
+#include "ledger/side_file.h"
 #include "ledger/changes.h"
 #include "ledger/ledger_file.h"
 #include "tests/support/ledger_builders.h"
@@ -35,22 +35,24 @@ void addOldRecord(Bytes& b, uint16_t date, uint8_t type, uint8_t descr, uint16_t
     add32(b, tax);
 }
 
-ImportedId someId(const std::string& bankId, const std::string& name, const std::string& payee) {
-    ImportedId id;
-    id.bankId = bankId;
-    id.importedOn = packDate("04-01-2026");
-    id.date = packDate("03-30-2026");
-    id.amount = -1250;
-    id.name = name;
-    id.payee = payee;
-    return id;
+BankLine someLine(const std::string& bankId, const std::string& name, const std::string& payee) {
+    BankLine l;
+    l.scope = "OFX 1/2";
+    l.bankId = bankId;
+    l.importedOn = packDate("04-01-2026");
+    l.date = packDate("03-30-2026");
+    l.amount = -1250;
+    l.name = name;
+    l.payee = payee;
+    return l;
 }
 
-bool sameIds(const std::vector<ImportedId>& a, const std::vector<ImportedId>& b) {
+bool sameLines(const std::vector<BankLine>& a, const std::vector<BankLine>& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (a[i].bankId != b[i].bankId || a[i].importedOn != b[i].importedOn || a[i].date != b[i].date ||
-            a[i].amount != b[i].amount || a[i].name != b[i].name || a[i].payee != b[i].payee)
+            a[i].amount != b[i].amount || a[i].name != b[i].name || a[i].payee != b[i].payee ||
+            a[i].hint != b[i].hint || a[i].tag != b[i].tag)
             return false;
     return true;
 }
@@ -364,108 +366,76 @@ TEST_F(LedgerFile, UnreadableFileIsReported) {
     EXPECT_EQ(ledgerPath, "");
 }
 
-// Texts with every character the line format must carry survive the trip;
-// anything that is not a whole side file reads as none.
-TEST_F(LedgerFile, SideFileCodecKeepsTextsAndRefusesWhatIsNotWhole) {
-    std::vector<ImportedId> ids = {someId("acct/1\t2", "Tab\tand\\slash", "Line\r\nbreak"), someId("", "", ""),
-                                   someId(std::string(300, 'x'), "n", "p")};
-    ids[1].amount = INT32_MIN;
-    ids[1].date = 65535;
-    Bytes bytes = encodeImportedIds(ids);
-    std::vector<ImportedId> back;
-    ASSERT_TRUE(decodeImportedIds(bytes, back));
-    ids[2].bankId.resize(maxImportedIdText);  // kept by its start
-    EXPECT_TRUE(sameIds(back, ids));
-    ASSERT_TRUE(decodeImportedIds(encodeImportedIds({}), back));
-    EXPECT_TRUE(back.empty());
-
-    std::string whole(bytes.begin(), bytes.end());
-    std::string lastRecordEnd = whole.substr(0, whole.rfind("end "));
-    const std::vector<std::pair<const char*, std::string>> damaged = {
-        {"empty", ""},
-        {"cut in a line", whole.substr(0, whole.size() - 3)},
-        {"cut at a line's end", lastRecordEnd},
-        {"count too low", lastRecordEnd + "end 2\r\n"},
-        {"bytes after the count", whole + "x"},
-        {"another header", "Quirvel import ids 2\r\nend 0\r\n"},
-        {"unknown escape", "Quirvel import ids 1\r\na\\x\t1\t1\t1\tn\tp\r\nend 1\r\n"},
-        {"field missing", "Quirvel import ids 1\r\na\t1\t1\t1\tn\r\nend 1\r\n"},
-        {"date too large", "Quirvel import ids 1\r\na\t1\t65536\t1\tn\tp\r\nend 1\r\n"},
-        {"amount too large", "Quirvel import ids 1\r\na\t1\t1\t2147483648\tn\tp\r\nend 1\r\n"},
-        {"not a number", "Quirvel import ids 1\r\na\t1\t1\t+1\tn\tp\r\nend 1\r\n"},
-        {"count past the limit", "Quirvel import ids 1\r\nend 100001\r\n"},
-    };
-    for (const auto& [what, text] : damaged) {
-        back = {someId("left", "", "")};
-        EXPECT_FALSE(decodeImportedIds(Bytes(text.begin(), text.end()), back)) << what;
-        EXPECT_TRUE(back.empty()) << what;
-    }
-    // Written with Unix line ends by an editor: still whole.
-    std::string lf = "Quirvel import ids 1\na\t1\t2\t-3\tn\tp\nend 1\n";
-    ASSERT_TRUE(decodeImportedIds(Bytes(lf.begin(), lf.end()), back));
-    EXPECT_EQ(back[0].amount, -3);
-}
-
-// The ids go beside the ledger at every save and come back at the load;
-// Save As takes them to the new name, and a new ledger has none.
-TEST_F(LedgerFile, ImportedIdsLiveInASideFileBesideTheLedger) {
+// The remembered lines go beside the ledger at every save, with what
+// identifies the ledger's bytes, and come back at the load; Save As takes
+// them to the new name, and a new ledger has none.
+TEST_F(LedgerFile, RememberedLinesLiveInASideFileBesideTheLedger) {
     ledgerPath = folder.file("books.qvl");
     ASSERT_TRUE(saveLedger());
     EXPECT_FALSE(fileExists(folder.file("books.qvl-import")));  // none to keep, none written
 
-    std::vector<ImportedId> ids = {someId("acct/7", "Acme", "ACME SUPPLIES 123"), someId("", "Cafe", "CAFE")};
-    addImportedIds(ids);
+    std::vector<BankLine> lines = {someLine("7", "Acme", "ACME SUPPLIES 123"), someLine("", "Cafe", "CAFE")};
+    addBankLines(lines);
     commitStep("Import 2 rows");
     ASSERT_TRUE(saveLedger());
-    EXPECT_EQ(folder.read("books.qvl-import"), encodeImportedIds(ids));
+    SideFile written;
+    ASSERT_TRUE(decodeSideFile(folder.read("books.qvl-import"), written));
+    EXPECT_TRUE(written.hasLedger);
+    EXPECT_EQ(written.ledger, identityOf(folder.read("books.qvl")));
+    EXPECT_TRUE(sameLines(written.data.lines, lines));
     EXPECT_EQ(folder.read("books.qvl").size(), 23u);  // the ledger file itself is as before
 
     resetLedgerTables();
     ASSERT_TRUE(loadLedger(folder.file("books.qvl")));
-    EXPECT_TRUE(sameIds(importedIds, ids));
-    EXPECT_FALSE(ledger.importedIdsDamaged);
+    EXPECT_TRUE(sameLines(ledger.beside.lines, lines));
+    EXPECT_FALSE(ledger.sideFileDamaged);
     EXPECT_EQ(ledgerChanged, 0);
 
     prompts.chosenFiles.push_back(folder.file("copy.qvl"));
     ASSERT_TRUE(saveLedgerAs());
-    EXPECT_EQ(folder.read("copy.qvl-import"), encodeImportedIds(ids));
+    SideFile copied;
+    ASSERT_TRUE(decodeSideFile(folder.read("copy.qvl-import"), copied));
+    EXPECT_TRUE(sameLines(copied.data.lines, lines));
+    EXPECT_EQ(copied.ledger, identityOf(folder.read("copy.qvl")));
 
     installLedgerImage(LedgerImage{});  // File > New
-    EXPECT_TRUE(importedIds.empty());
+    EXPECT_TRUE(ledger.beside.empty());
     ledgerPath = folder.file("copy.qvl");
     ASSERT_TRUE(saveLedger());  // a side file there already: emptied with the ledger
-    std::vector<ImportedId> back = ids;
-    ASSERT_TRUE(decodeImportedIds(folder.read("copy.qvl-import"), back));
-    EXPECT_TRUE(back.empty());
+    ASSERT_TRUE(decodeSideFile(folder.read("copy.qvl-import"), copied));
+    EXPECT_TRUE(copied.data.empty());
     EXPECT_TRUE(prompts.messages.empty());
 }
 
 // A side file that cannot be read never keeps the ledger from opening; it
 // is marked damaged, and the next save keeps it as the backup.
-TEST_F(LedgerFile, DamagedSideFileLoadsTheLedgerWithoutIds) {
+TEST_F(LedgerFile, DamagedSideFileLoadsTheLedgerWithoutLines) {
     installLedgerImage(sampleImage());
     ledgerPath = folder.file("books.qvl");
     ASSERT_TRUE(saveLedger());
-    Bytes cut = encodeImportedIds({someId("acct/1", "Acme", "ACME")});
+    SideFile file;
+    file.data.lines = {someLine("1", "Acme", "ACME")};
+    Bytes cut = encodeSideFile(file);
     cut.resize(cut.size() - 4);
     folder.write("books.qvl-import", cut);
 
     resetLedgerTables();
     ASSERT_TRUE(loadLedger(folder.file("books.qvl")));
     EXPECT_EQ(transactionCount, 7);
-    EXPECT_TRUE(importedIds.empty());
-    EXPECT_TRUE(ledger.importedIdsDamaged);
+    EXPECT_TRUE(ledger.beside.lines.empty());
+    EXPECT_TRUE(ledger.sideFileDamaged);
     EXPECT_EQ(ledgerPath, folder.file("books.qvl"));
     EXPECT_TRUE(prompts.messages.empty());
 
     ASSERT_TRUE(saveLedger());
-    EXPECT_FALSE(ledger.importedIdsDamaged);
+    EXPECT_FALSE(ledger.sideFileDamaged);
     EXPECT_EQ(folder.read("books.qvl-import.bak"), cut);
-    EXPECT_EQ(folder.read("books.qvl-import"), encodeImportedIds({}));
+    ASSERT_TRUE(decodeSideFile(folder.read("books.qvl-import"), file));
+    EXPECT_TRUE(file.data.empty());
 }
 
 // The ledger is written and counts as saved; the user is told, naming the
-// side file, that its ids were not kept.
+// side file, what a later import will make of the lines remembered there.
 TEST_F(LedgerFile, FailedSideFileWriteLeavesTheSaveDone) {
     ledgerPath = folder.file("books.qvl");
     ASSERT_TRUE(saveLedger());
@@ -473,7 +443,7 @@ TEST_F(LedgerFile, FailedSideFileWriteLeavesTheSaveDone) {
     ASSERT_TRUE(saveLedger());
     int ledgerOperations = writeOperationCount();
 
-    addImportedIds({someId("acct/1", "Acme", "ACME")});
+    addBankLines({someLine("1", "Acme", "ACME")});
     commitStep("Import 1 rows");
     setWriteFault(ledgerOperations + 1, true);
     EXPECT_TRUE(saveLedger());
@@ -483,10 +453,14 @@ TEST_F(LedgerFile, FailedSideFileWriteLeavesTheSaveDone) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].title, "File Error");
     EXPECT_EQ(prompts.messages[0].style, mb::ok | mb::iconExclamation);
-    EXPECT_EQ(prompts.messages[0].text.find("The ledger was saved, but the bank ids of imported statement lines "
-                                            "could not be written to " +
-                                            folder.file("books.qvl-import") + ":\r\n"),
+    const std::string& text = prompts.messages[0].text;
+    EXPECT_EQ(text.find("The ledger was saved, but the record of imported statement lines beside it could not be "
+                        "written to " +
+                        folder.file("books.qvl-import") + ":\r\n"),
               0u);
+    EXPECT_NE(text.find("counts as already imported only where the books or their archives hold a transaction of "
+                        "its date and amount"),
+              std::string::npos);
 }
 
 }  // namespace
