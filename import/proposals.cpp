@@ -364,13 +364,29 @@ void markDuplicates(std::vector<ImportRow>& rows) {
                                            .text(folded(keptClean(row.line.payee)))
                                            .text(folded(keptClean(row.line.memo)))
                                            .str()];
+        // The same bank id, date, amount and texts again in one statement is
+        // the same line written twice (as in a file of overlapping
+        // statements): it claims nothing.
+        std::string bankId = keptText(row.line.bankId);
+        if (!bankId.empty() && !earlier.insert(Key()
+                                                   .text(bankId)
+                                                   .number(row.date)
+                                                   .number(row.bankAmount())
+                                                   .text(folded(keptClean(row.line.payee)))
+                                                   .text(folded(keptClean(row.line.memo)))
+                                                   .str())
+                                   .second) {
+            row.mark = RowMark::earlierRow;
+            row.duplicate = "bank id also on an earlier row of this statement";
+            continue;
+        }
         row.remembered = memory.claim(row);
     }
     // The transactions of the lines claimed are answered for; the rest of
     // the books prove hints and typed entries.
     HeldMoney held(memory);
     for (ImportRow& row : rows) {
-        if (row.date == 0) continue;
+        if (row.date == 0 || row.mark == RowMark::earlierRow) continue;
         if (row.remembered >= 0) {
             const BankLine& l = remembered[static_cast<size_t>(row.remembered)];
             std::string on = formatDate(l.importedOn);
@@ -396,13 +412,6 @@ void markDuplicates(std::vector<ImportRow>& rows) {
                 row.mark = RowMark::importedDeleted;
                 row.duplicate = "imported on " + on + ", deleted since";
             }
-            continue;
-        }
-        std::string bankId = keptText(row.line.bankId);
-        if (!bankId.empty() &&
-            !earlier.insert(Key().text(bankId).number(row.date).number(row.bankAmount()).str()).second) {
-            row.mark = RowMark::earlierRow;
-            row.duplicate = "bank id also on an earlier row of this statement";
         }
     }
 

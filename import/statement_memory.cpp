@@ -125,6 +125,8 @@ std::vector<std::pair<std::string, RememberedStatement>> decodeStatementMemory(c
     return entries;
 }
 
+bool rememberedFlipApplies(const Statement& statement) { return !statement.account.empty(); }
+
 bool recallStatement(const std::string& key, RememberedStatement& remembered) {
     auto entries = readMemory();
     std::string kept = key.substr(0, maxKeyBytes);

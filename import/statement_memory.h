@@ -29,5 +29,11 @@ bool recallStatement(const std::string& key, RememberedStatement& remembered);
 // message) when it could not be written.
 bool rememberStatement(const std::string& key, const RememberedStatement& remembered);
 
+// Whether a sign flip remembered under a statement's key is applied by
+// itself: only where the file names its account. Files that name none
+// share their key with every other bank's of the same layout, and a card's
+// flipped signs would turn another bank's deposits into expenses.
+bool rememberedFlipApplies(const Statement& statement);
+
 std::string encodeStatementMemory(const std::vector<std::pair<std::string, RememberedStatement>>& entries);
 std::vector<std::pair<std::string, RememberedStatement>> decodeStatementMemory(const std::string& text);

@@ -335,8 +335,10 @@ void saveSideFile(const Bytes& ledgerBytes) {
     file.hasLedger = true;
     file.ledger = identityOf(ledgerBytes);
     file.data = sideDataForFile(ledger.beside, transactionCount);
-    // A side file that could not be read is kept as the backup, not lost.
-    if (writeSideFile(ledgerPath, file, ledger.sideFileDamaged, error)) {
+    // The one it replaces becomes its backup, beside the ledger's, so that
+    // the two backups are a pair (and a side file that could not be read
+    // is kept, not lost).
+    if (writeSideFile(ledgerPath, file, true, error)) {
         ledger.sideFileDamaged = false;
         return;
     }

@@ -16,13 +16,15 @@ bool readNumber(const std::string& text, int64_t low, int64_t high, int64_t& val
     size_t i = 0;
     bool negative = !text.empty() && text[0] == '-';
     if (negative) i = 1;
-    if (i >= text.size() || text.size() - i > 18) return false;
-    int64_t v = 0;
+    // Nineteen digits fit in 64 unsigned bits whatever they are.
+    if (i >= text.size() || text.size() - i > 19) return false;
+    uint64_t v = 0;
     for (; i < text.size(); ++i) {
         if (text[i] < '0' || text[i] > '9') return false;
-        v = v * 10 + (text[i] - '0');
+        v = v * 10 + static_cast<uint64_t>(text[i] - '0');
     }
-    value = negative ? -v : v;
+    if (v > static_cast<uint64_t>(INT64_MAX)) return false;
+    value = negative ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
     return value >= low && value <= high;
 }
 
