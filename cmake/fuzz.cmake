@@ -9,7 +9,7 @@ target_include_directories(quirvel_fuzz_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(quirvel_fuzz_core PUBLIC -g ${FUZZ_SANITIZE} -fsanitize=fuzzer-no-link)
 target_link_options(quirvel_fuzz_core PUBLIC ${FUZZ_SANITIZE})
 
-foreach(target ledger_fuzz settings_fuzz date_fuzz amount_fuzz csv_fuzz ofx_fuzz qif_fuzz)
+foreach(target ledger_fuzz settings_fuzz side_file_fuzz date_fuzz amount_fuzz csv_fuzz ofx_fuzz qif_fuzz)
   add_executable(${target} fuzz/${target}.cpp)
   target_link_libraries(${target} PRIVATE quirvel_fuzz_core)
   target_link_options(${target} PRIVATE -fsanitize=fuzzer)

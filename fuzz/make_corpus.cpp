@@ -1,5 +1,6 @@
 // Writes the starting corpus of every fuzz target: make_corpus FOLDER makes
-// FOLDER/ledger, FOLDER/settings, FOLDER/date and FOLDER/amount.
+// FOLDER/ledger, FOLDER/settings, FOLDER/side_file, FOLDER/date and
+// FOLDER/amount.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -43,6 +44,19 @@ int main(int argc, char** argv) {
         "C:\\x.qvl\r\n-.5\r\n6.25\r\n  +1.\r\n.0000005\r\nextra\r\nlines\r\n",
         "\r\n" + std::string(400, '9') + "\r\n-" + std::string(400, '9') + "\r\n1.2.3\r\n.\r\n",
         std::string("C:\\with\0nul\r\r\n.06\r\n", 20),
+    });
+    const std::string head = "Quirvel side file 2\r\n";
+    writeTexts(root / "side_file", {
+        head + "end 0\r\n",
+        head + "ledger\t1\t23\t00112233445566ff\r\n"
+               "line\t1\timported\tf\tOFX 1/2\tend 060904\t20000\t19000\t-1250\tKITE\\tHOSTING\tmemo\t1\tKite\t3\t\r\n"
+               "line\t1\tleft\th\tCSV Date,Amount\t\t20000\t19001\t500\tClient\t\t2\t\t0\tC:\\old.qvl\r\n"
+               "balance\t1\tOFX 1/2\t19000\t105501\t20000\r\n"
+               "archive\t1\tC:\\books\\old.qvl\t18000\t20000\r\n"
+               "schedule\t2\tmonthly\t1\r\n"
+               "end 6\r\n",
+        "Quirvel import ids 1\r\nacct/1\t20000\t19000\t1250\tAcme\tACME 123\r\n\t1\t2\t-3\t\t\r\nend 2\r\n",
+        head + "line\t1\timported\t-\ts\tb\t1\t1\t1\tp\tm\t1\tn\t0\t\nend 1\n",
     });
     writeTexts(root / "date", {
         "3/7", "3/7-06", "3-7-79", "3-7-80", "3,7,99", "3/7/7", "3/7/06-", "3.7-06", "13/1/06", "1/32/06",

@@ -3,8 +3,8 @@
 # libFuzzer (clang, AddressSanitizer, UndefinedBehaviorSanitizer):
 #   scripts/fuzz.sh [SECONDS]
 # SECONDS (default 600) go to the ledger reader; the settings reader gets a
-# third of that, dates and amounts a quarter each, and the CSV, OFX and QIF
-# statement readers a sixth each. The corpus grows in
+# third of that, dates and amounts a quarter each, and the side file and the
+# CSV, OFX and QIF statement readers a sixth each. The corpus grows in
 # build/fuzz/corpus from run to run. A crash or a failed check fails the
 # run and leaves the input in build/fuzz/artifacts: fix it, then keep the
 # input in tests/ledger/regressions (tests/import/regressions for a
@@ -16,7 +16,7 @@ build=${FUZZ_BUILD:-$root/build/fuzz}
 
 cmake -S "$root" -B "$build" -DQUIRVEL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j"$(nproc)" --target ledger_fuzz settings_fuzz date_fuzz amount_fuzz csv_fuzz ofx_fuzz qif_fuzz make_corpus >/dev/null
+cmake --build "$build" -j"$(nproc)" --target ledger_fuzz settings_fuzz side_file_fuzz date_fuzz amount_fuzz csv_fuzz ofx_fuzz qif_fuzz make_corpus >/dev/null
 rm -rf "$build/starting"
 "$build/make_corpus" "$build/starting"
 cp "$root"/tests/ledger/regressions/*.qvl "$build/starting/ledger/" 2>/dev/null || true
@@ -50,6 +50,7 @@ fuzz() {
 
 fuzz ledger "$seconds" -dict="$root/fuzz/ledger.dict" -max_len=8192
 fuzz settings $((seconds / 3))
+fuzz side_file $((seconds / 6)) -dict="$root/fuzz/side_file.dict" -max_len=4096
 fuzz date $((seconds / 4))
 fuzz amount $((seconds / 4))
 fuzz csv $((seconds / 6)) -dict="$root/fuzz/statement.dict" -max_len=4096
