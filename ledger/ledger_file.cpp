@@ -400,6 +400,12 @@ bool saveLedgerAs() {
     std::string path = prompts().fileDialog(
         ledgerFileRequest(true, "Save File", dataFolder, ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir));
     if (path.empty()) return false;
+    // Asked while the open ledger is still the open one: its own side file
+    // under another name is one of the files no ledger may replace.
+    if (isOwnProgramFile(path)) {
+        showMessage(ownProgramFileText(path), "File Error", mb::ok | mb::iconStop);
+        return false;
+    }
     std::string previous = ledgerPath;
     KnownFile previousKnown = known;
     ledgerPath = path;

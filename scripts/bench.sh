@@ -3,7 +3,8 @@
 #   scripts/bench.sh                  loading and saving a full ledger,
 #                                     filling and sorting the main list, and
 #                                     the memory and time of Undo and Redo,
-#                                     and a 5000-line statement imported
+#                                     and a 5000-line statement imported into
+#                                     books that remember 20,000 earlier lines
 #   scripts/bench.sh startup [--peers] [EXE..]
 #                                     start to last paint of Quirvel with 5000
 #                                     transactions against the floor, an empty

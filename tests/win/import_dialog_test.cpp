@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -306,6 +307,158 @@ TEST_F(Import, TheSameStatementAgainAddsNothingAndSaysWhy) {
         EXPECT_EQ(checkedCount(dialog), 0);
         click(dialog, IDCANCEL);
     });
+}
+
+// Edit > Names list: the Expenses entry `from` renamed to `to`, Change
+// pressed once to load it and once to store it.
+void renameExpenseName(const std::string& from, const std::string& to) {
+    whenDialogOpens("List of Names", [=](HWND d) {
+        click(d, 3005);  // Expenses
+        HWND list = GetDlgItem(d, 5000);
+        auto at = SendMessageA(list, LB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(from.c_str()));
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(5000, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        click(d, 5003);
+        setItemText(d, 5001, to);
+        click(d, 5003);
+        PostMessageA(d, WM_CLOSE, 0, 0);
+    });
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(cmdNamesList, 0), 0);
+}
+
+int transactionsNamed(const std::string& name) {
+    int n = 0;
+    for (int t = 1; t <= transactionCount; ++t) n += nameText(transactions[static_cast<size_t>(t)].nameIndex) == name;
+    return n;
+}
+
+// A remembered line follows its transaction, not its name: renamed since
+// the import, the row is still known, also once saved and opened again.
+TEST_F(Import, ARowRenamedSinceItsImportIsStillKnown) {
+    installLedger(sampleImage());
+    start();
+    folder.write("march.csv", bytesOf(csvStatement));
+    importThrough(prompts, folder.file("march.csv"), [](HWND dialog) { click(dialog, IDOK); });
+    command(cmdSave);
+    renameExpenseName("Monthly service fee", "Bank charges");
+    const std::string importedToday = "imported on " + formatDate(todayPacked());
+    for (bool reloaded : {false, true}) {
+        SCOPED_TRACE(reloaded ? "saved and opened again" : "renamed, not saved");
+        if (reloaded) {
+            command(cmdSave);
+            DestroyWindow(main);
+            resetAllState();
+            start();
+        }
+        ASSERT_EQ(transactionsNamed("Bank charges"), 1);
+        importThrough(prompts, folder.file("march.csv"), [&](HWND dialog) {
+            EXPECT_FALSE(checkedItem(dialog, 4));
+            EXPECT_EQ(cell(dialog, 4, 6).rfind(importedToday, 0), 0u) << cell(dialog, 4, 6);
+            EXPECT_EQ(footer(dialog).rfind("0 rows will be added, 5 are marked as already in the books", 0), 0u)
+                << footer(dialog);
+            click(dialog, IDCANCEL);
+        });
+        EXPECT_TRUE(allDialogsHandled());
+        EXPECT_EQ(transactionCount, 12);
+    }
+}
+
+// A row left out stays out at the next statement that holds it, until it is
+// checked on purpose; undoing that import makes it left out again.
+TEST_F(Import, ARowLeftOutComesBackUncheckedUntilCheckedOnPurpose) {
+    installLedger(sampleImage());
+    start();
+    folder.write("march.csv", bytesOf(csvStatement));
+    importThrough(prompts, folder.file("march.csv"), [](HWND dialog) {
+        setChecked(dialog, 4, false);  // the fee
+        click(dialog, IDOK);
+    });
+    ASSERT_EQ(transactionCount, 11);
+    folder.write("april.csv", bytesOf("Date,Description,Amount,Balance\r\n"
+                                      "03/20/2026,Monthly service fee,-9.00,2141.83\r\n"
+                                      "04/01/2026,Interest paid,1.25,2143.08\r\n"));
+    const std::string today = formatDate(todayPacked());
+    auto expectFeeLeftOut = [&](HWND dialog) {
+        ASSERT_EQ(itemCount(dialog), 2);
+        EXPECT_FALSE(checkedItem(dialog, 0));
+        EXPECT_EQ(cell(dialog, 0, 6).rfind("left out on " + today, 0), 0u) << cell(dialog, 0, 6);
+        EXPECT_TRUE(checkedItem(dialog, 1));
+        EXPECT_EQ(footer(dialog).rfind("1 row will be added, 0 are marked as already in the books, "
+                                       "1 was left out before, 0 could not be read.", 0),
+                  0u) << footer(dialog);
+    };
+    importThrough(prompts, folder.file("april.csv"), [&](HWND dialog) {
+        expectFeeLeftOut(dialog);
+        setChecked(dialog, 0, true);
+        click(dialog, IDOK);
+    });
+    EXPECT_EQ(transactionCount, 13);
+    EXPECT_EQ(transactionsNamed("Monthly service fee"), 1);
+    importThrough(prompts, folder.file("april.csv"), [&](HWND dialog) {
+        EXPECT_EQ(cell(dialog, 0, 6).rfind("imported on " + today, 0), 0u) << cell(dialog, 0, 6);
+        click(dialog, IDCANCEL);
+    });
+    command(cmdUndo);
+    EXPECT_EQ(transactionCount, 11);
+    importThrough(prompts, folder.file("april.csv"), [&](HWND dialog) {
+        expectFeeLeftOut(dialog);
+        click(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+}
+
+// Every file in a folder with its bytes.
+std::map<std::string, Bytes> contentsOf(const TempFolder& folder) {
+    std::map<std::string, Bytes> files;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(folder.file("*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files[data.cFileName] = folder.read(data.cFileName);
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+    return files;
+}
+
+// What imports remember lives in the program's own files: any side file, the
+// open ledger's also by its short name, and the statement layouts in the data
+// folder. Save As, Archive and Export refuse them and write nothing.
+TEST_F(Import, SaveAsArchiveAndExportRefuseTheFilesImportsKeep) {
+    installLedger(sampleImage());
+    start();
+    folder.write("march.csv", bytesOf(csvStatement));
+    importThrough(prompts, folder.file("march.csv"), [](HWND dialog) { click(dialog, IDOK); });
+    command(cmdSave);
+    const std::string books = ledgerPath;
+    char shortSide[MAX_PATH] = "";
+    ASSERT_GT(GetShortPathNameA(sideFilePathFor(books).c_str(), shortSide, MAX_PATH), 0u);
+    ASSERT_FALSE(isSideFileName(shortSide)) << shortSide;  // known by the file, not by its ending
+    ASSERT_TRUE(fileExists(dataFolder + "quirvel-import.ini"));
+    const std::map<std::string, Bytes> before = contentsOf(folder);
+    for (int id : {cmdArchive, cmdExport, cmdSaveAs}) {
+        for (const std::string& name :
+             {folder.file("Other.QVL-IMPORT"), std::string(shortSide), dataFolder + "quirvel-import.ini"}) {
+            SCOPED_TRACE(std::to_string(id) + " " + name);
+            prompts.messages.clear();
+            prompts.chosenFiles = {name};
+            if (id == cmdArchive)
+                whenDialogOpens("Archive date", [](HWND box) {
+                    setItemText(box, 9900, "2006");
+                    click(box, IDOK);
+                });
+            command(id);
+            EXPECT_EQ(prompts.messageTexts(),
+                      std::vector<std::string>{name + " is one of Quirvel's own files.\r\nChoose another name; "
+                                                      "nothing has been written."});
+            for (const AskedMessage& m : prompts.messages) EXPECT_EQ(m.title, "File Error");
+            EXPECT_EQ(ledgerPath, books);
+            EXPECT_EQ(transactionCount, 12);
+        }
+    }
+    const std::map<std::string, Bytes> after = contentsOf(folder);
+    EXPECT_EQ(after.size(), before.size());
+    for (const auto& f : after)
+        EXPECT_TRUE(before.count(f.first) && before.at(f.first) == f.second) << f.first << " was written";
 }
 
 TEST_F(Import, ANearlyFullLedgerTakesNoneUntilEnoughAreUnchecked) {
