@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <psapi.h>
@@ -109,7 +110,7 @@ int main() {
     GetTempPathA(MAX_PATH, temp);
     dataFolderOverride = temp;
     createMainWindow();
-    rememberEarlierLines();
+    if (!getenv("NO_EARLIER")) rememberEarlierLines();
     std::string text = statementText();
     Bytes bytes(text.begin(), text.end());
     hook = SetWindowsHookExA(WH_CBT, watch, nullptr, GetCurrentThreadId());

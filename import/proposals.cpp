@@ -129,7 +129,7 @@ struct BookIndex {
             if (l.status != BankLine::imported) continue;
             auto at = l.tag ? positions.find(l.tag) : positions.end();
             std::string payee = cleanText(l.payee);
-            std::string name = cleanText(at != positions.end() ? nameText(transactions[at->second].nameIndex) : l.name);
+            std::string name = cleanText(at != positions.end() ? nameText(transactions[at->second].nameIndex) : l.name.str());
             if (!payee.empty() && !name.empty()) importedName[folded(payee)] = name;  // the later import wins
         }
     }
@@ -207,43 +207,39 @@ public:
         for (size_t r = 0; r < lines_.size(); ++r) {
             const BankLine& l = lines_[r];
             if (l.legacy) {
-                if (!l.bankId.empty()) legacyById_[l.bankId].push_back(r);
-                legacyByContent_[Key().number(l.date).number(l.amount).text(folded(l.payee)).str()].push_back(r);
+                if (!l.bankId.empty()) add(By::legacyId, r);
+                add(By::legacyContent, r);
                 continue;
             }
-            if (!l.bankId.empty()) byId_[idKey(l.scope, l.bankId, l.date, l.amount)].push_back(r);
-            byContent_[contentKey(l.scope, l.date, l.amount, l.payee, l.memo, !l.bankId.empty())].push_back(r);
+            if (!l.bankId.empty()) add(By::id, r);
+            add(By::content, r);
         }
     }
 
     // The remembered line the row is, claimed; -1 for none.
     int claim(const ImportRow& row) {
-        int64_t amount = row.bankAmount();
-        std::string bankId = keptText(row.line.bankId);
-        std::string payee = keptClean(row.line.payee), memo = keptClean(row.line.memo);
+        BankLine asRow;
+        asRow.scope = row.scope;
+        asRow.bankId = keptText(row.line.bankId);
+        asRow.date = row.date;
+        asRow.amount = row.bankAmount();
+        asRow.payee = keptClean(row.line.payee);
+        asRow.memo = keptClean(row.line.memo);
         int r = -1;
-        if (!bankId.empty()) {
+        if (!asRow.bankId.empty()) {
             // A bank id proves a line only with its date and amount.
-            r = first(byId_, idKey(row.scope, bankId, row.date, amount));
-            if (r < 0) {
-                auto legacy = legacyById_.find(bankId);
-                if (legacy != legacyById_.end())
-                    for (size_t i : legacy->second)
-                        if (!claimed_[i] && lines_[i].date == row.date && lines_[i].amount == magnitude(amount)) {
-                            r = static_cast<int>(i);
-                            break;
-                        }
-            }
+            r = first(By::id, asRow);
+            if (r < 0) r = first(By::legacyId, asRow);
         }
         // A row with a bank id is one line with the lines that had none
         // (the same layout read before its id column was chosen); two ids
         // that differ are two lines.
-        if (r < 0) r = first(byContent_, contentKey(row.scope, row.date, amount, payee, memo, false));
-        if (r < 0 && bankId.empty())
-            r = first(byContent_, contentKey(row.scope, row.date, amount, payee, memo, true));
-        if (r < 0)
-            r = first(legacyByContent_,
-                      Key().number(row.date).number(magnitude(amount)).text(folded(payee)).str());
+        std::string bankId = asRow.bankId;
+        asRow.bankId.clear();
+        if (r < 0) r = first(By::content, asRow);
+        asRow.bankId = bankId;
+        if (r < 0 && bankId.empty()) r = first(By::content, asRow);
+        if (r < 0) r = first(By::legacyContent, asRow);
         if (r >= 0) {
             claimed_[static_cast<size_t>(r)] = true;
             // A line linked to its transaction answers for it.
@@ -258,26 +254,47 @@ public:
     bool linked(uint32_t tag) const { return tag && linked_.count(tag); }
 
 private:
-    using Index = std::unordered_map<std::string, std::vector<size_t>>;
+    // The ways a line is looked up. Lines of the first side file know
+    // neither their account nor their memo nor their sign.
+    enum By { id, content, legacyId, legacyContent, ways };
     static int64_t magnitude(int64_t v) { return v < 0 ? -v : v; }
-    static std::string idKey(const std::string& scope, const std::string& bankId, uint16_t date, int64_t amount) {
-        return Key().text(scope).text(bankId).number(date).number(amount).str();
+    static std::string keyOf(const BankLine& l, By by) {
+        switch (by) {
+        case id: return Key().text(l.scope).text(l.bankId).number(l.date).number(l.amount).str();
+        case content:
+            return Key()
+                .text(l.scope)
+                .number(l.date)
+                .number(l.amount)
+                .text(folded(l.payee))
+                .text(folded(l.memo))
+                .number(!l.bankId.empty())
+                .str();
+        case legacyId: return Key().text(l.bankId).number(l.date).number(magnitude(l.amount)).str();
+        default: return Key().number(l.date).number(magnitude(l.amount)).text(folded(l.payee)).str();
+        }
     }
-    static std::string contentKey(const std::string& scope, uint16_t date, int64_t amount, const std::string& payee,
-                                  const std::string& memo, bool hadId) {
-        return Key().text(scope).number(date).number(amount).text(folded(payee)).text(folded(memo)).number(hadId).str();
-    }
-    int first(const Index& index, const std::string& key) const {
-        auto found = index.find(key);
-        if (found == index.end()) return -1;
-        for (size_t i : found->second)
-            if (!claimed_[i]) return static_cast<int>(i);
-        return -1;
+    // Only a hash of each key is held, so that tens of thousands of lines
+    // cost little; a match is checked against the line itself.
+    static uint64_t hashOf(const std::string& key) { return std::hash<std::string>{}(key); }
+    void add(By by, size_t r) { index_[by].emplace(hashOf(keyOf(lines_[r], by)), static_cast<uint32_t>(r)); }
+    // The earliest unclaimed line with the row's key, -1 for none.
+    int first(By by, const BankLine& row) const {
+        std::string key = keyOf(row, by);
+        auto range = index_[by].equal_range(hashOf(key));
+        int best = -1;
+        for (auto i = range.first; i != range.second; ++i) {
+            uint32_t r = i->second;
+            if (claimed_[r] || (best >= 0 && r >= static_cast<uint32_t>(best)) || keyOf(lines_[r], by) != key)
+                continue;
+            best = static_cast<int>(r);
+        }
+        return best;
     }
     const std::vector<BankLine>& lines_;
     std::vector<bool> claimed_;
     std::unordered_set<uint32_t> present_, linked_;
-    Index byId_, byContent_, legacyById_, legacyByContent_;
+    std::unordered_multimap<uint64_t, uint32_t> index_[ways];
 };
 
 // Transactions of a date and amount, each to be claimed once: those of the
@@ -350,7 +367,9 @@ void markDuplicates(std::vector<ImportRow>& rows) {
     const std::vector<BankLine>& remembered = ledger.beside.lines;
     LineMemory memory;
     std::unordered_set<std::string> earlier;  // bank id, date and amount of the rows so far
-    std::map<std::string, int> occurrences;
+    // Identical lines by a hash of what the bank wrote: the count only
+    // numbers them.
+    std::unordered_map<size_t, int> occurrences;
     for (ImportRow& row : rows) {
         row.duplicate.clear();
         row.note.clear();
@@ -358,12 +377,12 @@ void markDuplicates(std::vector<ImportRow>& rows) {
         row.remembered = -1;
         row.occurrence = 1;
         if (row.date == 0) continue;
-        row.occurrence = ++occurrences[Key()
-                                           .number(row.date)
-                                           .number(row.bankAmount())
-                                           .text(folded(keptClean(row.line.payee)))
-                                           .text(folded(keptClean(row.line.memo)))
-                                           .str()];
+        row.occurrence = ++occurrences[std::hash<std::string>{}(Key()
+                                                                    .number(row.date)
+                                                                    .number(row.bankAmount())
+                                                                    .text(folded(keptClean(row.line.payee)))
+                                                                    .text(folded(keptClean(row.line.memo)))
+                                                                    .str())];
         // The same bank id, date, amount and texts again in one statement is
         // the same line written twice (as in a file of overlapping
         // statements): it claims nothing.
@@ -752,7 +771,7 @@ int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn, c
         else
             added.push_back(std::move(l));
     }
-    addBankLines(added);
+    addBankLines(std::move(added));
     if (closing) addRememberedBalance(*closing);
     return first;
 }

@@ -39,7 +39,7 @@ struct ImportRow {
     StatementLine line;  // amount after any sign flip
     uint16_t date = 0;   // packed, in the statement's order; 0 while the order is undecided
     bool flipped = false;   // the signs were turned round: the bank wrote -line.amount
-    std::string scope;      // the statement's (Statement::scope)
+    SharedText scope;       // the statement's (Statement::scope)
     Proposal proposal;
     std::string problem;    // not empty: the row breaks a rule and cannot be imported (why)
     std::string duplicate;  // not empty: not to be imported again (why), e.g. "imported on 03-02-2026"

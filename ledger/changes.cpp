@@ -1,6 +1,7 @@
 #include "ledger/changes.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdint>
 #include <vector>
 
@@ -18,7 +19,10 @@ struct Edit {
     Transaction before, after;
     std::string entryBefore, entryAfter;
     std::vector<int> references;  // removeEntry: the transactions that named it
-    std::vector<BankLine> lines;  // addLines: appended, always the last ones; setLine: before, after
+    // addLines: the lines while the step is undone (while it is done they
+    // live in the books alone; `at` counts them, always the last ones);
+    // setLine: before, after.
+    mutable std::vector<BankLine> lines;
     RememberedBalance balance;    // addBalance: appended, always the last one
 };
 
@@ -148,12 +152,19 @@ int apply(const Edit& edit, bool forward) {
     case Edit::setEntry:
         entries(edit.list)[edit.at] = forward ? edit.entryAfter : edit.entryBefore;
         return 0;
-    case Edit::addLines:
-        if (forward)
-            ledger.beside.lines.insert(ledger.beside.lines.end(), edit.lines.begin(), edit.lines.end());
-        else
-            ledger.beside.lines.resize(ledger.beside.lines.size() - edit.lines.size());
+    case Edit::addLines: {
+        auto& lines = ledger.beside.lines;
+        if (forward) {
+            lines.insert(lines.end(), std::make_move_iterator(edit.lines.begin()),
+                         std::make_move_iterator(edit.lines.end()));
+            edit.lines.clear();
+        } else {
+            auto first = lines.end() - edit.at;
+            edit.lines.assign(std::make_move_iterator(first), std::make_move_iterator(lines.end()));
+            lines.erase(first, lines.end());
+        }
         return 0;
+    }
     case Edit::setLine:
         ledger.beside.lines[static_cast<size_t>(edit.at)] = edit.lines[forward ? 1 : 0];
         return 0;
@@ -176,7 +187,7 @@ bool fits(const Step& step, bool forward) {
     auto check = [&](const Edit& e) {
         if (e.kind == Edit::addLines || e.kind == Edit::addBalance) {
             size_t& n = e.kind == Edit::addLines ? lines : balances;
-            size_t added = e.kind == Edit::addLines ? e.lines.size() : 1;
+            size_t added = e.kind == Edit::addLines ? static_cast<size_t>(e.at) : 1;
             if (forward) {
                 n += added;
                 return true;
@@ -228,10 +239,9 @@ void record(Edit edit) {
 
 size_t editBytes(const Edit& e) {
     size_t n = sizeof(Edit) + e.entryBefore.capacity() + e.entryAfter.capacity() + e.references.capacity() * sizeof(int);
-    n += e.lines.capacity() * sizeof(BankLine) + e.balance.scope.capacity();
+    n += e.lines.capacity() * sizeof(BankLine);
     for (const BankLine& l : e.lines)
-        n += l.scope.capacity() + l.bankId.capacity() + l.name.capacity() + l.payee.capacity() + l.memo.capacity() +
-             l.archivedTo.capacity();
+        n += l.bankId.capacity() + l.memo.capacity();  // the shared texts are held once for all
     return n;
 }
 
@@ -318,11 +328,12 @@ void removeListEntryAt(ListKind list, int e) {
     record(std::move(edit));
 }
 
-void addBankLines(const std::vector<BankLine>& lines) {
+void addBankLines(std::vector<BankLine> lines) {
     if (lines.empty()) return;
     Edit e{Edit::addLines};
-    e.lines = lines;
-    ledger.beside.lines.insert(ledger.beside.lines.end(), lines.begin(), lines.end());
+    e.at = static_cast<int>(lines.size());
+    ledger.beside.lines.insert(ledger.beside.lines.end(), std::make_move_iterator(lines.begin()),
+                               std::make_move_iterator(lines.end()));
     record(std::move(e));
 }
 

@@ -34,7 +34,7 @@ void removeListEntryAt(ListKind list, int e);
 // Notes statement lines met at an import (as the last ones of
 // ledger.beside.lines), puts line i in another state, or notes a closing
 // balance: edits like any other, taken back with their step.
-void addBankLines(const std::vector<BankLine>& lines);
+void addBankLines(std::vector<BankLine> lines);
 void setBankLine(size_t i, const BankLine& line);
 void addRememberedBalance(const RememberedBalance& balance);
 

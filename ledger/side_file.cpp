@@ -40,6 +40,13 @@ bool readText(const std::string& field, std::string& text) {
     return unescapeLineField(field, text) && text.size() <= maxSideText;
 }
 
+bool readShared(const std::string& field, SharedText& shared) {
+    std::string text;
+    if (!readText(field, text)) return false;
+    shared = text;
+    return true;
+}
+
 // Texts longer than a side file keeps are kept by their start; an escape is
 // never cut in two since the cut comes before escaping.
 std::string textField(const std::string& text) { return escapeLineField(text.substr(0, maxSideText)); }
@@ -99,10 +106,10 @@ bool readLine(const std::vector<std::string>& f, BankLine& l) {
             else return false;
         }
     }
-    return readText(f[4], l.scope) && readText(f[5], l.bankId) && readField(f[6], 0, UINT16_MAX, l.importedOn) &&
+    return readShared(f[4], l.scope) && readText(f[5], l.bankId) && readField(f[6], 0, UINT16_MAX, l.importedOn) &&
            readField(f[7], 0, UINT16_MAX, l.date) && readField(f[8], -INT64_MAX / 2, INT64_MAX / 2, l.amount) &&
-           readText(f[9], l.payee) && readText(f[10], l.memo) && readField(f[11], 1, UINT16_MAX, l.occurrence) &&
-           readText(f[12], l.name) && readField(f[13], 0, maxTransactions, l.tag) && readText(f[14], l.archivedTo);
+           readShared(f[9], l.payee) && readText(f[10], l.memo) && readField(f[11], 1, UINT16_MAX, l.occurrence) &&
+           readShared(f[12], l.name) && readField(f[13], 0, maxTransactions, l.tag) && readShared(f[14], l.archivedTo);
 }
 
 std::string balanceRecord(const RememberedBalance& b) {
@@ -111,7 +118,7 @@ std::string balanceRecord(const RememberedBalance& b) {
 }
 
 bool readBalance(const std::vector<std::string>& f, RememberedBalance& b) {
-    return f.size() == 6 && readText(f[2], b.scope) && readField(f[3], 0, UINT16_MAX, b.asOf) &&
+    return f.size() == 6 && readShared(f[2], b.scope) && readField(f[3], 0, UINT16_MAX, b.asOf) &&
            readField(f[4], -INT64_MAX / 2, INT64_MAX / 2, b.amount) && readField(f[5], 0, UINT16_MAX, b.importedOn);
 }
 
@@ -149,7 +156,7 @@ bool readFirstRecord(const std::string& line, BankLine& l) {
     int32_t amount = 0;
     if (!readText(f[0], l.bankId) || !readField(f[1], 0, UINT16_MAX, l.importedOn) ||
         !readField(f[2], 0, UINT16_MAX, l.date) || !readField(f[3], INT32_MIN, INT32_MAX, amount) ||
-        !readText(f[4], l.name) || !readText(f[5], l.payee))
+        !readShared(f[4], l.name) || !readShared(f[5], l.payee))
         return false;
     l.amount = amount < 0 ? -static_cast<int64_t>(amount) : amount;
     l.hint = l.legacy = true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "text/plain_text.h"
+#include "text/shared_text.h"
 
 struct Transaction {
     uint16_t date = 0;        // packed date
@@ -31,18 +32,19 @@ struct Transaction {
 // nothing here.
 struct BankLine {
     enum Status : uint8_t { imported = 0, leftOut = 1 };
-    uint8_t status = imported;
-    std::string scope;        // the account or layout its bank id is unique in: "OFX 1234/5678", "CSV <headings>"
+    int64_t amount = 0;       // hundredths, signed as the bank wrote it
+    SharedText scope;         // the account or layout its bank id is unique in: "OFX 1234/5678", "CSV <headings>"
+    SharedText payee;         // as the bank wrote it
+    SharedText name;          // the name it was booked under, for proposals only
+    SharedText archivedTo;    // the archive file its transaction was moved to
     std::string bankId;       // the bank's own id for the line, "" without one
+    std::string memo;         // as the bank wrote it
+    uint32_t tag = 0;         // the transaction it became (transactionTags), 0 for none
     uint16_t importedOn = 0;  // packed date of the import that met it
     uint16_t date = 0;        // packed, as the statement dates it
-    int64_t amount = 0;       // hundredths, signed as the bank wrote it
-    bool flipped = false;     // the signs were turned round: the books' money is -amount
-    std::string payee, memo;  // as the bank wrote them
     uint16_t occurrence = 1;  // the n-th of identical lines in its statement
-    std::string name;         // the name it was booked under, for proposals only
-    uint32_t tag = 0;         // the transaction it became (transactionTags), 0 for none
-    std::string archivedTo;   // the archive file its transaction was moved to
+    uint8_t status = imported;
+    bool flipped = false;     // the signs were turned round: the books' money is -amount
     bool hint = false;        // remembered by a side file written with other books: unproven
     bool legacy = false;      // from the first side file: account, memo and sign are unknown
     int64_t money() const { return flipped ? -amount : amount; }
@@ -50,7 +52,7 @@ struct BankLine {
 
 // A closing balance a statement gave for an account, as of its last day.
 struct RememberedBalance {
-    std::string scope;
+    SharedText scope;
     uint16_t asOf = 0;
     int64_t amount = 0;  // as the bank wrote it
     uint16_t importedOn = 0;

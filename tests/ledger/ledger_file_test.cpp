@@ -47,7 +47,8 @@ BankLine someLine(const std::string& bankId, const std::string& name, const std:
     return l;
 }
 
-bool sameLines(const std::vector<BankLine>& a, const std::vector<BankLine>& b) {
+template <typename A, typename B>
+bool sameLines(const A& a, const B& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (a[i].bankId != b[i].bankId || a[i].importedOn != b[i].importedOn || a[i].date != b[i].date ||
