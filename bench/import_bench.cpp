@@ -110,7 +110,8 @@ int main() {
     GetTempPathA(MAX_PATH, temp);
     dataFolderOverride = temp;
     createMainWindow();
-    if (!getenv("NO_EARLIER")) rememberEarlierLines();
+    // IMPORT_BENCH_NO_EARLIER=1 leaves them out, to see what they cost.
+    if (!getenv("IMPORT_BENCH_NO_EARLIER")) rememberEarlierLines();
     std::string text = statementText();
     Bytes bytes(text.begin(), text.end());
     hook = SetWindowsHookExA(WH_CBT, watch, nullptr, GetCurrentThreadId());

@@ -414,7 +414,8 @@ void markDuplicates(std::vector<ImportRow>& rows) {
                 row.duplicate = "left out on " + on;
             } else if (l.hint) {
                 // Not written with these books: proven only by a transaction.
-                if (held.claim(row.date, l.money())) {
+                // A line of the first side file knows no sign: the row's.
+                if (held.claim(row.date, l.legacy ? row.line.amount : l.money())) {
                     row.mark = RowMark::imported;
                     row.duplicate = "imported on " + on;
                 } else {

@@ -342,6 +342,47 @@ TEST_F(ImportMemory, ASideFileOfOtherBooksGivesHintsOnly) {
     expectEachLineOnce(march);
 }
 
+// A side file of the first version, and lines whose transactions went to
+// an archive while the side file no longer matches the ledger: hints, held
+// by the books and by the archive files the books remember.
+TEST_F(ImportMemory, HintsAreHeldByTheBooksAndTheirArchives) {
+    Statement march = csvOf(checking);
+    importStatement(march);
+    ASSERT_TRUE(saveLedger());
+    std::string first = "Quirvel import ids 1\r\n";
+    for (int i = 1; i <= transactionCount; ++i)
+        first += "\t" + std::to_string(packDate("03-31-2026")) + "\t" + std::to_string(transactions[i].date) + "\t" + std::to_string(transactions[i].amount) +
+                 "\t" + nameText(transactions[i].nameIndex) + "\t" + nameText(transactions[i].nameIndex) + "\r\n";
+    first += "end " + std::to_string(transactionCount) + "\r\n";
+    folder->write("books.qvl-import", Bytes(first.begin(), first.end()));
+    reload();
+    ASSERT_EQ(ledger.beside.lines.size(), 5u);
+    EXPECT_TRUE(ledger.beside.lines[0].legacy);
+    std::vector<ImportRow> rows = preview(march);
+    EXPECT_EQ(checks(rows), std::vector<bool>(5, false)) << ::testing::PrintToString(whys(rows));
+    removeTransactionAt(1);  // the paper, deleted: a hint proves nothing more
+    commitStep("Delete");
+    rows = preview(march);
+    EXPECT_EQ(why(rows[0]), "imported on 03-31-2026, not in these books");
+    EXPECT_TRUE(rows[0].checked);
+
+    fresh();
+    const std::string yearEnd = "Date,Description,Amount\r\n12/20/2025,Client Okafor,640.00\r\n"
+                                "01/05/2026,Oak Street Rent,-900.00\r\n";
+    importStatement(csvOf(yearEnd));
+    prompts.chosenFiles = {folder->file("old.qvl")};
+    ASSERT_TRUE(archiveUpTo("2025"));
+    ASSERT_TRUE(saveLedger());
+    SideFile side;
+    ASSERT_TRUE(decodeSideFile(folder->read("books.qvl-import"), side));
+    side.ledger.hash ^= 1;  // as if written with other bytes
+    folder->write("books.qvl-import", encodeSideFile(side));
+    reload();
+    rows = preview(csvOf(yearEnd));
+    EXPECT_EQ(whys(rows), std::vector<std::string>(2, "imported on 04-01-2026"));
+    EXPECT_TRUE(ledger.beside.lines[0].hint);
+}
+
 // A save killed at any step between its first write and its last leaves a
 // ledger and a side file that the next import reads so that every line of
 // the statements is in the books once.
