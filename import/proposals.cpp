@@ -357,8 +357,16 @@ std::string balanceCheck(const Statement& statement, const std::vector<ImportRow
     RememberedBalance closing;
     if (closingBalanceOf(statement, rows, 0, closing)) {
         const RememberedBalance* before = nullptr;
-        for (const RememberedBalance& b : ledger.beside.balances)
-            if (b.scope == closing.scope && b.asOf < closing.asOf && (!before || b.asOf >= before->asOf)) before = &b;
+        bool any = false;
+        for (const RememberedBalance& b : ledger.beside.balances) {
+            if (b.scope != closing.scope) continue;
+            any = true;
+            if (b.asOf < closing.asOf && (!before || b.asOf >= before->asOf)) before = &b;
+        }
+        if (!before && any)
+            found.push_back("The closing balance " + money(closing.amount) +
+                            " cannot be checked: every balance remembered for this account is as of " +
+                            formatDate(closing.asOf) + " or later.");
         if (before) {
             int64_t expected = before->amount;
             for (size_t i = 0; i < statement.lines.size() && i < rows.size(); ++i)

@@ -42,7 +42,9 @@ std::string importFitProblem(const std::vector<ImportRow>& rows);
 // line by line (in either order of the file), an OFX closing balance from
 // the latest balance these books remember for its account from before the
 // statement's last day, plus every line of the statement after that day, as
-// the bank wrote them. "" when there is nothing to check.
+// the bank wrote them (or that it cannot be checked, when every balance
+// remembered is as of its last day or later). "" when there is nothing to
+// check.
 std::string balanceCheck(const Statement& statement, const std::vector<ImportRow>& rows);
 
 // The closing balance an import of these rows remembers for the account:

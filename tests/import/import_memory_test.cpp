@@ -473,7 +473,12 @@ TEST_F(ImportMemory, ClosingBalancesBelongToTheLedgerAndTheAccount) {
     EXPECT_EQ(balanceCheck(otherAccount, preview(otherAccount)), "");
     importStatement(april);
     Statement february = ofxOf("9100", ofxLine("20260220", "100.00", "Deposit", "f1"), "900.00");
-    EXPECT_EQ(balanceCheck(february, preview(february)), "");  // older than every balance remembered
+    EXPECT_EQ(balanceCheck(february, preview(february)),  // older than every balance remembered
+              "The closing balance 900.00 cannot be checked: every balance remembered for this account is as of "
+              "02-20-2026 or later.");
+    EXPECT_EQ(balanceCheck(first, preview(first)),  // March again: its own balance is not before it
+              "The closing balance 1055.01 cannot be checked: every balance remembered for this account is as of "
+              "03-10-2026 or later.");
     ASSERT_TRUE(saveLedger());
     reload();
     EXPECT_EQ(ledger.beside.balances.size(), 2u);
