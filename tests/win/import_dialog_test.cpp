@@ -515,8 +515,48 @@ TEST_F(Import, AmbiguousDatesAreAskedOnceForTheWholeFile) {
     importThrough(prompts, folder.file("giro2.csv"), [&](HWND dialog) {
         EXPECT_EQ(cell(dialog, 0, 0), "04-06-2026");
         EXPECT_EQ(checkedCount(dialog), 1);
+        // ... and says so.
+        EXPECT_NE(itemText(dialog, idImportNote)
+                      .find("dates read as day-month-year as at the import of " + formatDate(todayPacked())),
+                  std::string::npos)
+            << itemText(dialog, idImportNote);
         click(dialog, IDCANCEL);
     });
+}
+
+// A card's signs turned round are turned round again by themselves only for
+// a file that names the same account; for one that names none the preview
+// only says what was done last time, and a bank's deposit stays money in.
+TEST_F(Import, TurnedRoundSignsComeBackOnlyForTheSameAccount) {
+    installLedger(sampleImage());
+    start();
+    const std::string card = "!Type:CCard\r\nD03/20/2026\r\nT12.00\r\nPKite Hosting\r\n^\r\n";
+    folder.write("visa.qif", bytesOf("!Account\r\nNVisa 4410\r\nTCCard\r\n^\r\n" + card));
+    folder.write("card.qif", bytesOf("!Type:CCard\r\nD03/20/2026\r\nT12.00\r\nPCloudbox Storage\r\n^\r\n"));
+    folder.write("bank.qif", bytesOf("!Type:CCard\r\nD03/21/2026\r\nT500.00\r\nPDeposit\r\n^\r\n"));
+    const std::string when = "as at the import of " + formatDate(todayPacked());
+    for (const char* file : {"visa.qif", "card.qif"})
+        importThrough(prompts, folder.file(file), [&](HWND dialog) {
+            EXPECT_EQ(cell(dialog, 0, 1), "12.00");
+            click(dialog, idImportFlip);
+            EXPECT_EQ(cell(dialog, 0, 1), "-12.00");
+            click(dialog, IDOK);
+        });
+    importThrough(prompts, folder.file("visa.qif"), [&](HWND dialog) {
+        EXPECT_EQ(IsDlgButtonChecked(dialog, idImportFlip), BST_CHECKED);
+        EXPECT_EQ(cell(dialog, 0, 1), "-12.00");
+        EXPECT_NE(itemText(dialog, idImportNote).find("signs turned round " + when), std::string::npos)
+            << itemText(dialog, idImportNote);
+        click(dialog, IDCANCEL);
+    });
+    importThrough(prompts, folder.file("bank.qif"), [&](HWND dialog) {
+        EXPECT_EQ(IsDlgButtonChecked(dialog, idImportFlip), BST_UNCHECKED);
+        EXPECT_EQ(cell(dialog, 0, 1), "500.00");
+        EXPECT_NE(itemText(dialog, idImportNote).find("had its signs turned round"), std::string::npos)
+            << itemText(dialog, idImportNote);
+        click(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(allDialogsHandled());
 }
 
 // After a sort on another tab, the import still selects the first row it
