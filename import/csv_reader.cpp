@@ -327,7 +327,7 @@ CsvColumns guessCsvColumns(const std::vector<std::string>& header) {
     c.id = columnNamed(names, {"transaction id", "id", "fitid", "transaction reference", "bank reference"}, taken);
     c.payee = columnNamed(names,
                           {"payee", "name", "payee name", "merchant", "merchant name", "counterparty", "beneficiary",
-                           "recipient", "payer", "payer payee", "other party", "empf\xe4nger", "auftraggeber"},
+                           "recipient", "payer", "payer payee", "other party", "empf\xe4nger", "auftraggeber", "naam"},
                           taken);
     auto containing = [&names, &taken](const char* word) {
         for (size_t i = 0; i < names.size(); ++i)
@@ -339,7 +339,8 @@ CsvColumns guessCsvColumns(const std::vector<std::string>& header) {
     };
     if (c.date < 0) c.date = containing("date");
     if (c.amount < 0 && c.debit < 0 && c.credit < 0) c.amount = containing("amount");
-    if (c.payee < 0) c.payee = columnNamed(names, {"description", "transaction description", "beschreibung"}, taken);
+    if (c.payee < 0)
+        c.payee = columnNamed(names, {"description", "transaction description", "beschreibung", "omschrijving"}, taken);
     c.memo = columnNamed(names,
                          {"memo", "description", "transaction description", "details", "notes", "note", "narrative",
                           "reference", "purpose", "verwendungszweck", "libell\xe9", "text"},

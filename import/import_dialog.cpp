@@ -146,7 +146,8 @@ HWND listOf(HWND dialog) { return GetDlgItem(dialog, idImportList); }
 
 std::string whyText(const ImportRow& row) {
     std::string why;
-    for (const std::string* part : {&row.problem, &row.duplicate, &row.note, &row.proposal.reason})
+    const std::string stored = storedAsText(row);
+    for (const std::string* part : {&row.problem, &row.duplicate, &row.note, &stored, &row.proposal.reason})
         if (!part->empty()) why += (why.empty() ? "" : "; ") + *part;
     return why;
 }
@@ -393,7 +394,10 @@ void loadRowBoxes(HWND dialog) {
     HWND type = GetDlgItem(dialog, idImportType);
     if (editable) {
         const Proposal& proposal = p.rows[static_cast<size_t>(p.selectedRow)].proposal;
-        SendMessageA(type, CB_SETCURSEL, static_cast<WPARAM>(proposal.type - 1), 0);
+        int item = -1;  // the box's item of the proposal's type (none for one it does not offer)
+        for (int i = 0, n = static_cast<int>(SendMessageA(type, CB_GETCOUNT, 0, 0)); i < n; ++i)
+            if (SendMessageA(type, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == proposal.type) item = i;
+        SendMessageA(type, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
         int group = listGroupOf(proposal.type);
         fillEntryBox(dialog, idImportDescr, descrList, group, proposal.description);
         fillEntryBox(dialog, idImportName, nameList, group, proposal.name);
@@ -447,7 +451,8 @@ void rowBoxChanged(HWND dialog, int id, int code) {
         if (code != CBN_SELCHANGE) return;
         auto at = SendMessageA(GetDlgItem(dialog, idImportType), CB_GETCURSEL, 0, 0);
         if (at < 0) return;
-        uint8_t type = static_cast<uint8_t>(at + 1);
+        auto type = static_cast<uint8_t>(
+            SendMessageA(GetDlgItem(dialog, idImportType), CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
         if (listGroupOf(type) != listGroupOf(proposal.type)) {
             p.initialising = true;  // the same texts, offered from the other group
             fillEntryBox(dialog, idImportDescr, descrList, listGroupOf(type), proposal.description);
@@ -655,7 +660,12 @@ INT_PTR CALLBACK previewProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
         addSelectAllKey(dialog);
         addListColumns(dialog);
         HWND type = GetDlgItem(dialog, idImportType);
-        for (int t = 1; t <= 6; ++t) SendMessageA(type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(typeTexts[t]));
+        // A product taken for personal use moves no money: no statement line is one.
+        for (int t = 1; t <= 6; ++t) {
+            if (t == typePersonal) continue;
+            auto at = SendMessageA(type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(typeTexts[t]));
+            SendMessageA(type, CB_SETITEMDATA, static_cast<WPARAM>(at), t);
+        }
         for (int id : {idImportDescr, idImportName})
             SendMessageA(GetDlgItem(dialog, id), CB_LIMITTEXT, maxEntryBytes - 1, 0);
         if (p.format == StatementFormat::csv) fillColumnBoxes(dialog);

@@ -79,15 +79,17 @@ private:
 // text (latest date, then highest position; mileage left out) and the name
 // each bank payee was last imported as.
 struct BookIndex {
-    std::unordered_map<std::string, int> latestByName;
+    std::unordered_map<std::string, int> latestByName[2];  // money out, money in
     std::unordered_map<std::string, std::string> importedName;
     BookIndex() {
         for (int i = 1; i <= transactionCount; ++i) {
             const Transaction& t = transactions[i];
-            if (isMileage(t) || t.type < typeService || t.type > typeEarnings) continue;
+            // A product taken for personal use moves no money: no statement
+            // line is one.
+            if (isMileage(t) || t.type < typeService || t.type > typeEarnings || t.type == typePersonal) continue;
             std::string name = cleanText(nameText(t.nameIndex));
             if (name.empty()) continue;
-            int& best = latestByName[folded(name)];
+            int& best = latestByName[isMoneyIn(t.type)][folded(name)];
             if (!best || t.date >= transactions[best].date) best = i;
         }
         // The name a payee's line was booked under: its transaction's name
@@ -104,9 +106,12 @@ struct BookIndex {
             if (!payee.empty() && !name.empty()) importedName[folded(payee)] = name;  // the later import wins
         }
     }
-    int latestNamed(const std::string& text) const {
-        auto t = latestByName.find(folded(text));
-        return text.empty() || t == latestByName.end() ? 0 : t->second;
+    // The latest transaction of a name whose type moves money the way the
+    // line does: a fee is never proposed as a negative earning because the
+    // bank pays interest under the same name.
+    int latestNamed(const std::string& text, bool moneyIn) const {
+        auto t = latestByName[moneyIn].find(folded(text));
+        return text.empty() || t == latestByName[moneyIn].end() ? 0 : t->second;
     }
 };
 
@@ -131,6 +136,11 @@ std::string textProblem(const ImportRow& row) {
         return "the name is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters";
     if (p.type == typeExpense && isMileageDescription(description))
         return "a mileage expense records miles, not money: choose another description";
+    if (p.type == typePersonal)
+        return "a product taken for personal use moves no money: choose another type";
+    // The entry dialog's own rules, in its words.
+    if (description.empty() && name.empty()) return "No description or name entered";
+    if (row.line.amount == 0) return "No amount specified";
     return "";
 }
 
@@ -156,8 +166,9 @@ Proposal proposeWith(const BookIndex& books, const StatementLine& line) {
     std::string importedName;
     auto named = books.importedName.find(folded(keptText(payee)));
     if (!payee.empty() && named != books.importedName.end()) importedName = named->second;
-    int followed = books.latestNamed(importedName);
-    if (!followed) followed = books.latestNamed(payee);
+    bool in = line.amount >= 0;
+    int followed = books.latestNamed(importedName, in);
+    if (!followed) followed = books.latestNamed(payee, in);
     if (followed) {
         const Transaction& t = transactions[followed];
         p.type = t.type;
@@ -170,7 +181,6 @@ Proposal proposeWith(const BookIndex& books, const StatementLine& line) {
         p.reason = "as on " + formatDate(t.date);
         return p;
     }
-    bool in = line.amount >= 0;
     p.type = in ? typeService : typeExpense;
     p.reason = in ? "money in" : "money out";
     p.name = importedName.empty() ? payee : importedName;
@@ -257,6 +267,15 @@ Transaction rowTransaction(const ImportRow& row) {
     uint8_t group = listGroupOf(row.proposal.type);
     return rowTransactionWith(row, ListTexts(descrList).find(group, cleanText(row.proposal.description)),
                               ListTexts(nameList).find(group, cleanText(row.proposal.name)));
+}
+
+std::string storedAsText(const ImportRow& row) {
+    static const char* const types[] = {"", "Service", "Expense", "Sold", "Bought", "Personal", "Earnings"};
+    int type = row.proposal.type;
+    if (type < typeService || type > typeEarnings || row.line.amount == 0) return "";
+    int64_t stored = isMoneyIn(type) ? row.line.amount : -row.line.amount;
+    if (stored >= 0) return "";
+    return std::string("stored as ") + types[type] + " " + money(stored);
 }
 
 std::string importFitProblem(const std::vector<ImportRow>& rows) {

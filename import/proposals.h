@@ -33,6 +33,10 @@ void recheckImportRows(std::vector<ImportRow>& rows);
 // now, 0 for a text the lists lack.
 Transaction rowTransaction(const ImportRow& row);
 
+// "stored as Earnings -12.00" for a row whose type goes against its money
+// (money out as an earning, money in as an expense); "" otherwise.
+std::string storedAsText(const ImportRow& row);
+
 // Whether the checked rows fit the tables (transactions, names,
 // descriptions, counting only the texts the lists lack); otherwise a message
 // saying how many fit and that none is imported until enough are unchecked.

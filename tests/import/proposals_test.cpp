@@ -231,7 +231,8 @@ TEST_F(Proposals, RowsThatBreakARuleAreUnchecked) {
         {line("03-05-2026", 2147483648LL, "A"), "the amount 21474836.48 is beyond what a record can hold"},
         {line("03-05-2026", -2147483648LL, "A"), "the amount -21474836.48 is beyond what a record can hold"},
         {line("03-05-2026", -2147483647LL, "A"), ""},
-        {line("03-05-2026", 0, "A"), ""},
+        {line("03-05-2026", 0, "A"), "No amount specified"},
+        {line("03-05-2026", -100, " ", "\t"), "No description or name entered"},
         {line("03-05-2026", -100, longest), ""},
         {line("03-05-2026", -100, longest + "n", "m"), "the name is too long: at most 254 characters"},
         {line("03-05-2026", -100, "A", longest + "d"), "the description is too long: at most 254 characters"},
@@ -251,6 +252,51 @@ TEST_F(Proposals, RowsThatBreakARuleAreUnchecked) {
     rows = buildImportRows(statementOf({line("03-05-2026", -100, "A")}), DateOrder::monthDayYear, true, true);
     EXPECT_EQ(rows[0].line.amount, 100);
     EXPECT_EQ(rows[0].proposal.reason, "money in");
+}
+
+// A bank that pays interest and charges fees under one name: each line
+// follows the latest transaction of that name whose type moves money its
+// way, so the month's earnings and expenses come out right; a type chosen
+// against the money says what is stored, and rows mended in the boxes can
+// be checked again.
+TEST_F(Proposals, ProposalsFitTheMoneysDirection) {
+    LedgerImage image;
+    image.descriptions = {entry(6, "Interest"), entry(2, "Bank fees")};
+    image.names = {entry(6, "First Prairie Bank"), entry(2, "First Prairie Bank")};
+    image.transactions = {makeTransaction("01-31-2026", typeExpense, 2, 2, 1200),
+                          makeTransaction("02-27-2026", typeEarnings, 1, 1, 52)};
+    installLedgerImage(image);
+    std::vector<ImportRow> rows = rowsOf({line("03-31-2026", -1200, "First Prairie Bank"),
+                                          line("03-31-2026", 61, "First Prairie Bank"),
+                                          line("03-31-2026", -999, "Unknown Payee")});
+    EXPECT_EQ(rows[0].proposal.type, typeExpense);
+    EXPECT_EQ(rows[0].proposal.reason, "as on 01-31-2026");
+    EXPECT_EQ(rows[1].proposal.type, typeEarnings);
+    EXPECT_EQ(rows[1].proposal.reason, "as on 02-27-2026");
+    EXPECT_EQ(rows[2].proposal.type, typeExpense);
+    for (const ImportRow& r : rows) EXPECT_EQ(storedAsText(r), "");
+    importRows(rows);
+    int64_t earnings = 0, expenses = 0;
+    for (int i = 3; i <= transactionCount; ++i)
+        (transactions[i].type == typeEarnings ? earnings : expenses) += transactions[i].amount;
+    EXPECT_EQ(earnings, 61);
+    EXPECT_EQ(expenses, 1200 + 999);
+
+    rows = rowsOf({line("04-30-2026", -1200, "Fee")});
+    rows[0].proposal.type = typeEarnings;
+    EXPECT_EQ(storedAsText(rows[0]), "stored as Earnings -12.00");
+    rows[0].proposal.type = typePersonal;  // moves no money
+    recheckImportRows(rows);
+    EXPECT_EQ(rows[0].problem, "a product taken for personal use moves no money: choose another type");
+    EXPECT_FALSE(rows[0].checked);
+
+    // Neither description nor name: unchecked until one is typed in.
+    rows = rowsOf({line("04-30-2026", -500, "")});
+    EXPECT_EQ(rows[0].problem, "No description or name entered");
+    rows[0].proposal.name = "Corner Coffee";
+    recheckImportRows(rows);
+    EXPECT_EQ(rows[0].problem, "");
+    EXPECT_FALSE(rows[0].checked);  // the user's to check
 }
 
 // The user's edits change the rules' and the count's verdicts; checks stay

@@ -206,6 +206,11 @@ TEST_F(Import, AChangedProposalIsWhatIsStoredAndUndoTakesTheWholeImportBack) {
         EXPECT_EQ(footer(dialog).rfind("4 rows will be added", 0), 0u);
         selectItem(dialog, 0);
         EXPECT_EQ(itemText(dialog, idImportName), "Paper Trail Office Supply");
+        // Every type a statement line can be: personal use moves no money.
+        HWND type = GetDlgItem(dialog, idImportType);
+        EXPECT_EQ(SendMessageA(type, CB_GETCOUNT, 0, 0), 5);
+        EXPECT_EQ(SendMessageA(type, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Personal")),
+                  CB_ERR);
         pickItem(dialog, idImportType, "Bought");
         retype(dialog, idImportName, "Paper Trail");
         retype(dialog, idImportDescr, "Printer paper");
@@ -459,6 +464,33 @@ TEST_F(Import, SaveAsArchiveAndExportRefuseTheFilesImportsKeep) {
     EXPECT_EQ(after.size(), before.size());
     for (const auto& f : after)
         EXPECT_TRUE(before.count(f.first) && before.at(f.first) == f.second) << f.first << " was written";
+}
+
+// A line with neither payee nor memo breaks the entry rule and stays
+// unchecked, until a name typed in the box below the list mends it.
+TEST_F(Import, ARowWithoutDescriptionOrNameCanBeCheckedOnceNamed) {
+    installLedger(sampleImage());
+    start();
+    folder.write("bare.csv", bytesOf("Date,Description,Amount\r\n03/26/2026,,-7.00\r\n03/27/2026,Kite Hosting,-9.00\r\n"));
+    importThrough(prompts, folder.file("bare.csv"), [&](HWND dialog) {
+        EXPECT_FALSE(checkedItem(dialog, 0));
+        EXPECT_EQ(cell(dialog, 0, 6).rfind("No description or name entered", 0), 0u) << cell(dialog, 0, 6);
+        setChecked(dialog, 0, true);
+        EXPECT_FALSE(checkedItem(dialog, 0));  // refused while the rule is broken
+        selectItem(dialog, 0);
+        retype(dialog, idImportName, "Corner Coffee");
+        EXPECT_EQ(cell(dialog, 0, 6).find("No description"), std::string::npos) << cell(dialog, 0, 6);
+        setChecked(dialog, 0, true);
+        EXPECT_TRUE(checkedItem(dialog, 0));
+        click(dialog, IDOK);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+    ASSERT_EQ(transactionCount, 9);
+    bool found = false;
+    for (int t = 1; t <= transactionCount; ++t)
+        found |= nameText(transactions[static_cast<size_t>(t)].nameIndex) == "Corner Coffee" &&
+                 transactions[static_cast<size_t>(t)].amount == 700;
+    EXPECT_TRUE(found);
 }
 
 TEST_F(Import, ANearlyFullLedgerTakesNoneUntilEnoughAreUnchecked) {
