@@ -91,6 +91,14 @@ void importFile() {
     std::string error;
     // One byte past the limit tells a file that is too long without reading it all.
     if (!readWholeFile(path, bytes, error, maxStatementBytes + 1)) {
+        // Windows allows no '?' in a name: the file dialog put it there for
+        // a character the program's code page lacks, and no such file exists.
+        if (fileNameOf(path).find('?') != std::string::npos)
+            error = "its name has characters Quirvel cannot use. Rename the file (letters, digits and the usual "
+                    "punctuation) and import it again.";
+        else if (path.find('?') != std::string::npos)
+            error = "the name of its folder has characters Quirvel cannot use. Move the file to a folder with a "
+                    "plain name and import it again.";
         showMessage("The file " + path + " could not be opened:\r\n" + error, "Import", mb::ok | mb::iconStop);
         return;
     }

@@ -12,7 +12,10 @@
 
 namespace {
 
-// Deeper nesting than this is no statement; what lies below is not followed.
+// A bank's file nests about ten deep. Elements left empty and unclosed in
+// OFX 1.x stay open until their aggregate ends, but even they never come
+// near this: deeper, no value can be placed with certainty, and the file is
+// refused rather than read in part.
 constexpr size_t maxDepth = 256;
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
@@ -91,19 +94,8 @@ public:
         for (;;) {
             Token token;
             if (pos >= t.size()) return token;
-            if (t[pos] != '<') {
-                size_t lt = t.find('<', pos);
-                if (lt == std::string::npos) lt = t.size();
-                size_t b = pos, e = lt;
-                int startLine = line;
-                while (b < e && isSpace(t[b])) ++b;
-                while (e > b && isSpace(t[e - 1])) --e;
-                if (b < e) startLine = line + linesIn(pos, b);
-                moveTo(lt);
-                if (b == e) continue;
-                token.kind = Token::text;
-                token.value = t.substr(b, e - b);
-                token.line = startLine;
+            if (t[pos] != '<' || isCdata(pos)) {
+                if (!readText(token)) continue;
                 return token;
             }
             token.line = line;
@@ -135,6 +127,46 @@ public:
     }
 
 private:
+    bool isCdata(size_t at) const { return t.compare(at, 9, "<![CDATA[") == 0; }
+
+    // Text up to the next tag, entities decoded, with CDATA sections taken
+    // as written among it; blanks around the whole are dropped. False when
+    // nothing but blanks was there.
+    bool readText(Token& token) {
+        int firstLine = 0;
+        while (pos < t.size() && (t[pos] != '<' || isCdata(pos))) {
+            size_t b = pos, e;
+            std::string piece;
+            if (t[pos] == '<') {
+                b = pos + 9;
+                size_t close = t.find("]]>", b);
+                e = close == std::string::npos ? t.size() : close;
+                piece.assign(t, b, e - b);
+                moveTo(close == std::string::npos ? t.size() : close + 3);
+            } else {
+                size_t lt = t.find('<', pos);
+                e = lt == std::string::npos ? t.size() : lt;
+                piece = decodeEntities(t.substr(b, e - b));
+                moveTo(e);
+            }
+            size_t blank = b;
+            while (blank < e && isSpace(t[blank])) ++blank;
+            if (!firstLine && blank < e) firstLine = line - linesIn(blank, pos);
+            token.value += piece;
+        }
+        size_t b = 0, e = token.value.size();
+        while (b < e && isSpace(token.value[b])) ++b;
+        while (e > b && isSpace(token.value[e - 1])) --e;
+        if (b == e || !firstLine) {
+            token.value.clear();
+            return false;
+        }
+        token.value = token.value.substr(b, e - b);
+        token.kind = Token::text;
+        token.line = firstLine;
+        return true;
+    }
+
     int linesIn(size_t from, size_t to) const {
         int n = 0;
         for (size_t i = from; i < to; ++i)
@@ -195,14 +227,15 @@ public:
     std::vector<PendingTransaction> transactions;
     std::vector<OfxStatement> statements;
     std::vector<int> finished;  // transactions in the order they ended
+    int tooDeepAt = 0;          // the line of the aggregate past maxDepth, 0 when none
 
     void read(OfxScanner& scanner) {
         Token token = scanner.next();
-        while (token.kind != Token::end) {
+        while (token.kind != Token::end && !tooDeepAt) {
             Token following = scanner.next();
             if (token.kind == Token::open) {
                 if (following.kind == Token::text) {
-                    leaf(token.value, decodeEntities(following.value));
+                    leaf(token.value, following.value);
                     following = scanner.next();
                     if (following.kind == Token::close && following.value == token.value) following = scanner.next();
                 } else if ((following.kind == Token::close && following.value == token.value) ||
@@ -224,7 +257,13 @@ public:
 
 private:
     void open(const std::string& name, int line) {
-        if (stack.size() >= maxDepth) return;
+        // No transaction holds another: one left unclosed ends where the
+        // next begins, as OFX 1.x allows an end tag to be implied.
+        if (name == "STMTTRN" && openCount[name] > 0) close(name);
+        if (stack.size() >= maxDepth) {
+            tooDeepAt = line;
+            return;
+        }
         Frame frame;
         if (!stack.empty()) {
             const Frame& parent = stack.back();
@@ -372,6 +411,11 @@ Statement readOfx(const Bytes& bytes) {
     OfxScanner scanner(text, start, line);
     OfxReader reader;
     reader.read(scanner);
+    if (reader.tooDeepAt) {
+        s.error = "The file's structure cannot be followed: its aggregates are nested more than " +
+                  std::to_string(maxDepth) + " deep at line " + std::to_string(reader.tooDeepAt) + ".";
+        return s;
+    }
     if (reader.statements.empty() && reader.transactions.empty()) {
         s.error = "The file is not a bank or card statement: its OFX holds no STMTRS or CCSTMTRS.";
         return s;

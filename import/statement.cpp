@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 
-
 namespace {
 
 int daysInMonth(int year, int month) {
@@ -86,18 +85,22 @@ void decideDateOrders(Statement& statement) {
 
 namespace {
 
-bool startsWithNoCase(const uint8_t* p, const uint8_t* end, const char* word) {
+bool startsWithNoCase(const char* p, const char* end, const char* word) {
     for (; *word; ++word, ++p)
-        if (p == end || std::tolower(*p) != std::tolower(static_cast<unsigned char>(*word))) return false;
+        if (p == end || std::tolower(static_cast<unsigned char>(*p)) != std::tolower(static_cast<unsigned char>(*word)))
+            return false;
     return true;
 }
 
 }  // namespace
 
 StatementFormat detectFormat(const Bytes& bytes) {
-    const uint8_t* p = bytes.data();
-    const uint8_t* end = p + bytes.size();
-    if (bytes.size() >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) p += 3;
+    // Looked for in the characters, not the bytes, so that UTF-16 is told
+    // apart as well; the head of the file is enough.
+    Bytes headBytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(bytes.size(), 131074)));
+    const std::string text = decodeStatementText(headBytes).text;
+    const char* p = text.data();
+    const char* end = p + text.size();
     while (p != end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n')) ++p;
     if (p != end && *p == '!') {
         for (const char* word : {"!type", "!account", "!option", "!clear"})
@@ -105,13 +108,13 @@ StatementFormat detectFormat(const Bytes& bytes) {
     }
     // An OFX header is at the top; <OFX> itself may follow a long header or
     // a line of XML.
-    const uint8_t* scanEnd = end - p > 65536 ? p + 65536 : end;
+    const char* scanEnd = end - p > 65536 ? p + 65536 : end;
     if (startsWithNoCase(p, end, "OFXHEADER")) return StatementFormat::ofx;
-    for (const uint8_t* q = p; q != scanEnd; ++q) {
+    for (const char* q = p; q != scanEnd; ++q) {
         if (*q != '<') continue;
         if (startsWithNoCase(q, end, "<?OFX")) return StatementFormat::ofx;
         if (startsWithNoCase(q, end, "<OFX")) {
-            const uint8_t* after = q + 4;
+            const char* after = q + 4;
             if (after == end || *after == '>' || *after == ' ' || *after == '\r' || *after == '\n')
                 return StatementFormat::ofx;
         }

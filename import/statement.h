@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "import/statement_text.h"
 #include "ledger/file_access.h"
 
 // The three ways a statement writes its dates. One order holds for the
@@ -75,9 +76,6 @@ enum class StatementFormat { csv, ofx, qif };
 // "CSV Date,Amount,Payee", "OFX 123456789/0001", "QIF Checking".
 std::string statementKey(StatementFormat format, const std::string& account, const std::string& headings);
 // From the content, not the file name: OFX/QFX by its header or <OFX>,
-// QIF by a leading !Type or !Account line, anything else CSV.
+// QIF by a leading !Type or !Account line, anything else CSV. Looked for in
+// the decoded text, so UTF-16 files are told apart too.
 StatementFormat detectFormat(const Bytes& bytes);
-
-// No statement is read past this many bytes: a longer file is refused with
-// a message before anything is parsed.
-constexpr size_t maxStatementBytes = 16u << 20;

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-
-#include "import/statement.h"
+#include <initializer_list>
 
 namespace {
 
@@ -98,13 +97,13 @@ DecodedText from1252(const Bytes& b, size_t from, const std::string& note) {
     return out;
 }
 
-DecodedText fromUtf16(const Bytes& b, bool bigEndian) {
+DecodedText fromUtf16(const Bytes& b, bool bigEndian, size_t from, const std::string& note) {
     Decoder d;
     d.out.text.reserve(b.size() / 2);
     auto unit = [&](size_t i) -> uint32_t {
         return bigEndian ? (b[i] << 8 | b[i + 1]) : (b[i + 1] << 8 | b[i]);
     };
-    for (size_t i = 2; i + 1 < b.size(); i += 2) {
+    for (size_t i = from; i + 1 < b.size(); i += 2) {
         uint32_t u = unit(i);
         if (u >= 0xD800 && u <= 0xDBFF && i + 3 < b.size()) {
             uint32_t low = unit(i + 2);
@@ -114,12 +113,56 @@ DecodedText fromUtf16(const Bytes& b, bool bigEndian) {
                 continue;
             }
         }
-        d.put(u >= 0xD800 && u <= 0xDFFF ? '?' : u);
+        // A lone surrogate is a character lost, counted like any other.
+        d.put(u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
     }
-    return d.finish("");
+    return d.finish(note);
+}
+
+Bytes headOf(const Bytes& b, size_t length) {
+    return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(std::min(b.size(), length)));
+}
+
+enum class Utf16 { no, littleEndian, bigEndian };
+
+bool startsWith(const Bytes& b, std::initializer_list<uint8_t> magic) {
+    return b.size() >= magic.size() && std::equal(magic.begin(), magic.end(), b.begin());
+}
+
+bool hasUtf16Mark(const Bytes& b) { return startsWith(b, {0xFF, 0xFE}) || startsWith(b, {0xFE, 0xFF}); }
+
+// UTF-16 without a byte order mark, only where it is plain: text of the
+// Latin alphabet leaves every other byte zero, which no 8-bit text does.
+Utf16 unmarkedUtf16(const Bytes& b) {
+    size_t units = std::min<size_t>(b.size(), 4096) / 2;
+    if (units < 4) return Utf16::no;
+    size_t evenZero = 0, oddZero = 0, bothZero = 0;
+    for (size_t k = 0; k < units; ++k) {
+        bool even = b[2 * k] == 0, odd = b[2 * k + 1] == 0;
+        if (even && odd) ++bothZero;
+        else if (even) ++evenZero;
+        else if (odd) ++oddZero;
+    }
+    if (bothZero * 100 > units) return Utf16::no;
+    if (oddZero * 10 >= units * 9) return Utf16::littleEndian;
+    if (evenZero * 10 >= units * 9) return Utf16::bigEndian;
+    return Utf16::no;
 }
 
 const char notUtf8[] = "The file is not UTF-8: read as Windows-1252.";
+const char unmarkedNote[] = "The file is UTF-16 without a byte order mark: read as UTF-16.";
+
+// A stray NUL or two is damage in a text; many control bytes are no text.
+std::string controlsProblem(const Bytes& bytes) {
+    size_t sample = std::min<size_t>(bytes.size(), 65536), controls = 0;
+    for (size_t i = 0; i < sample; ++i) {
+        uint8_t c = bytes[i];
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A) ++controls;
+    }
+    if (controls > 8 && controls * 100 > sample)
+        return "The file holds binary data, not the text of a statement.";
+    return "";
+}
 
 }  // namespace
 
@@ -134,8 +177,13 @@ char windows1252Char(uint32_t cp) {
 
 DecodedText decodeStatementText(const Bytes& bytes, const std::string& declared) {
     size_t n = bytes.size();
-    if (n >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return fromUtf16(bytes, false);
-    if (n >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return fromUtf16(bytes, true);
+    if (n >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return fromUtf16(bytes, false, 2, "");
+    if (n >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return fromUtf16(bytes, true, 2, "");
+    switch (unmarkedUtf16(bytes)) {
+    case Utf16::littleEndian: return fromUtf16(bytes, false, 0, unmarkedNote);
+    case Utf16::bigEndian: return fromUtf16(bytes, true, 0, unmarkedNote);
+    case Utf16::no: break;
+    }
     if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
         return validUtf8(bytes, 3) ? fromUtf8(bytes, 3, "") : from1252(bytes, 3, notUtf8);
     if (allAscii(bytes)) return from1252(bytes, 0, "");
@@ -161,21 +209,16 @@ std::string statementFileProblem(const Bytes& bytes) {
         return "The file is larger than " + std::to_string(maxStatementBytes >> 20) +
                " MB: it is not a statement this program can read.";
     if (bytes.empty()) return "The file is empty.";
-    auto startsWith = [&bytes](const char* magic, size_t length) {
-        return bytes.size() >= length && std::equal(magic, magic + length, bytes.begin());
-    };
-    if (startsWith("PK\x03\x04", 4) || startsWith("\xD0\xCF\x11\xE0", 4))
+    // A workbook of today (a zip archive) or of old (a compound document).
+    if (startsWith(bytes, {'P', 'K', 0x03, 0x04}) ||
+        startsWith(bytes, {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1}))
         return "The file is a spreadsheet workbook, not the text of a statement: save it as CSV first.";
-    if (startsWith("%PDF", 4))
+    if (startsWith(bytes, {'%', 'P', 'D', 'F'}))
         return "The file is a PDF document: read the bank's CSV, OFX or QIF download instead.";
-    if (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2)) return "";
-    // A stray NUL or two is damage in a text; many control bytes are no text.
-    size_t sample = std::min<size_t>(bytes.size(), 65536), controls = 0;
-    for (size_t i = 0; i < sample; ++i) {
-        uint8_t c = bytes[i];
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A) ++controls;
+    // Half the bytes of UTF-16 text are zeros: its characters are what count.
+    if (hasUtf16Mark(bytes) || unmarkedUtf16(bytes) != Utf16::no) {
+        std::string head = decodeStatementText(headOf(bytes, 131072)).text;
+        return controlsProblem(Bytes(head.begin(), head.end()));
     }
-    if (controls > 8 && controls * 100 > sample)
-        return "The file holds binary data, not the text of a statement.";
-    return "";
+    return controlsProblem(bytes);
 }

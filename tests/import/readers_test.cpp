@@ -19,6 +19,20 @@ namespace {
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+// The text as a spreadsheet's "Unicode text" or a bank's UTF-16 download.
+enum class Utf16Form { littleEndian, bigEndian, unmarked };
+Bytes utf16Of(const std::u16string& text, Utf16Form form) {
+    Bytes out;
+    bool big = form == Utf16Form::bigEndian;
+    if (form != Utf16Form::unmarked) out = big ? Bytes{0xFE, 0xFF} : Bytes{0xFF, 0xFE};
+    for (char16_t u : text) {
+        uint8_t high = static_cast<uint8_t>(u >> 8), low = static_cast<uint8_t>(u & 0xFF);
+        out.push_back(big ? high : low);
+        out.push_back(big ? low : high);
+    }
+    return out;
+}
+
 std::string cents(int64_t value) {
     std::string digits = std::to_string(value < 0 ? -value : value);
     digits.insert(0, digits.size() < 3 ? 3 - digits.size() : 0, '0');
@@ -147,6 +161,35 @@ TEST(StatementText, DecodingHonoursWhatFitsAndSaysWhatItDid) {
         EXPECT_EQ(d.text, c.text);
         EXPECT_EQ(d.note, c.note);
     }
+
+    struct Utf16Case {
+        std::u16string text;
+        Utf16Form form;
+        std::string declared, decoded, note;
+    };
+    const char* unmarked = "The file is UTF-16 without a byte order mark: read as UTF-16.";
+    const Utf16Case utf16Cases[] = {
+        {u"Caf\u00e9 \u20ac5", Utf16Form::littleEndian, "", "Caf\xe9 \x80" "5", ""},
+        {u"Caf\u00e9 \u20ac5", Utf16Form::bigEndian, "UTF-8", "Caf\xe9 \x80" "5", ""},
+        {u"Date,Payee\r\n", Utf16Form::unmarked, "", "Date,Payee\r\n", unmarked},
+        {u"Date,Payee\r\n", Utf16Form::unmarked, "1252", "Date,Payee\r\n", unmarked},
+        // What the UTF-8 path makes of characters Windows-1252 lacks, a
+        // pair of surrogates and a lone one alike.
+        {u"\u65e5 \u2212" "5", Utf16Form::littleEndian, "", "? -5",
+         "1 character that Windows-1252 lacks is shown as ?."},
+        {u"Pay \U0001F600 \xD800x", Utf16Form::bigEndian, "", "Pay ? ?x",
+         "2 characters that Windows-1252 lacks are shown as ?."},
+        {u"Caf\u00e9 \u65e5 list", Utf16Form::unmarked, "", "Caf\xe9 ? list",
+         std::string(unmarked) + " 1 character that Windows-1252 lacks is shown as ?."},
+    };
+    for (const Utf16Case& c : utf16Cases) {
+        SCOPED_TRACE(c.decoded);
+        DecodedText d = decodeStatementText(utf16Of(c.text, c.form), c.declared);
+        EXPECT_EQ(d.text, c.decoded);
+        EXPECT_EQ(d.note, c.note);
+    }
+    // A few zeros among 8-bit text are damage, not UTF-16.
+    EXPECT_EQ(decodeStatementText(bytesOf(std::string("Date,Pa\0ee\nx\0y\n", 15))).note, "");
 }
 
 TEST(StatementText, FormatFromTheContent) {
@@ -166,6 +209,20 @@ TEST(StatementText, FormatFromTheContent) {
         {"!Important notice\nDate;Amount\n", StatementFormat::csv},
     };
     for (const Case& c : cases) EXPECT_EQ(detectFormat(bytesOf(c.bytes)), c.format) << c.bytes;
+
+    struct Utf16Case {
+        std::u16string text;
+        StatementFormat format;
+    };
+    const Utf16Case utf16Cases[] = {
+        {u"OFXHEADER:100\r\nDATA:OFXSGML\r\n", StatementFormat::ofx},
+        {u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<OFX>", StatementFormat::ofx},
+        {u"!Type:Bank\nD1/2/26\n", StatementFormat::qif},
+        {u"Date\tPayee\tAmount\n", StatementFormat::csv},
+    };
+    for (const Utf16Case& c : utf16Cases)
+        for (Utf16Form form : {Utf16Form::littleEndian, Utf16Form::bigEndian, Utf16Form::unmarked})
+            EXPECT_EQ(detectFormat(utf16Of(c.text, form)), c.format) << static_cast<int>(form);
 }
 
 TEST(CsvReader, HeaderNamesGiveTheColumns) {
@@ -359,6 +416,55 @@ TEST(OfxReader, VersionsTagsDatesAndStatements) {
     }
 }
 
+TEST(OfxReader, CdataIsTheTextItHolds) {
+    const std::string file =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><?OFX OFXHEADER=\"200\" VERSION=\"220\"?>\n<OFX><BANKMSGSRSV1>"
+        "<STMTTRNRS><STMTRS><BANKACCTFROM><BANKID>1</BANKID><ACCTID>2</ACCTID></BANKACCTFROM><BANKTRANLIST>\n"
+        "<STMTTRN><DTPOSTED>20260310</DTPOSTED><TRNAMT>-5.00</TRNAMT><NAME><![CDATA[Acme & Sons]]></NAME>"
+        "<MEMO><![CDATA[<b>&amp;</b>]]> &amp; <![CDATA[more]]></MEMO></STMTTRN>\n"
+        "<STMTTRN><DTPOSTED>20260311</DTPOSTED><TRNAMT>1</TRNAMT><NAME>\n<![CDATA[  Two\nlines ]]></NAME>"
+        "<MEMO><![CDATA[]]></MEMO><FITID><![CDATA[x]]>7</FITID></STMTTRN>\n"
+        "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
+    Statement s = readOfx(bytesOf(file));
+    ASSERT_EQ(s.error, "");
+    EXPECT_EQ(summary(s), "3 2026-03-10 -5.00 Acme & Sons|<b>&amp;</b> & more\n"
+                          "4 2026-03-11 1.00 Two lines| #1/2/x7\n");
+    EXPECT_EQ(statementProblem(s, bytesOf(file)), "");
+}
+
+TEST(OfxReader, NestingPastWhatCanBeFollowedRefusesTheFile) {
+    auto repeated = [](const std::string& part, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i) out += part;
+        return out;
+    };
+    const std::string transaction = "<STMTTRN><DTPOSTED>20260301<TRNAMT>1</STMTTRN>\n";
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string error;  // "" when it is read
+        size_t lines;
+    };
+    const Case cases[] = {
+        // <OFX> and <STMTRS> and 253 more: the transaction is the 256th.
+        {"as deep as can be followed", "<OFX><STMTRS>\n" + repeated("<AGG>\n", 253) + transaction, "", 1},
+        {"one deeper, a transaction after",
+         "<OFX><STMTRS>\n" + repeated("<AGG>\n", 300) + transaction + repeated("</AGG>", 300) + transaction,
+         "The file's structure cannot be followed: its aggregates are nested more than 256 deep at line 256.", 0},
+        // OFX 1.x left every transaction open: each ends where the next begins.
+        {"transactions never closed",
+         "<OFX><STMTRS><BANKTRANLIST>\n" + repeated("<STMTTRN><DTPOSTED>20260301<TRNAMT>1<EXTRA>\n", 400), "", 400},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Statement s = readOfx(bytesOf(c.file));
+        EXPECT_EQ(s.error, c.error);
+        EXPECT_EQ(s.lines.size(), c.lines);
+        EXPECT_TRUE(s.unreadable.empty()) << summary(s);
+        EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+    }
+}
+
 TEST(QifReader, RecordsAccountsAndDateOrders) {
     struct Case {
         const char* name;
@@ -424,6 +530,13 @@ TEST(StatementReaders, RefuseWhatIsNoStatementOfTheirKind) {
         {"binary", binary, "The file holds binary data", "The file holds binary data", "The file holds binary data"},
         {"a workbook", bytesOf(std::string("PK\3\4\x14\0\0\0", 8)), "The file is a spreadsheet workbook",
          "The file is a spreadsheet workbook", "The file is a spreadsheet workbook"},
+        {"a legacy workbook", Bytes{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0, 0, 0},
+         "The file is a spreadsheet workbook", "The file is a spreadsheet workbook", "The file is a spreadsheet workbook"},
+        {"binary behind a UTF-16 mark", [&binary] {
+             Bytes b{0xFF, 0xFE};
+             for (uint8_t c : binary) b.insert(b.end(), {static_cast<uint8_t>(c % 32), 0});
+             return b;
+         }(), "The file holds binary data", "The file holds binary data", "The file holds binary data"},
         {"a PDF", bytesOf("%PDF-1.7\n"), "The file is a PDF document", "The file is a PDF document",
          "The file is a PDF document"},
         {"empty", Bytes{}, "The file is empty.", "The file is empty.", "The file is empty."},
@@ -505,6 +618,40 @@ Statement readAny(const Bytes& bytes) {
     case StatementFormat::csv: break;
     }
     return csvThroughGuess(bytes);
+}
+
+TEST(StatementReaders, Utf16StatementsReadAsTheirText) {
+    struct Case {
+        const char* name;
+        std::u16string file;
+        StatementFormat format;
+        std::string lines, note;  // the note besides the one on a missing mark
+    };
+    const Case cases[] = {
+        {"CSV saved as Unicode text", u"Date\tPayee\tAmount\r\n03/14/2026\tCaf\u00e9 Lune\t-12.50\r\n"
+         u"03/15/2026\t\u65e5\u672c Trading\t1,200.00\r\n", StatementFormat::csv,
+         "2 03-14-2026 -12.50 Caf\xe9 Lune|\n3 03-15-2026 1200.00 ?? Trading|\n",
+         "2 characters that Windows-1252 lacks are shown as ?."},
+        {"OFX 1.x", u"OFXHEADER:100\r\nDATA:OFXSGML\r\nCHARSET:1252\r\n\r\n<OFX><STMTRS><BANKACCTFROM><ACCTID>9"
+         u"</BANKACCTFROM>\r\n<STMTTRN><DTPOSTED>20260301<TRNAMT>-4.00<NAME>Caf\u00e9</STMTTRN>\r\n</STMTRS></OFX>",
+         StatementFormat::ofx, "6 2026-03-01 -4.00 Caf\xe9|\n", ""},
+        {"QIF", u"!Type:Bank\r\nD3/14/2026\r\nT-1.00\r\nPCaf\u00e9\r\n^\r\n", StatementFormat::qif,
+         "2 03-14-2026 -1.00 Caf\xe9|\n", ""},
+    };
+    const std::string unmarked = "The file is UTF-16 without a byte order mark: read as UTF-16.";
+    for (const Case& c : cases) {
+        for (Utf16Form form : {Utf16Form::littleEndian, Utf16Form::bigEndian, Utf16Form::unmarked}) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::to_string(static_cast<int>(form)));
+            Bytes bytes = utf16Of(c.file, form);
+            EXPECT_EQ(detectFormat(bytes), c.format);
+            Statement s = readAny(bytes);
+            ASSERT_EQ(s.error, "");
+            EXPECT_EQ(summary(s), c.lines);
+            std::string note = form == Utf16Form::unmarked ? unmarked + (c.note.empty() ? "" : " ") + c.note : c.note;
+            EXPECT_EQ(s.note, note);
+            EXPECT_EQ(statementProblem(s, bytes), "");
+        }
+    }
 }
 
 TEST(StatementReaders, SamplesReadWhole) {
