@@ -403,6 +403,7 @@ Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
                 unreadable(reason);
                 continue;
             }
+            line.pastCents = amountPastCents(amountText, mark);
         } else {
             std::string out = shownText(fieldAt(row, columns.debit)), in = shownText(fieldAt(row, columns.credit));
             if (out.empty() && in.empty()) {
@@ -417,6 +418,8 @@ Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
             }
             // Money out is shown as a positive number by most banks, negative by some.
             line.amount = inCents - (outCents < 0 ? -outCents : outCents);
+            line.pastCents = amountPastCents(out, mark);
+            if (line.pastCents.empty()) line.pastCents = amountPastCents(in, mark);
         }
         std::string balanceText = shownText(fieldAt(row, columns.balance));
         if (columns.balance >= 0 && !balanceText.empty())

@@ -444,6 +444,7 @@ Statement readOfx(const Bytes& bytes) {
             unreadable(reason);
             continue;
         }
+        out.pastCents = amountPastCents(amountText, mark);
         out.payee = shown(!p.name.empty() ? p.name : !p.payeeName.empty() ? p.payeeName : p.payee);
         out.memo = shown(p.memo);
         std::string fitid = shown(p.fitid);

@@ -130,6 +130,9 @@ std::string textProblem(const ImportRow& row) {
     if (p.type < typeService || p.type > typeEarnings) return "no type of transaction is chosen";
     if (!amountFitsRecord(row.line.amount))
         return "the amount " + money(row.line.amount) + " is beyond what a record can hold";
+    // Cut to the cent it would be another amount than the bank's.
+    if (!row.line.pastCents.empty())
+        return "the amount " + row.line.pastCents + " has more digits than cents: a record keeps whole cents";
     if (!fitsListEntry(description))
         return "the description is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters";
     if (!fitsListEntry(name))

@@ -158,6 +158,7 @@ Statement readQif(const Bytes& bytes) {
             unreadable(reason);
             continue;
         }
+        line.pastCents = amountPastCents(amountText, mark);
         line.payee = trimBlanks(blankControls(r.payee));
         line.memo = trimBlanks(blankControls(r.memo));
         s.lines.push_back(std::move(line));

@@ -40,6 +40,7 @@ struct StatementLine {
     int64_t amount = 0;      // hundredths; money in is positive
     std::string payee, memo; // in the program's code page (Windows-1252), blanks trimmed
     std::string bankId;      // the bank's own id (OFX FITID), "" where there is none
+    std::string pastCents;   // the amount as written when it has digits past the cents, "" otherwise
     bool hasBalance = false; // a CSV balance column: the balance after this line
     int64_t balance = 0;
 };

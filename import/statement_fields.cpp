@@ -191,6 +191,14 @@ bool readStatementAmount(const std::string& text, char mark, int64_t& cents, std
     return true;
 }
 
+std::string amountPastCents(const std::string& text, char mark) {
+    std::string shown = trimmed(text), core, whole, fraction;
+    bool negative = false;
+    if (!splitSign(shown, negative, core) || !splitDigits(core, mark, whole, fraction) || fraction.size() <= 2)
+        return "";
+    return fraction.find_first_not_of('0', 2) == std::string::npos ? "" : shown;
+}
+
 bool readWrittenDate(const std::string& text, WrittenDate& date) {
     date = WrittenDate{};
     std::string s = trimmed(text);

@@ -29,6 +29,9 @@ struct DecimalMarkVote {
 // \"12,3x\" is not a number") when it does not read. An empty text is
 // "the amount is missing".
 bool readStatementAmount(const std::string& text, char mark, int64_t& cents, std::string& reason);
+// The amount as written when it has digits past the cents that are not 0
+// ("12.349", "0.004"), else "": a row must not be stored cut without a word.
+std::string amountPastCents(const std::string& text, char mark);
 
 // A date as written: year, month and day in some order with '/', '-', '.'
 // or an apostrophe between them ("03/14/2026", "14.03.2026", "2026-03-14",

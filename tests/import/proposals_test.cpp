@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "import/csv_reader.h"
+#include "import/ofx_reader.h"
 #include "import/proposals.h"
+#include "import/qif_reader.h"
 #include "import/statement_memory.h"
 #include "ledger/changes.h"
 #include "ledger/ledger_file.h"
@@ -252,6 +255,39 @@ TEST_F(Proposals, RowsThatBreakARuleAreUnchecked) {
     rows = buildImportRows(statementOf({line("03-05-2026", -100, "A")}), DateOrder::monthDayYear, true, true);
     EXPECT_EQ(rows[0].line.amount, 100);
     EXPECT_EQ(rows[0].proposal.reason, "money in");
+}
+
+// An amount with more digits than cents is never cut to the cent without a
+// word: whatever the file type, its row says so and cannot be checked.
+TEST_F(Proposals, AmountsFinerThanCentsAreShownNotCut) {
+    auto bytes = [](const std::string& text) { return Bytes(text.begin(), text.end()); };
+    CsvTable table = readCsvTable(bytes("Date,Payee,Amount\r\n03/20/2026,A,0.004\r\n03/20/2026,B,-12.349\r\n"
+                                        "03/20/2026,C,-12.340\r\n"));
+    Statement csv = csvStatement(table, guessCsvColumns(table.header));
+    Statement split = [&] {
+        CsvTable t = readCsvTable(bytes("Date,Payee,Debit,Credit\r\n03/20/2026,D,5.125,\r\n03/21/2026,E,,7.50\r\n"));
+        return csvStatement(t, guessCsvColumns(t.header));
+    }();
+    Statement ofx = readOfx(bytes("<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS><BANKTRANLIST><STMTTRN><DTPOSTED>20260320"
+                                  "<TRNAMT>-1.005<NAME>F<FITID>1</STMTTRN></BANKTRANLIST></STMTRS></STMTTRNRS>"
+                                  "</BANKMSGSRSV1></OFX>"));
+    Statement qif = readQif(bytes("!Type:Bank\r\nD03/20/2026\r\nT-2.0001\r\nPG\r\n^\r\n"));
+    const std::vector<std::pair<Statement*, std::vector<std::string>>> cases = {
+        {&csv, {"0.004", "-12.349", ""}}, {&split, {"5.125", ""}}, {&ofx, {"-1.005"}}, {&qif, {"-2.0001"}}};
+    for (const auto& [statement, past] : cases) {
+        std::vector<ImportRow> rows =
+            buildImportRows(*statement, statement->dateOrders == orderBit(DateOrder::yearMonthDay)
+                                            ? DateOrder::yearMonthDay
+                                            : DateOrder::monthDayYear,
+                            true, false);
+        ASSERT_EQ(rows.size(), past.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            std::string expected = past[i].empty() ? "" : "the amount " + past[i] +
+                                                              " has more digits than cents: a record keeps whole cents";
+            EXPECT_EQ(rows[i].problem, expected) << rows[i].line.payee;
+            EXPECT_EQ(rows[i].checked, expected.empty()) << rows[i].line.payee;
+        }
+    }
 }
 
 // A bank that pays interest and charges fees under one name: each line
