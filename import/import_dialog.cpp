@@ -459,8 +459,7 @@ void rowBoxChanged(HWND dialog, int id, int code) {
             fillEntryBox(dialog, idImportName, nameList, listGroupOf(type), proposal.name);
             p.initialising = false;
         }
-        if (!isProductType(type)) proposal.taxMode = modeNoTax;
-        proposal.type = type;
+        setRowType(p.rows[static_cast<size_t>(p.selectedRow)], type);
     } else {
         if (code != CBN_EDITCHANGE && code != CBN_SELCHANGE) return;
         (id == idImportDescr ? proposal.description : proposal.name) = trimBlanks(boxChoice(dialog, id, code));

@@ -161,6 +161,13 @@ bool importable(const ImportRow& row) { return row.checked && row.problem.empty(
 
 namespace {
 
+// How a product line is handled when nothing better is known: the bank's
+// amount is what was paid, tax and all.
+void defaultProductHandling(Proposal& p) {
+    p.taxMode = modeTaxIncluded;
+    p.taxRate = usableRate(static_cast<float>(100.0 * combinedTaxRate));
+}
+
 Proposal proposeWith(const BookIndex& books, const StatementLine& line) {
     std::string payee = cleanText(line.payee), memo = cleanText(line.memo);
     Proposal p;
@@ -180,6 +187,7 @@ Proposal proposeWith(const BookIndex& books, const StatementLine& line) {
         if (isProductType(t.type)) {
             p.taxMode = t.taxMode;
             p.taxRate = usableRate(t.taxRate);
+            if (p.taxMode > modeResale) defaultProductHandling(p);
         }
         p.reason = "as on " + formatDate(t.date);
         return p;
@@ -205,15 +213,17 @@ Transaction rowTransactionWith(const ImportRow& row, uint16_t descrIndex, uint16
     total = std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, total));  // a row with a problem
     t.amount = static_cast<int32_t>(total);
     if (!isProductType(p.type)) return t;
-    t.taxMode = p.taxMode;
-    t.taxRate = usableRate(p.taxRate);
+    Proposal handled = p;  // a product is never stored without a tax option
+    if (handled.taxMode > modeResale) defaultProductHandling(handled);
+    t.taxMode = handled.taxMode;
+    t.taxRate = usableRate(handled.taxRate);
     double rate = t.taxRate / 100.0;
-    if (p.taxMode == modeTaxIncluded) {
+    if (t.taxMode == modeTaxIncluded) {
         // As the record dialog stores it: the tax shown to the cent.
         double tax = 0;
         computeSalesTax(modeTaxIncluded, total / 100.0, rate, tax);
         t.salesTax = parseAmount(formatMask(tax, "0.00"));
-    } else if (p.taxMode == modeTaxAdded) {
+    } else if (t.taxMode == modeTaxAdded) {
         // The bank paid the total: the tax is what lies above the cost.
         t.amount = static_cast<int32_t>(std::llround(total / (1 + rate)));
         t.salesTax = static_cast<int32_t>(total - t.amount);
@@ -270,6 +280,36 @@ Transaction rowTransaction(const ImportRow& row) {
     uint8_t group = listGroupOf(row.proposal.type);
     return rowTransactionWith(row, ListTexts(descrList).find(group, cleanText(row.proposal.description)),
                               ListTexts(nameList).find(group, cleanText(row.proposal.name)));
+}
+
+void setRowType(ImportRow& row, uint8_t type) {
+    Proposal& p = row.proposal;
+    bool wasProduct = isProductType(p.type);
+    p.type = type;
+    if (!isProductType(type)) {
+        p.taxMode = modeNoTax;
+        p.taxRate = 0;
+        return;
+    }
+    if (wasProduct && p.taxMode <= modeResale) return;  // Sold and Bought handle tax alike
+    // The payee's latest product handling, by the name it is to be booked
+    // under, else by the bank's payee.
+    defaultProductHandling(p);
+    int latest = 0;
+    for (const std::string& text : {cleanText(p.name), cleanText(row.line.payee)}) {
+        if (text.empty()) continue;
+        for (int i = 1; i <= transactionCount; ++i) {
+            const Transaction& t = transactions[i];
+            if (!isProductType(t.type) || t.taxMode > modeResale || folded(cleanText(nameText(t.nameIndex))) != folded(text))
+                continue;
+            if (!latest || t.date >= transactions[latest].date) latest = i;
+        }
+        if (latest) break;
+    }
+    if (latest) {
+        p.taxMode = transactions[latest].taxMode;
+        p.taxRate = usableRate(transactions[latest].taxRate);
+    }
 }
 
 std::string storedAsText(const ImportRow& row) {

@@ -33,6 +33,13 @@ void recheckImportRows(std::vector<ImportRow>& rows);
 // now, 0 for a text the lists lack.
 Transaction rowTransaction(const ImportRow& row);
 
+// Gives a row another type, as the preview's Type box does. A product row
+// always has a tax option: the one it had as a product, else the latest
+// product handling of its name (or the bank's payee), else "Tax already
+// included" at the combined rate, since the bank's amount is what was paid,
+// tax and all. Other types have none.
+void setRowType(ImportRow& row, uint8_t type);
+
 // "stored as Earnings -12.00" for a row whose type goes against its money
 // (money out as an earning, money in as an expense); "" otherwise.
 std::string storedAsText(const ImportRow& row);

@@ -257,6 +257,40 @@ TEST_F(Proposals, RowsThatBreakARuleAreUnchecked) {
     EXPECT_EQ(rows[0].proposal.reason, "money in");
 }
 
+// A row set to Sold or Bought in the preview always has a tax option: the
+// latest product handling of its name, else tax already included at the
+// combined rate, as the bank's amount is what was paid.
+TEST_F(Proposals, ProductRowsAlwaysHaveATaxOption) {
+    someBooks();  // Acme Supplies: bought with 6.25% added
+    combinedTaxRate = 0.075;
+    std::vector<ImportRow> rows = rowsOf({line("03-20-2026", 12000, "Walk-in customer"),
+                                          line("03-21-2026", -5000, "Acme Supplies", "", ""),
+                                          line("03-22-2026", -5000, "Cafe Roma")});
+    setRowType(rows[0], typeSold);
+    EXPECT_EQ(rows[0].proposal.taxMode, modeTaxIncluded);
+    EXPECT_FLOAT_EQ(rows[0].proposal.taxRate, 7.5f);
+    Transaction sold = rowTransaction(rows[0]);
+    EXPECT_EQ(sold.taxMode, modeTaxIncluded);
+    EXPECT_EQ(sold.amount, 12000);
+    EXPECT_EQ(sold.salesTax, 837);  // 120.00 paid, 111.63 of it the sale
+
+    rows[2].proposal.name = "Acme Supplies";  // booked under a name with a product history
+    setRowType(rows[2], typeBought);
+    EXPECT_EQ(rows[2].proposal.taxMode, modeTaxAdded);
+    EXPECT_FLOAT_EQ(rows[2].proposal.taxRate, 6.25f);
+    rows[2].proposal.taxMode = modeResale;  // the user's choice survives Sold and Bought
+    setRowType(rows[2], typeSold);
+    EXPECT_EQ(rows[2].proposal.taxMode, modeResale);
+    setRowType(rows[2], typeExpense);
+    EXPECT_EQ(rows[2].proposal.taxMode, modeNoTax);
+    EXPECT_EQ(rowTransaction(rows[2]).taxMode, modeNoTax);
+
+    // However a product row came to have none, it is not stored without one.
+    rows[1].proposal.type = typeBought;
+    rows[1].proposal.taxMode = modeNoTax;
+    EXPECT_EQ(rowTransaction(rows[1]).taxMode, modeTaxIncluded);
+}
+
 // An amount with more digits than cents is never cut to the cent without a
 // word: whatever the file type, its row says so and cannot be checked.
 TEST_F(Proposals, AmountsFinerThanCentsAreShownNotCut) {

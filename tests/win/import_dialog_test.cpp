@@ -230,6 +230,7 @@ TEST_F(Import, AChangedProposalIsWhatIsStoredAndUndoTakesTheWholeImportBack) {
             ++found;
             EXPECT_EQ(r.type, typeBought);
             EXPECT_EQ(r.amount, 4217);
+            EXPECT_EQ(r.taxMode, modeTaxIncluded);  // a product always has its tax option
             EXPECT_EQ(formatDate(r.date), "03-02-2026");
             EXPECT_EQ(descriptionText(r.descrIndex), "Printer paper");
             EXPECT_EQ(static_cast<uint8_t>(names[r.nameIndex][0]), 3);  // the products' group
