@@ -16,9 +16,7 @@ namespace {
 // remembered line answers for one row, each transaction for one line.
 class LineMemory {
 public:
-    LineMemory() : lines_(ledger.beside.lines), claimed_(lines_.size(), false) {
-        for (int i = 1; i <= transactionCount; ++i)
-            if (transactionTags[i]) present_.insert(transactionTags[i]);
+    LineMemory() : lines_(ledger.beside.lines), claimed_(lines_.size(), false), present_(transactionPositions()) {
         for (size_t r = 0; r < lines_.size(); ++r) {
             const BankLine& l = lines_[r];
             if (l.legacy) {
@@ -108,7 +106,8 @@ private:
     }
     const std::vector<BankLine>& lines_;
     std::vector<bool> claimed_;
-    std::unordered_set<uint32_t> present_, linked_;
+    std::unordered_map<uint32_t, int> present_;  // tag -> position of the books' transactions
+    std::unordered_set<uint32_t> linked_;
     std::unordered_multimap<uint64_t, uint32_t> index_[ways];
 };
 

@@ -133,7 +133,7 @@ bool openStatement(const std::string& path, const Bytes& bytes) {
     // Turned round by what was chosen for another statement only where both
     // name the same account: files that name none share their key with
     // every other bank's of the same layout.
-    p.flip = p.rememberedFlip && p.format != StatementFormat::csv && rememberedFlipApplies(p.statement);
+    p.flip = p.rememberedFlip && rememberedFlipApplies(p.statement);
     if (p.format == StatementFormat::csv)
         p.columns = known && p.remembered.hasColumns ? p.remembered.columns : guessCsvColumns(p.table.header);
     readStatement();

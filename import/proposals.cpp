@@ -95,9 +95,7 @@ struct BookIndex {
         // The name a payee's line was booked under: its transaction's name
         // now, where the books still hold it (a rename follows), else the
         // name it was given.
-        std::unordered_map<uint32_t, int> positions;
-        for (int i = 1; i <= transactionCount; ++i)
-            if (transactionTags[i]) positions.emplace(transactionTags[i], i);
+        std::unordered_map<uint32_t, int> positions = transactionPositions();
         for (const BankLine& l : ledger.beside.lines) {
             if (l.status != BankLine::imported) continue;
             auto at = l.tag ? positions.find(l.tag) : positions.end();
@@ -313,12 +311,11 @@ void setRowType(ImportRow& row, uint8_t type) {
 }
 
 std::string storedAsText(const ImportRow& row) {
-    static const char* const types[] = {"", "Service", "Expense", "Sold", "Bought", "Personal", "Earnings"};
     int type = row.proposal.type;
     if (type < typeService || type > typeEarnings || row.line.amount == 0) return "";
     int64_t stored = isMoneyIn(type) ? row.line.amount : -row.line.amount;
     if (stored >= 0) return "";
-    return std::string("stored as ") + types[type] + " " + money(stored);
+    return "stored as " + trimBlanks(typeNames[static_cast<size_t>(type)]) + " " + money(stored);
 }
 
 std::string importFitProblem(const std::vector<ImportRow>& rows) {

@@ -365,12 +365,10 @@ SideData readSideFileFor(const std::string& ledgerFile, const Bytes& ledgerBytes
 
 SideData sideDataForFile(const SideData& data, int count) {
     SideData out = data;
-    std::unordered_map<uint32_t, uint32_t> positions;
-    for (int i = 1; i <= count; ++i)
-        if (transactionTags[i]) positions.emplace(transactionTags[i], static_cast<uint32_t>(i));
+    std::unordered_map<uint32_t, int> positions = transactionPositions();
     for (BankLine& l : out.lines) {
         auto p = l.tag ? positions.find(l.tag) : positions.end();
-        l.tag = p == positions.end() ? 0 : p->second;
+        l.tag = p == positions.end() || p->second > count ? 0 : static_cast<uint32_t>(p->second);
     }
     return out;
 }

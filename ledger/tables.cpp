@@ -28,6 +28,13 @@ void recomputeCombinedRate() {
     combinedTaxRate = countyTaxRate + stateTaxRate + localTaxRate + districtTaxRate;
 }
 
+std::unordered_map<uint32_t, int> transactionPositions() {
+    std::unordered_map<uint32_t, int> positions;
+    for (int i = 1; i <= transactionCount; ++i)
+        if (transactionTags[i]) positions.emplace(transactionTags[i], i);
+    return positions;
+}
+
 int insertPosition(uint16_t date) {
     int n = transactionCount;
     if (n == 0) return 1;

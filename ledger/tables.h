@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "text/plain_text.h"
@@ -147,6 +148,9 @@ void recomputeCombinedRate();
 
 // The position a record dated `date` takes among transactions 1..count.
 int insertPosition(uint16_t date);
+
+// Where each tagged transaction stands now: tag -> position.
+std::unordered_map<uint32_t, int> transactionPositions();
 
 // Whether a description or name of this text fits a list entry, and the
 // message that refuses one that does not; `what` names the text ("text",
