@@ -506,6 +506,90 @@ TEST(QifReader, RecordsAccountsAndDateOrders) {
     }
 }
 
+// Line ends, sections, headers, splits and field codes: where each record
+// starts, which account and scope the file has, and what the preview is told.
+TEST(QifReader, SectionsFieldsAndLineEnds) {
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string lines, account, scope, note;
+        std::string past;  // "line:as written" for each amount with digits past the cents
+    };
+    const Case cases[] = {
+        {"CR line ends, lines of blanks, no ^ at the end",
+         "!Type:Bank\r\r  D3/1/26  \r \t \rT-4.50\rPCorner Shop \r^\rD3/2/26\rT1",
+         "3 03-01-2026 -4.50 Corner Shop|\n8 03-02-2026 1.00 |\n", "", "QIF !type:bank", "", ""},
+        {"LF CR is two line ends, CR LF one", "!Type:Bank\n\rD3/1/26\r\nT1\n\r^\r\nD3/2/26\nT2\n^\n",
+         "3 03-01-2026 1.00 |\n7 03-02-2026 2.00 |\n", "", "QIF !type:bank", "", ""},
+        {"blank lines before the header, a record ended by the next section",
+         "\r\n  \r\n! TYPE : CCARD\r\nD1/2/26\r\nT-5\r\n!Type:Invst\r\nD1/3/26\r\nT9\r\n^\r\n!Type:Bank\r\nD1/4/26\r\nT7\r\n^\r\n",
+         "4 01-02-2026 -5.00 |\n11 01-04-2026 7.00 |\n", "", "QIF !type:ccard", "", ""},
+        {"an unknown header ends the record, not the section", "!Type:Bank\nD1/2/26\nT1\n!Bogus\nT2\nD1/3/26\n^\n",
+         "2 01-02-2026 1.00 |\n5 01-03-2026 2.00 |\n", "", "QIF !type:bank", "", ""},
+        {"an !Account block over two bank sections",
+         "!Account\nNChecking 0042\nTBank\n^\nD1/1/26\nT99\n^\n!Type:Bank\nD1/5/26\nT-10\n^\n!Type:Bank\nD1/6/26\nT20\n^\n",
+         "9 01-05-2026 -10.00 |\n13 01-06-2026 20.00 |\n", "Checking 0042", "QIF !type:bank Checking 0042", "", ""},
+        {"an AutoSwitch list: accounts with transactions, each once",
+         "!Option:AutoSwitch\n!Account\nN  Joint\tChecking \nTBank\n^\n!Type:Bank\nD2/1/26\nT-3\nPCaf\xe9\n^\n"
+         "!Account\nNBrokerage\nTInvst\n^\n!Type:Invst\nD2/2/26\nT100\n^\n!Account\nNVisa\nTCCard\n^\n"
+         "!Type:CCard\nD2/3/26\nT-8\n^\n!Account\nNJoint\tChecking\n^\n!Type:Bank\nD2/4/26\nT4\n^\n!Clear:AutoSwitch\n",
+         "7 02-01-2026 -3.00 Caf\xe9|\n24 02-03-2026 -8.00 |\n31 02-04-2026 4.00 |\n", "", "QIF !type:bank",
+         "The file is not UTF-8: read as Windows-1252. The file holds the transactions of 2 accounts: Joint "
+         "Checking, Visa.", ""},
+        {"AutoSwitch without a transaction section",
+         "!Option:AutoSwitch\nD1/2/26\nT5\n^\n!Account\nNSavings\nTBank\n^\n!Clear:AutoSwitch\n", "", "", "QIF ", "",
+         ""},
+        {"split lines belong to their record",
+         "!Type:Bank\nD3/3/26\nT-60.00\nPSupermarket\nSFood\nEWeekly shop\n$-45.00\nSHousehold\n$-15.00\nMCard 1234\n^\n"
+         "SFuel\n$-30\nD3/4/26\nU-30\n^\nSFood\n$-5\n^\n",
+         "2 03-03-2026 -60.00 Supermarket|Card 1234\n12 03-04-2026 -30.00 |\n", "", "QIF !type:bank", "", ""},
+        {"unknown field codes are passed over",
+         "!Type:CCard\nXAJ\nD3/5/26\nT-2.50\nA12 High Street\nC*\nKX\n^\nZnothing known\n^\nPOnly a payee\nLFees\n^\n",
+         "2 03-05-2026 -2.50 |\n", "", "QIF !type:ccard", "", ""},
+        {"T before U, U alone, the last of a code, what is missing",
+         "!Type:Bank\nD4/1/26\nU-100.00\nT-1.00\n^\nD4/2/26\nU7.25\n^\nD4/3/26\nT\nU5\n^\nD\nPNothing\n^\nD   \nT3\n^\n"
+         "DSometime in the spring of the year 2026, roughly\nT1\n^\nT1\nT2\nD4/4/26\n^\n",
+         "2 04-01-2026 -1.00 |\n6 04-02-2026 7.25 |\n9 ! the amount is missing\n"
+         "13 ! the record has no date (D) and no amount (T)\n16 ! the record has no date (D)\n"
+         "19 ! the date \"Sometime in the spring of the year 20...\" is not a date\n22 04-04-2026 2.00 |\n",
+         "", "QIF !type:bank", "", ""},
+        {"digits past the cents, U amounts voting for the comma",
+         "!Type:Bank\nD1/3/26\nT-12,3456\n^\nD1/4/26\nU1.234,50\n^\nD1/5/26\nT7,5\n^\nD1/6/26\nT0,004\n^\n"
+         "D1/7/26\nT2,500\n^\n",
+         "2 01-03-2026 -12.34 |\n5 01-04-2026 1234.50 |\n8 01-05-2026 7.50 |\n11 01-06-2026 0.00 |\n"
+         "14 01-07-2026 2.50 |\n",
+         "", "QIF !type:bank", "", "2:-12,3456 11:0,004 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Statement s = readQif(bytesOf(c.file));
+        ASSERT_EQ(s.error, "");
+        EXPECT_EQ(summary(s), c.lines);
+        EXPECT_EQ(s.account, c.account);
+        EXPECT_EQ(s.scope, c.scope);
+        EXPECT_EQ(s.note, c.note);
+        std::string past;
+        for (const StatementLine& l : s.lines)
+            if (!l.pastCents.empty()) past += std::to_string(l.line) + ":" + l.pastCents + " ";
+        EXPECT_EQ(past, c.past);
+        EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+    }
+}
+
+TEST(QifReader, RefusesAFileThatDoesNotBeginWithAHeader) {
+    const char* files[] = {
+        "D1/2/26\nT5\n^\n!Type:Bank\nD1/3/26\nT6\n^\n",  // fields before any header
+        "!Bogus\n!Type:Bank\nD1/3/26\nT6\n^\n",          // a header of no QIF section first
+        "\r\n \r\n\t\r\n",                                 // nothing but blank lines
+    };
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        Statement s = readQif(bytesOf(file));
+        EXPECT_EQ(s.error, "The file is not a QIF statement: it does not begin with a !Type or !Account line.");
+        EXPECT_TRUE(s.lines.empty() && s.unreadable.empty());
+    }
+}
+
 using Reader = Statement (*)(const Bytes&);
 Statement csvThroughGuess(const Bytes& bytes) {
     CsvTable table = readCsvTable(bytes);
