@@ -1,6 +1,9 @@
 #include "reports/csv_export.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "ledger/tax_arithmetic.h"
 #include "ledger/file_access.h"
@@ -36,6 +39,28 @@ const char* taxModeText(uint8_t mode) {
 std::string trimmed(const std::string& s) {
     size_t b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
     return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+// The rate as the record holds it, in the fewest decimals that read back
+// as the same float, as a spreadsheet shows a number ("7.25", "100"); an
+// odd rate too small for that in exponent form. None for a rate that is no
+// number (a damaged file's).
+std::string rateText(float rate) {
+    if (!std::isfinite(rate)) return "";
+    char buf[64];
+    auto same = [&buf, rate]() {
+        float back = std::strtof(buf, nullptr);
+        return std::memcmp(&back, &rate, sizeof rate) == 0;
+    };
+    for (int decimals = 0; decimals <= 9; ++decimals) {
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, static_cast<double>(rate));
+        if (same()) return buf;
+    }
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(rate));
+        if (same()) break;
+    }
+    return buf;
 }
 
 std::string csvLine(const std::vector<std::string>& fields) {
@@ -93,18 +118,30 @@ std::string isoDate(uint16_t packed) {
 
 std::string transactionsCsv(const std::vector<int>& transactionNumbers) {
     std::string csv = byteOrderMark;
+    // Columns are only ever added at the end: the import knows an export
+    // by the first eleven and reads the rest by their headings.
     csv += csvLine({"Date", "Type", "Description", "Name", "Amount", "Handling", "Shipping", "Tax", "Total",
-                    "Tax mode", "Unit"});
+                    "Tax mode", "Unit", "Tax rate", "Apostrophe added"});
     for (int n : transactionNumbers) {
         if (n < 1 || n > transactionCount) continue;
         const Transaction& t = transactions[static_cast<size_t>(n)];
         bool product = isProductType(t.type);
         std::string type = t.type >= 1 && t.type <= 6 ? trimmed(typeNames[t.type]) : std::string();
-        csv += csvLine({isoDate(t.date), type, spreadsheetText(utf8FromWindows1252(descriptionText(t.descrIndex))),
-                        spreadsheetText(utf8FromWindows1252(nameText(t.nameIndex))), plainAmount(t.amount),
-                        product ? plainAmount(t.handling) : "", product ? plainAmount(t.shipping) : "",
-                        product ? plainAmount(t.salesTax) : "", plainAmount(transactionTotal(t)),
-                        taxModeText(t.taxMode), isMileage(t) ? "miles" : ""});
+        std::string description = utf8FromWindows1252(descriptionText(t.descrIndex));
+        std::string name = utf8FromWindows1252(nameText(t.nameIndex));
+        // Which texts had an apostrophe put before them, so that one the
+        // text itself begins with is told from it when the file is read.
+        std::string apostrophes;
+        if (spreadsheetText(description) != description) apostrophes = "Description";
+        if (spreadsheetText(name) != name) apostrophes += apostrophes.empty() ? "Name" : " Name";
+        // Other types have no rate, but for a record of the first ledger
+        // version, which gave every record one.
+        bool rated = product || t.taxRate != 0;
+        csv += csvLine({isoDate(t.date), type, spreadsheetText(description), spreadsheetText(name),
+                        plainAmount(t.amount), product ? plainAmount(t.handling) : "",
+                        product ? plainAmount(t.shipping) : "", product ? plainAmount(t.salesTax) : "",
+                        plainAmount(transactionTotal(t)), taxModeText(t.taxMode), isMileage(t) ? "miles" : "",
+                        rated ? rateText(t.taxRate) : "", apostrophes});
     }
     return csv;
 }

@@ -24,7 +24,13 @@ std::string plainAmount(int64_t cents);
 // A packed date as YYYY-MM-DD.
 std::string isoDate(uint16_t packed);
 
-// The heading line and one line per transaction number, in the order given.
+// The heading line and one line per transaction number, in the order given:
+// Date, Type, Description, Name, Amount, Handling, Shipping, Tax, Total,
+// Tax mode and Unit ("miles" for mileage), then what reading the file back
+// needs: Tax rate (the record's, in as few digits as give the same float;
+// empty for other types than products unless the record has one) and
+// Apostrophe added ("", "Description", "Name" or "Description Name": the
+// texts spreadsheetText put an apostrophe before).
 std::string transactionsCsv(const std::vector<int>& transactionNumbers);
 
 // The tax report's eighteen lines as Label,Value.

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "ledger/list_state.h"
 #include "ledger/changes.h"
 #include "ledger/tables.h"
@@ -57,18 +60,21 @@ TEST(CsvExport, TransactionsInTheOrderGivenWithUnitAndTaxMode) {
     resetLedgerTables();
     LedgerImage image = sampleImage();
     image.descriptions[0] = entry(1, "Caf\xE9, \"special\"");
+    image.transactions[3].taxRate = 6.25f;
     installLedgerImage(image);
     std::string csv = transactionsCsv({4, 3, 1, 5, 7, 99, 0});
     ASSERT_EQ(csv.compare(0, 3, bom), 0);
     std::vector<std::string> lines = linesOf(csv.substr(3));
     ASSERT_EQ(lines.size(), 6u);  // heading + 5 rows; numbers outside the table are left out
-    EXPECT_EQ(lines[0], "Date,Type,Description,Name,Amount,Handling,Shipping,Tax,Total,Tax mode,Unit");
-    EXPECT_EQ(lines[1], "2006-02-14,Sold,Widgets,Bolt & Co,19.99,1.00,2.00,1.25,24.24,Tax to be added,");
-    EXPECT_EQ(lines[2], "2006-02-01,Expense,Mileage,,123.40,,,,123.40,,miles");
-    EXPECT_EQ(lines[3], "2006-01-05,Service,\"Caf\xC3\xA9, \"\"special\"\"\",Acme Corp,500.00,,,,500.00,,");
+    // The columns a reader of the file needs to take it back come last.
+    EXPECT_EQ(lines[0], "Date,Type,Description,Name,Amount,Handling,Shipping,Tax,Total,Tax mode,Unit,"
+                        "Tax rate,Apostrophe added");
+    EXPECT_EQ(lines[1], "2006-02-14,Sold,Widgets,Bolt & Co,19.99,1.00,2.00,1.25,24.24,Tax to be added,,6.25,");
+    EXPECT_EQ(lines[2], "2006-02-01,Expense,Mileage,,123.40,,,,123.40,,miles,,");
+    EXPECT_EQ(lines[3], "2006-01-05,Service,\"Caf\xC3\xA9, \"\"special\"\"\",Acme Corp,500.00,,,,500.00,,,,");
     // Tax already included: the total leaves the tax out.
-    EXPECT_EQ(lines[4], "2006-03-02,Bought,Widgets,Bolt & Co,10.00,0.00,0.00,0.59,10.00,Tax already included,");
-    EXPECT_EQ(lines[5], "2006-04-30,Earnings,Interest,First Bank,25.00,,,,25.00,,");
+    EXPECT_EQ(lines[4], "2006-03-02,Bought,Widgets,Bolt & Co,10.00,0.00,0.00,0.59,10.00,Tax already included,,0,");
+    EXPECT_EQ(lines[5], "2006-04-30,Earnings,Interest,First Bank,25.00,,,,25.00,,,,");
 
     std::string empty = transactionsCsv({});
     EXPECT_EQ(linesOf(empty.substr(3)).size(), 1u);
@@ -91,7 +97,58 @@ TEST(CsvExport, TextThatASpreadsheetWouldRunGoesOutAsText) {
     std::vector<std::string> lines = linesOf(transactionsCsv({1}).substr(3));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "2006-01-05,Service,\"'=HYPERLINK(\"\"http://x.invalid\"\",\"\"c\"\")\","
-                        "'=cmd|' /C calc'!A0,-12.50,,,,-12.50,,");
+                        "'=cmd|' /C calc'!A0,-12.50,,,,-12.50,,,,Description Name");
+
+    // The last column says which texts were given the apostrophe, so that
+    // one a text begins with itself is told from it.
+    const std::vector<std::pair<std::pair<std::string, std::string>, std::string>> marked = {
+        {{"'quoted", "plain"}, ""},
+        {{"-minus", "'quoted"}, "Description"},
+        {{"plain", "@name"}, "Name"},
+        {{"+1", "\tTab"}, "Description Name"},
+    };
+    for (const auto& [texts, said] : marked) {
+        image.descriptions[0] = entry(1, texts.first);
+        image.names[0] = entry(1, texts.second);
+        resetLedgerTables();
+        installLedgerImage(image);
+        std::string row = linesOf(transactionsCsv({1}).substr(3))[1];
+        EXPECT_EQ(row.substr(row.rfind(',') + 1), said) << texts.first << " " << texts.second;
+    }
+}
+
+// The record's rate in the fewest decimals that read back as the same float;
+// other types than products have none, but for a record of the first
+// ledger version, which gave every record the rate of its day.
+TEST(CsvExport, RatesComeBackAsTheSameFloat) {
+    resetLedgerTables();
+    LedgerImage image = sampleImage();
+    const std::vector<std::pair<float, std::string>> shortest = {
+        {6.25f, "6.25"}, {0.1f, "0.1"}, {6.3f, "6.3"}, {7.375f, "7.375"}, {0.0f, "0"}, {12345.678f, "12345.678"},
+        {1e-7f, "0.0000001"}, {-2.5f, "-2.5"}, {100.0f, "100"}, {1e-30f, "1e-30"}};
+    for (const auto& [rate, text] : shortest) {
+        image.transactions[3].taxRate = rate;
+        installLedgerImage(image);
+        std::string row = linesOf(transactionsCsv({4}).substr(3))[1];
+        row.pop_back();  // the empty last column
+        EXPECT_EQ(row.substr(row.rfind(',') + 1), text);
+    }
+    // Every float of a sweep through the rates people use, and some odd ones.
+    for (float rate = 0.0f; rate < 30.0f; rate += 0.0137f) {
+        image.transactions[3].taxRate = rate;
+        installLedgerImage(image);
+        std::string row = linesOf(transactionsCsv({4}).substr(3))[1];
+        row.pop_back();
+        float back = std::strtof(row.substr(row.rfind(',') + 1).c_str(), nullptr);
+        ASSERT_EQ(std::memcmp(&back, &rate, sizeof rate), 0) << row;
+    }
+
+    image.transactions[0].taxRate = 7.25f;  // a service of the first version
+    image.transactions[6].taxRate = 0.0f;
+    installLedgerImage(image);
+    std::vector<std::string> lines = linesOf(transactionsCsv({1, 7}).substr(3));
+    EXPECT_EQ(lines[1], "2006-01-05,Service,Consulting,Acme Corp,500.00,,,,500.00,,,7.25,");
+    EXPECT_EQ(lines[2], "2006-04-30,Earnings,Interest,First Bank,25.00,,,,25.00,,,,");
 }
 
 TEST(CsvExport, TaxReportAsEighteenLabelValueLines) {
