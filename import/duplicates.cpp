@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "import/line_texts.h"
+#include "import/own_export.h"
 #include "ledger/ledger_file.h"
 #include "ledger/tax_arithmetic.h"
 #include "text/date_text.h"
@@ -171,6 +172,16 @@ private:
 
 std::string archiveName(const std::string& path) { return fileNameOf(path); }
 
+// What a typed entry is counted by: its date, name and money, or for
+// mileage its miles, which no bank line moves but the list's own export
+// gives back.
+std::string countedKey(uint16_t date, bool miles, int64_t value, const std::string& name) {
+    Key key;
+    key.number(date);
+    if (miles) key.text("miles");
+    return key.number(value).text(folded(cleanText(name))).str();
+}
+
 }  // namespace
 
 void markDuplicates(std::vector<ImportRow>& rows) {
@@ -245,18 +256,20 @@ void markDuplicates(std::vector<ImportRow>& rows) {
         }
     }
 
-    // (date, signed money, folded name) -> how many transactions, of those
-    // that neither a remembered line nor a hint answers for.
+    // (date, signed money or miles, folded name) -> how many transactions,
+    // of those that neither a remembered line nor a hint answers for.
     std::unordered_map<std::string, int64_t> books, sofar;
     for (int i = 1; i <= transactionCount; ++i) {
         const Transaction& t = transactions[i];
-        if (isMileage(t) || memory.linked(transactionTags[i]) || held.claimed(i)) continue;  // miles, not money
-        ++books[Key().number(t.date).number(statementMoney(t)).text(folded(cleanText(nameText(t.nameIndex)))).str()];
+        if (memory.linked(transactionTags[i]) || held.claimed(i)) continue;
+        bool miles = isMileage(t);
+        ++books[countedKey(t.date, miles, miles ? t.amount : statementMoney(t), nameText(t.nameIndex))];
     }
     for (ImportRow& row : rows) {
         if (row.date == 0 || row.mark != RowMark::none) continue;
+        bool miles = storesMiles(row);
         std::string key =
-            Key().number(row.date).number(row.line.amount).text(folded(cleanText(row.proposal.name))).str();
+            countedKey(row.date, miles, miles ? row.line.entry.amount : row.line.amount, row.proposal.name);
         int64_t k = ++sofar[key];
         auto found = books.find(key);
         int64_t n = found == books.end() ? 0 : found->second;

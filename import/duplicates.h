@@ -12,5 +12,5 @@
 // their archives hold a transaction of its date and amount. The rest are
 // counted by date, amount and name against the transactions that no
 // remembered line answers for (typed entries, books whose side file was
-// lost).
+// lost); a mileage row of the list's own export by its miles instead.
 void markDuplicates(std::vector<ImportRow>& rows);

@@ -12,7 +12,12 @@ struct Proposal {
     std::string description, name;  // texts; an entry is added where the list lacks one
     uint8_t taxMode = modeNoTax;    // products only: the handling of the transaction it follows
     float taxRate = 0;
-    std::string reason;             // "as on 03-14-2025", "money in", "money out"
+    // Products with "Specify tax" only: the tax the bank's amount holds.
+    int32_t specifiedTax = 0;
+    // A line of the list's own export, stored as it was exported (the
+    // line's entry, with these texts, type, tax option and rate).
+    bool exact = false;
+    std::string reason;             // "as on 03-14-2025", "money in", "money out", "as exported"
 };
 
 // What the books and the lines remembered beside them say of a row.

@@ -8,6 +8,7 @@
 
 #include "import/duplicates.h"
 #include "import/line_texts.h"
+#include "import/own_export.h"
 #include "ledger/changes.h"
 #include "ledger/tax_arithmetic.h"
 #include "lists/entry_matching.h"
@@ -41,15 +42,37 @@ float usableRate(float rate) { return std::isfinite(rate) && rate >= 0 && rate <
 
 bool amountFitsRecord(int64_t amount) { return amount >= -INT32_MAX && amount <= INT32_MAX; }
 
-// The entries of a list by group and text (letter case and blanks at the
-// ends ignored), taken once for a whole statement.
+int64_t magnitude(int64_t v) { return v < 0 ? -v : v; }
+
+// A description or name as it is stored: a bank's text as a box shows it,
+// an exported one as the record held it (a text of nothing but blanks is
+// none either way).
+std::string storedText(const ImportRow& row, const std::string& text) {
+    std::string clean = cleanText(text);
+    return storesExactly(row) && !clean.empty() ? text : clean;
+}
+
+// The money a row's transaction is to total, signed as the type stores it.
+int64_t storedTotal(const ImportRow& row) {
+    return isMoneyIn(row.proposal.type) ? row.line.amount : -row.line.amount;
+}
+
+// The entries of a list by group and text (letter case ignored; blanks at
+// the ends and control characters too, but for a text looked up as written),
+// taken once for a whole statement.
 class ListTexts {
 public:
     explicit ListTexts(ListKind list) : list_(list) {
         int count = list == descrList ? descrCount : nameCount;
         for (int i = 1; i <= count; ++i) {
             const std::string& e = list == descrList ? descriptions[i] : names[i];
-            if (!e.empty()) index_.emplace(key(static_cast<uint8_t>(e[0]), cleanText(entryText(e))), i);
+            if (e.empty()) continue;
+            uint8_t group = static_cast<uint8_t>(e[0]);
+            std::string text = entryText(e);
+            index_.emplace(key(group, cleanText(text)), i);
+            // A text of the list's own export is looked up as it was
+            // written, blanks and all.
+            index_.emplace(key(group, text), i);
         }
     }
     // 0 for none or an empty text.
@@ -63,7 +86,10 @@ public:
         uint16_t e = find(group, text);
         if (e || text.empty()) return e;
         e = static_cast<uint16_t>(appendListEntry(list_, group, text));
-        if (e) index_.emplace(key(group, text), e);
+        if (e) {
+            index_.emplace(key(group, cleanText(text)), e);
+            index_.emplace(key(group, text), e);
+        }
         return e;
     }
 
@@ -121,27 +147,42 @@ std::string dateProblem(const StatementLine& line, bool orderKnown, DateOrder or
     return "";
 }
 
-// The rules every typed transaction obeys, the date aside.
+// The rules every typed transaction obeys, the date aside. A row of the
+// list's own export is a typed entry already: its amounts were checked when
+// it was read, and it may be mileage or a product taken for personal use.
 std::string textProblem(const ImportRow& row) {
     const Proposal& p = row.proposal;
-    std::string description = cleanText(p.description), name = cleanText(p.name);
+    const bool exact = storesExactly(row);
+    std::string description = storedText(row, p.description), name = storedText(row, p.name);
     if (p.type < typeService || p.type > typeEarnings) return "no type of transaction is chosen";
-    if (!amountFitsRecord(row.line.amount))
+    if (!exact && !amountFitsRecord(row.line.amount))
         return "the amount " + money(row.line.amount) + " is beyond what a record can hold";
     // Cut to the cent it would be another amount than the bank's.
-    if (!row.line.pastCents.empty())
+    if (!exact && !row.line.pastCents.empty())
         return "the amount " + row.line.pastCents + " has more digits than cents: a record keeps whole cents";
     if (!fitsListEntry(description))
         return "the description is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters";
     if (!fitsListEntry(name))
         return "the name is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters";
-    if (p.type == typeExpense && isMileageDescription(description))
-        return "a mileage expense records miles, not money: choose another description";
-    if (p.type == typePersonal)
+    // The description says whether the amount is miles or money.
+    bool mileage = p.type == typeExpense && isMileageDescription(description);
+    if (storesMiles(row) && !mileage) return "the row records miles: keep its description Mileage";
+    if (!storesMiles(row) && mileage) return "a mileage expense records miles, not money: choose another description";
+    if (p.type == typePersonal && !exact)
         return "a product taken for personal use moves no money: choose another type";
+    // The amount the record gets: with "Specify tax", what is left of the
+    // bank's amount after the tax.
+    int64_t amount = exact ? row.line.entry.amount : row.line.amount;
+    if (!exact && isProductType(p.type) && p.taxMode == modeTaxSpecified) {
+        int64_t total = storedTotal(row);
+        if (magnitude(p.specifiedTax) > magnitude(total))
+            return "the tax " + money(magnitude(p.specifiedTax)) + " is more than the amount " + money(magnitude(total));
+        amount = total - p.specifiedTax;
+        if (!amountFitsRecord(amount)) return "the amount " + money(amount) + " is beyond what a record can hold";
+    }
     // The entry dialog's own rules, in its words.
     if (description.empty() && name.empty()) return "No description or name entered";
-    if (row.line.amount == 0) return "No amount specified";
+    if (amount == 0) return "No amount specified";
     return "";
 }
 
@@ -167,8 +208,21 @@ void defaultProductHandling(Proposal& p) {
 }
 
 Proposal proposeWith(const BookIndex& books, const StatementLine& line) {
-    std::string payee = cleanText(line.payee), memo = cleanText(line.memo);
     Proposal p;
+    if (line.exported) {
+        const ExportedEntry& e = line.entry;
+        p.exact = true;
+        p.type = e.type;
+        p.description = e.description;
+        p.name = e.name;
+        p.taxMode = e.taxMode;
+        p.taxRate = e.taxRate;
+        // Should the row become a bank line, its tax stays what it was.
+        if (e.taxMode == modeTaxSpecified) p.specifiedTax = e.salesTax;
+        p.reason = "as exported";
+        return p;
+    }
+    std::string payee = cleanText(line.payee), memo = cleanText(line.memo);
     // The name an earlier import gave this payee is the user's own choice:
     // it goes before a name that happens to read like the payee.
     std::string importedName;
@@ -207,7 +261,17 @@ Transaction rowTransactionWith(const ImportRow& row, uint16_t descrIndex, uint16
     t.type = p.type;
     t.descrIndex = descrIndex;
     t.nameIndex = nameIndex;
-    int64_t total = isMoneyIn(p.type) ? row.line.amount : -row.line.amount;
+    if (storesExactly(row)) {
+        const ExportedEntry& e = row.line.entry;
+        t.amount = e.amount;
+        t.handling = e.handling;
+        t.shipping = e.shipping;
+        t.salesTax = e.salesTax;
+        t.taxMode = p.taxMode;
+        t.taxRate = p.taxRate;
+        return t;
+    }
+    int64_t total = storedTotal(row);
     total = std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, total));  // a row with a problem
     t.amount = static_cast<int32_t>(total);
     if (!isProductType(p.type)) return t;
@@ -225,6 +289,12 @@ Transaction rowTransactionWith(const ImportRow& row, uint16_t descrIndex, uint16
         // The bank paid the total: the tax is what lies above the cost.
         t.amount = static_cast<int32_t>(std::llround(total / (1 + rate)));
         t.salesTax = static_cast<int32_t>(total - t.amount);
+    } else if (t.taxMode == modeTaxSpecified) {
+        // The bank paid the total, this much of it tax (a row whose tax
+        // does not fit in it has a problem and is never stored).
+        int64_t cost = total - handled.specifiedTax;
+        t.amount = static_cast<int32_t>(std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, cost)));
+        t.salesTax = handled.specifiedTax;
     }
     return t;
 }
@@ -241,8 +311,9 @@ std::vector<ImportRow> buildImportRows(const Statement& statement, DateOrder ord
         ImportRow row;
         row.line = line;
         row.scope = statement.scope;
-        row.flipped = flip;
-        if (flip) {
+        // An exported line says which way its money went: never turned round.
+        row.flipped = flip && !line.exported;
+        if (row.flipped) {
             // The balance runs the other way too, so that it still follows.
             row.line.amount = -line.amount;
             row.line.balance = -line.balance;
@@ -276,13 +347,14 @@ void recheckImportRows(std::vector<ImportRow>& rows) {
 
 Transaction rowTransaction(const ImportRow& row) {
     uint8_t group = listGroupOf(row.proposal.type);
-    return rowTransactionWith(row, ListTexts(descrList).find(group, cleanText(row.proposal.description)),
-                              ListTexts(nameList).find(group, cleanText(row.proposal.name)));
+    return rowTransactionWith(row, ListTexts(descrList).find(group, storedText(row, row.proposal.description)),
+                              ListTexts(nameList).find(group, storedText(row, row.proposal.name)));
 }
 
 void setRowType(ImportRow& row, uint8_t type) {
     Proposal& p = row.proposal;
     bool wasProduct = isProductType(p.type);
+    if (type != p.type) p.exact = false;
     p.type = type;
     if (!isProductType(type)) {
         p.taxMode = modeNoTax;
@@ -312,10 +384,15 @@ void setRowType(ImportRow& row, uint8_t type) {
 
 std::string storedAsText(const ImportRow& row) {
     int type = row.proposal.type;
-    if (type < typeService || type > typeEarnings || row.line.amount == 0) return "";
+    // An exported row is stored as it was in the books it came from.
+    if (type < typeService || type > typeEarnings || row.line.amount == 0 || storesExactly(row)) return "";
     int64_t stored = isMoneyIn(type) ? row.line.amount : -row.line.amount;
     if (stored >= 0) return "";
     return "stored as " + trimBlanks(typeNames[static_cast<size_t>(type)]) + " " + money(stored);
+}
+
+std::string rowAmountText(const ImportRow& row) {
+    return storesMiles(row) ? money(row.line.entry.amount) + " miles" : money(row.line.amount);
 }
 
 std::string importFitProblem(const std::vector<ImportRow>& rows) {
@@ -331,8 +408,8 @@ std::string importFitProblem(const std::vector<ImportRow>& rows) {
         if (!importable(row)) continue;
         ++checked;
         uint8_t group = listGroupOf(row.proposal.type);
-        note(newNames, nameTexts, group, cleanText(row.proposal.name));
-        note(newDescriptions, descrTexts, group, cleanText(row.proposal.description));
+        note(newNames, nameTexts, group, storedText(row, row.proposal.name));
+        note(newDescriptions, descrTexts, group, storedText(row, row.proposal.description));
     }
     std::vector<std::string> problems;
     int room = std::max(maxTransactions - transactionCount, 0);
@@ -508,8 +585,8 @@ int importCheckedRows(const std::vector<ImportRow>& rows, uint16_t importedOn, c
         }
         if (!importable(row)) continue;
         uint8_t group = listGroupOf(row.proposal.type);
-        uint16_t d = descrTexts.entryFor(group, cleanText(row.proposal.description));
-        uint16_t n = nameTexts.entryFor(group, cleanText(row.proposal.name));
+        uint16_t d = descrTexts.entryFor(group, storedText(row, row.proposal.description));
+        uint16_t n = nameTexts.entryFor(group, storedText(row, row.proposal.name));
         Transaction t = rowTransactionWith(row, d, n);
         int at = placeTransaction(t);
         // A row placed at or before the first one moves that one down.

@@ -15,11 +15,14 @@
 // products, the tax handling of the latest transaction with that name;
 // otherwise money in proposes Service and money out Expense, with the payee
 // as the name and the memo (or, without one, the payee) as the description.
+// A line of the list's own export is proposed as exactly what it was
+// ("as exported").
 Proposal proposeFor(const StatementLine& line);
 
 // The rows of a statement in its date order (or none yet), signs flipped
 // when asked, with proposals, rule checks and duplicate marks; a row is
-// checked when it is readable and not marked.
+// checked when it is readable and not marked. Lines of the list's own
+// export are never flipped: each says which way its money went.
 std::vector<ImportRow> buildImportRows(const Statement& statement, DateOrder order, bool orderKnown, bool flip);
 
 // After a row's proposal was changed: the rules and the duplicate marks of
@@ -29,16 +32,26 @@ void recheckImportRows(std::vector<ImportRow>& rows);
 
 // The transaction a row stores: the amount's sign by the type (money out
 // for Expense, Bought and Personal is a positive amount of those), the tax
-// split by the proposal's handling. Indices are those of entries that exist
-// now, 0 for a text the lists lack.
+// split by the proposal's handling ("Specify tax": the proposal's
+// specifiedTax is the part of the bank's amount that is tax). A row of the
+// list's own export that keeps its type and tax option stores its fields
+// as exported, with the proposal's texts and rate. Indices are those of
+// entries that exist now, 0 for a text the lists lack.
 Transaction rowTransaction(const ImportRow& row);
 
 // Gives a row another type, as the preview's Type box does. A product row
 // always has a tax option: the one it had as a product, else the latest
 // product handling of its name (or the bank's payee), else "Tax already
 // included" at the combined rate, since the bank's amount is what was paid,
-// tax and all. Other types have none.
+// tax and all. Other types have none. A row of the list's own export given
+// another type is a bank line from then on, for good: its money is what the
+// export's total moved (a mileage row's is none), its texts stay, and a
+// product's "Specify tax" keeps the tax it had.
 void setRowType(ImportRow& row, uint8_t type);
+
+// The preview's Amount: "23.40 miles" for a mileage row of the list's own
+// export, else the money as the statement moved it ("0.00" for none).
+std::string rowAmountText(const ImportRow& row);
 
 // "stored as Earnings -12.00" for a row whose type goes against its money
 // (money out as an earning, money in as an expense); "" otherwise.

@@ -34,6 +34,16 @@ std::string writtenDateText(const WrittenDate& date);
 // "month-day-year" and so on, for the preview.
 const char* dateOrderName(DateOrder order);
 
+// A transaction exactly as the list's own export wrote it: every field as
+// the record holds it, the texts in the program's code page.
+struct ExportedEntry {
+    uint8_t type = 0;
+    std::string description, name;
+    int32_t amount = 0, handling = 0, shipping = 0, salesTax = 0;  // hundredths (of a mile for mileage)
+    uint8_t taxMode = 255;  // 255: no tax option
+    float taxRate = 0;
+};
+
 struct StatementLine {
     int line = 0;            // where it starts in the file, from 1
     WrittenDate date;
@@ -43,6 +53,10 @@ struct StatementLine {
     std::string pastCents;   // the amount as written when it has digits past the cents, "" otherwise
     bool hasBalance = false; // a CSV balance column: the balance after this line
     int64_t balance = 0;
+    // A line of the list's own export: `entry` is the transaction it was,
+    // `amount` its money as a statement would show it (0 for mileage).
+    bool exported = false;
+    ExportedEntry entry;
 };
 
 // A line that could not be read, and why ("the amount \"12,3x\" is not a number").

@@ -152,6 +152,43 @@ TEST_F(Proposals, ProductTaxSplitsTotalExactlyTheBankAmount) {
     }
 }
 
+// "Specify tax": the bank's amount is what was paid, and the tax typed is
+// the part of it that is tax; a tax the amount cannot hold is a problem.
+TEST_F(Proposals, SpecifiedTaxIsPartOfTheBankAmount) {
+    struct Case {
+        uint8_t type;
+        int64_t bank;
+        int32_t tax;
+        int32_t amount;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {typeBought, -10625, 625, 10000, ""},
+        {typeSold, 5350, 350, 5000, ""},
+        {typeBought, -10625, 0, 10625, ""},
+        {typeBought, 500, -29, -471, ""},  // a refund, and its tax with it
+        {typeSold, -2000, -2000, 0, "No amount specified"},
+        {typeSold, 1000, 1500, 0, "the tax 15.00 is more than the amount 10.00"},
+        {typeBought, -1000, -1001, 0, "the tax 10.01 is more than the amount 10.00"},
+        {typeSold, 2147483647, -1, 0, "the amount 21474836.48 is beyond what a record can hold"},
+    };
+    for (const Case& c : cases) {
+        std::vector<ImportRow> rows = rowsOf({line("03-01-2026", c.bank, "Parts Depot")});
+        setRowType(rows[0], c.type);
+        rows[0].proposal.taxMode = modeTaxSpecified;
+        rows[0].proposal.specifiedTax = c.tax;
+        recheckImportRows(rows);
+        SCOPED_TRACE(std::to_string(c.bank) + " " + std::to_string(c.tax));
+        EXPECT_EQ(rows[0].problem, c.problem);
+        if (!c.problem.empty()) continue;
+        Transaction t = rowTransaction(rows[0]);
+        EXPECT_EQ(t.taxMode, modeTaxSpecified);
+        EXPECT_EQ(t.amount, c.amount);
+        EXPECT_EQ(t.salesTax, c.tax);
+        EXPECT_EQ(transactionTotal(t), c.type == typeSold ? c.bank : -c.bank);
+    }
+}
+
 // Counting, never merging: each statement row stands for one booking.
 TEST_F(Proposals, DuplicatesAreCountedAgainstTheBooks) {
     someBooks();
