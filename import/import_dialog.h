@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "import/preview_model.h"
 #include "import/proposals.h"
 
 // Control identifiers of the preview.
@@ -18,6 +19,7 @@ enum : int {
     idImportFlip = 2325,     // the card issuer's signs
     idImportList = 2330,
     idImportType = 2341, idImportDescr = 2342, idImportName = 2343,  // the selected row's proposal
+    idImportTaxMode = 2344, idImportTaxRate = 2345, idImportTax = 2346,  // a product row's tax option, rate, tax
     idImportBalance = 2351,  // whether the balances agree
     idImportFooter = 2350,   // how many will be added, are there, could not be read
 };

@@ -682,3 +682,125 @@ TEST_F(Import, EachSampleThroughTheRealFileDialog) {
 }
 
 }  // namespace
+
+namespace {
+
+// Types into one of the tax boxes and leaves it for the list, as a user tabs on.
+void typeAndLeave(HWND dialog, int id, const std::string& text) {
+    SetFocus(GetDlgItem(dialog, id));
+    pressCtrlA(dialog, id);
+    typeKeys(dialog, id, text);
+    SetFocus(listOf(dialog));
+}
+
+bool enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+}  // namespace
+
+// A deposit made Sold shows its tax option, rate and tax below the list;
+// the option picked there and the tax typed are what is stored, and a rate
+// that is no percent is said while the row keeps its own.
+TEST_F(Import, AProductRowsTaxOptionChangedInThePreviewIsStored) {
+    installLedger(sampleImage());
+    start();
+    combinedTaxRate = 0.075;
+    folder.write("stall.csv", bytesOf("Date,Description,Amount\r\n03/19/2026,Market Stall,120.00\r\n"
+                                      "03/20/2026,Wholesale Co,-40.00\r\n"));
+    // The steps run apart from the click that closes the preview, so that a
+    // failed assertion among them still closes it.
+    auto steps = [&](HWND dialog) {
+        selectItem(dialog, 0);
+        EXPECT_FALSE(enabled(dialog, idImportTaxMode)) << "a service has no tax option";
+        EXPECT_EQ(itemText(dialog, idImportTax), "");
+        pickItem(dialog, idImportType, "Sold");
+        EXPECT_TRUE(enabled(dialog, idImportTaxMode));
+        EXPECT_EQ(itemText(dialog, idImportTaxMode), "Tax already included");
+        EXPECT_EQ(itemText(dialog, idImportTaxRate), "7.500");
+        EXPECT_EQ(itemText(dialog, idImportTax), "8.37");
+        // A rate that is no percent: said, and the row keeps 7.5%.
+        typeAndLeave(dialog, idImportTaxRate, "seven");
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text, "The tax rate \"seven\" is not a percent from 0 to 999.");
+        EXPECT_EQ(itemText(dialog, idImportTaxRate), "7.500");
+        EXPECT_EQ(itemText(dialog, idImportTax), "8.37");
+        // Another row selected and back: the boxes follow the row.
+        selectItem(dialog, 1);
+        EXPECT_FALSE(enabled(dialog, idImportTaxMode));
+        selectItem(dialog, 0);
+        EXPECT_EQ(itemText(dialog, idImportTaxMode), "Tax already included");
+        pickItem(dialog, idImportTaxMode, "Specify tax");
+        EXPECT_FALSE(enabled(dialog, idImportTaxRate));
+        EXPECT_EQ(itemText(dialog, idImportTax), "8.37");  // from the option before, to correct
+        typeAndLeave(dialog, idImportTax, "7.00");
+        EXPECT_EQ(itemText(dialog, idImportTax), "7.00");
+        EXPECT_EQ(cell(dialog, 0, 6), "changed here");
+    };
+    importThrough(prompts, folder.file("stall.csv"), [&](HWND dialog) {
+        steps(dialog);
+        click(dialog, IDOK);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+    ASSERT_EQ(transactionCount, 9);
+    int found = 0;
+    for (int t = 1; t <= transactionCount; ++t) {
+        const Transaction& r = transactions[static_cast<size_t>(t)];
+        if (nameText(r.nameIndex) != "Market Stall") continue;
+        ++found;
+        EXPECT_EQ(r.type, typeSold);
+        EXPECT_EQ(r.taxMode, modeTaxSpecified);
+        EXPECT_EQ(r.amount, 11300);
+        EXPECT_EQ(r.salesTax, 700);
+    }
+    EXPECT_EQ(found, 1);
+}
+
+// The list exported after a sort, imported into new books: every
+// transaction again, field by field, the mileage as miles.
+TEST_F(Import, TheListsOwnExportComesBackIntoNewBooksExactly) {
+    installLedger(sampleImage());
+    start();
+    clickTab(1);  // every transaction, sorted by amount
+    SendMessageA(pages[1], WM_COMMAND, MAKEWPARAM(2509, STN_CLICKED), reinterpret_cast<LPARAM>(lists[1]->heading(5)));
+    std::vector<Transaction> before(transactions.begin() + 1, transactions.begin() + 1 + transactionCount);
+    std::vector<std::string> descrs, namesBefore;
+    for (const Transaction& t : before) {
+        descrs.push_back(descriptionText(t.descrIndex));
+        namesBefore.push_back(nameText(t.nameIndex));
+    }
+    prompts.chosenFiles = {folder.file("all.csv")};
+    command(cmdExport);
+    command(cmdNew);
+    ASSERT_EQ(transactionCount, 0);
+    importThrough(prompts, folder.file("all.csv"), [&](HWND dialog) {
+        EXPECT_EQ(itemText(dialog, idImportSource), "all.csv: a list exported by Quirvel, read as it was written");
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, idImportDateColumn)));
+        EXPECT_EQ(itemCount(dialog), 7);
+        EXPECT_EQ(footer(dialog).rfind("7 rows will be added, 0 are marked", 0), 0u) << footer(dialog);
+        bool miles = false;
+        for (int i = 0; i < 7; ++i) miles |= cell(dialog, i, 1) == "123.40 miles";
+        EXPECT_TRUE(miles);
+        click(dialog, IDOK);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+    ASSERT_EQ(transactionCount, static_cast<int>(before.size()));
+    for (size_t i = 0; i < before.size(); ++i) {
+        const Transaction &a = before[i], &b = transactions[i + 1];
+        SCOPED_TRACE(descrs[i]);
+        EXPECT_EQ(a.date, b.date);
+        EXPECT_EQ(a.type, b.type);
+        EXPECT_EQ(descrs[i], descriptionText(b.descrIndex));
+        EXPECT_EQ(namesBefore[i], nameText(b.nameIndex));
+        EXPECT_EQ(a.amount, b.amount);
+        EXPECT_EQ(a.handling, b.handling);
+        EXPECT_EQ(a.shipping, b.shipping);
+        EXPECT_EQ(a.taxMode, b.taxMode);
+        EXPECT_EQ(a.taxRate, b.taxRate);
+        EXPECT_EQ(a.salesTax, b.salesTax);
+    }
+    // The same file again: all there already.
+    importThrough(prompts, folder.file("all.csv"), [&](HWND dialog) {
+        EXPECT_EQ(checkedCount(dialog), 0);
+        click(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+}
