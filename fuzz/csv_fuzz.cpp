@@ -1,6 +1,8 @@
 // CSV statements: any bytes give a table or a message, and the statement
 // of any mapping is sound: lines within the file, each row read once (as a
-// line or as unreadable), amounts that are what the row's field says.
+// line or as unreadable), amounts that are what the row's field says. A
+// table headed as the list's own export is read as one too: every line it
+// gives is a transaction a record can hold.
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -8,6 +10,8 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/statement_check.h"
 #include "import/csv_reader.h"
+#include "import/own_export.h"
+#include "ledger/tables.h"
 #include "import/statement_fields.h"
 
 namespace {
@@ -74,5 +78,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CsvColumns split;
     split.date = 0, split.debit = 1, split.credit = 2, split.balance = 3, split.memo = 4, split.id = 5;
     check(table, split, bytes);
+    if (table.error.empty() && isOwnExport(table)) {
+        Statement own = ownExportStatement(table);
+        checkSoundStatement(own, bytes);
+        FUZZ_CHECK(own.lines.size() + own.unreadable.size() <= table.rows.size());
+        for (const StatementLine& line : own.lines) {
+            const ExportedEntry& e = line.entry;
+            FUZZ_CHECK(line.exported && e.type >= typeService && e.type <= typeEarnings);
+            FUZZ_CHECK(!isProductType(e.type) || e.taxMode <= modeResale);
+            FUZZ_CHECK(e.description.size() < maxEntryBytes && e.name.size() < maxEntryBytes);
+        }
+    }
     return 0;
 }
