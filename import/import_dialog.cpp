@@ -118,8 +118,9 @@ void selectItemOf(HWND dialog, int item) {
 // --- Texts around the list ---
 
 void showFooter(HWND dialog) {
-    SetDlgItemTextA(dialog, idImportFooter, preview.model.footerText().c_str());
-    EnableWindow(GetDlgItem(dialog, IDOK), preview.model.canImport());
+    ImportPreview::Footer footer = preview.model.footer();
+    SetDlgItemTextA(dialog, idImportFooter, footer.text.c_str());
+    EnableWindow(GetDlgItem(dialog, IDOK), footer.canImport);
 }
 
 void showBalance(HWND dialog) { SetDlgItemTextA(dialog, idImportBalance, preview.model.balanceText().c_str()); }

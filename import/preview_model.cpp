@@ -315,7 +315,7 @@ std::string ImportPreview::noteText() const {
     return note;
 }
 
-std::string ImportPreview::footerText() const {
+ImportPreview::Footer ImportPreview::footer() const {
     size_t added = 0, marked = 0, leftOut = 0, unreadable = unreadable_.size();
     const std::string* firstProblem = nullptr;
     int firstLine = 0;
@@ -346,12 +346,7 @@ std::string ImportPreview::footerText() const {
         text += "\r\nChoose how the dates are written before importing.";
     else if (!fit.empty())
         text += "\r\n" + fit;
-    return text;
-}
-
-bool ImportPreview::canImport() const {
-    bool any = std::any_of(rows_.begin(), rows_.end(), [](const ImportRow& r) { return r.checked; });
-    return any && orderKnown_ && importFitProblem(rows_).empty();
+    return {text, added > 0 && orderKnown_ && fit.empty()};
 }
 
 std::string ImportPreview::balanceText() const {

@@ -50,9 +50,16 @@ public:
     const std::vector<ImportRow>& rows() const { return rows_; }
     std::string sourceText() const;
     std::string noteText() const;
-    std::string footerText() const;
+    // The line under the list and whether Import can be pressed, worked
+    // out together since both need the checked rows' fit.
+    struct Footer {
+        std::string text;
+        bool canImport = false;
+    };
+    Footer footer() const;
+    std::string footerText() const { return footer().text; }
+    bool canImport() const { return footer().canImport; }
     std::string balanceText() const;
-    bool canImport() const;  // the Import button
     // The orders the dates can be read in, each with its first date.
     std::vector<std::pair<DateOrder, std::string>> orderChoices() const;
     bool orderKnown() const { return orderKnown_; }
