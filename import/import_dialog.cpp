@@ -32,7 +32,7 @@ struct ListColumn {
     bool right;
 };
 const ListColumn listColumns[ImportPreview::columns] = {
-    {"Date", 44, false}, {"Amount", 40, true}, {"Payee", 76, false},   {"Type", 34, false},
+    {"Date", 44, false}, {"Amount", 50, true}, {"Payee", 76, false},   {"Type", 34, false},
     {"Description", 70, false}, {"Name", 64, false}, {"Why", 140, false}};
 
 // The one preview open at a time: the model and what the window adds.
