@@ -6,9 +6,11 @@
 #include "import/preview_model.h"
 #include "import/proposals.h"
 #include "ledger/changes.h"
+#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "ledger/tax_arithmetic.h"
 #include "reports/csv_export.h"
+#include "reports/tax_report.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/temp_folder.h"
@@ -40,7 +42,11 @@ protected:
         dataFolder = folder.path();
         combinedTaxRate = 0.075;
     }
-    void TearDown() override { resetLedgerTables(); }
+    void TearDown() override {
+        resetLedgerTables();
+        resetListState();
+        resetTaxReport();
+    }
     ScriptedPrompts prompts;
     TempFolder folder;
 };
@@ -176,6 +182,16 @@ TEST_F(PreviewModel, AProductRowsTaxOptionRateAndTaxAreShownAndChanged) {
         EXPECT_EQ(t.amount, c.amount);
         EXPECT_EQ(t.salesTax, c.salesTax);
         EXPECT_EQ(transactionTotal(t), 12000) << "the bank's amount, tax and all";
+        if (c.mode == modeTaxIncluded) {  // the tax report's figures of the sale
+            rowMap.assign(1, 0);
+            rowMap.push_back(1);
+            rowCount = 1;
+            computeTaxReport();
+            EXPECT_EQ(taxReportValues[1], "120.00");  // gross sales, tax included
+            EXPECT_EQ(taxReportValues[7], "111.63");  // subject to tax
+            EXPECT_EQ(taxReportValues[8], "8.37");    // sales and use tax
+            endTaxReport();
+        }
     }
 }
 
