@@ -28,6 +28,8 @@ CsvTable readCsvTable(const Bytes& bytes);
 // amount or debit and/or credit columns.
 struct CsvColumns {
     int date = -1, amount = -1, debit = -1, credit = -1, payee = -1, memo = -1, balance = -1, id = -1;
+    int type = -1;      // what the bank says the line is ("DEBIT", "Transfer")
+    int currency = -1;  // the line's currency code
     bool operator==(const CsvColumns& o) const;
 };
 bool columnsUsable(const CsvColumns& columns);

@@ -53,6 +53,13 @@ struct StatementLine {
     std::string pastCents;   // the amount as written when it has digits past the cents, "" otherwise
     bool hasBalance = false; // a CSV balance column: the balance after this line
     int64_t balance = 0;
+    // What the bank says the line is, as it wrote it: an OFX TRNTYPE
+    // ("INT", "XFER") or the text of a CSV type column ("DEBIT", "Transfer"),
+    // "" where the file says nothing.
+    std::string bankType;
+    // The account the line belongs to, in a file that holds several
+    // (a multi-account OFX); "" otherwise.
+    std::string account;
     // A line of the list's own export: `entry` is the transaction it was,
     // `amount` its money as a statement would show it (0 for mileage).
     bool exported = false;
@@ -63,6 +70,9 @@ struct StatementLine {
 struct UnreadableLine {
     int line = 0;
     std::string reason;
+    // What the line holds as written, so that it can be typed in by hand:
+    // the date, amount and payee texts where the reader found them.
+    std::string date, amount, payee;
 };
 
 struct Statement {
@@ -72,6 +82,12 @@ struct Statement {
     // the reader through decideDateOrders).
     unsigned dateOrders = 0;
     std::string account;  // OFX BANKID/ACCTID or QIF !Account name; "" when none
+    // Every account the file holds lines of, in file order, when it holds
+    // more than one (the lines then name theirs); empty otherwise.
+    std::vector<std::string> accounts;
+    // The currency the amounts are in, as the file says it (OFX CURDEF, a
+    // CSV currency column: "USD", "EUR"), upper case; "" when it does not.
+    std::string currency;
     // What the lines' bank ids are unique in, and what is remembered about
     // statements of this kind: the file type, the account where the file
     // names one, and for a CSV its headings (statementKey).
