@@ -33,7 +33,7 @@ struct ListColumn {
 };
 const ListColumn listColumns[ImportPreview::columns] = {
     {"Date", 44, false}, {"Amount", 50, true}, {"Payee", 76, false},   {"Type", 34, false},
-    {"Description", 70, false}, {"Name", 64, false}, {"Why", 140, false}};
+    {"Description", 70, false}, {"Name", 64, false}, {"Why", 140, false}, {"Account", 40, false}};
 
 // The one preview open at a time: the model and what the window adds.
 struct Window {
@@ -44,6 +44,9 @@ struct Window {
     POINT minimumSize = {0, 0};
     bool initialising = false;  // the dialog's own changes to its boxes
     bool filling = false;       // the program's own changes to the list
+    bool fitting = false;       // the program's own changes to the column widths
+    int contentWidth[ImportPreview::columns] = {};  // pixels, from the texts
+    int userWidth[ImportPreview::columns] = {};     // pixels, dragged by the user; 0 for none
 };
 Window preview;
 
@@ -220,9 +223,14 @@ void rowsChanged(HWND dialog) {
     loadTaxBoxes(dialog);
 }
 
+void measureColumns(HWND dialog);
+void fitColumns(HWND dialog);
+
 // The list and every text again after the rows were built anew.
 void showRows(HWND dialog) {
     fillRows(dialog);
+    measureColumns(dialog);
+    fitColumns(dialog);
     if (!preview.model.items().empty()) selectItemOf(dialog, 0);  // its boxes are ready for a change
     loadRowBoxes(dialog);
     SetDlgItemTextA(dialog, idImportSource, preview.model.sourceText().c_str());
@@ -293,6 +301,25 @@ void rowBoxChanged(HWND dialog, int id, int code) {
     rowsChanged(dialog);
 }
 
+// Checks (or unchecks) every row the model lets, and the list follows.
+void checkAll(HWND dialog, bool checked) {
+    preview.model.setAllChecked(checked);
+    syncChecks(dialog);
+    showFooter(dialog);
+}
+
+// Every selected row takes the opposite of the focused row's check.
+void toggleSelected(HWND dialog) {
+    HWND list = listOf(dialog);
+    int focused = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (focused < 0) return;
+    bool checked = !preview.model.itemChecked(focused);
+    for (int i = -1; (i = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;)
+        preview.model.setChecked(preview.model.items()[static_cast<size_t>(i)], checked);
+    syncChecks(dialog);
+    showFooter(dialog);
+}
+
 // --- Layout ---
 
 void place(HWND dialog, int id, int x, int y, int w, int h, bool shown = true) {
@@ -303,18 +330,80 @@ void place(HWND dialog, int id, int x, int y, int w, int h, bool shown = true) {
     ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
 }
 
-// The last column takes what the others leave of the list's width, so that
-// the list needs no sideways scrolling at its first size.
-void fitLastColumn(HWND dialog) {
+// The list's columns: each as wide as its heading and the longest of its
+// texts (within bounds), Payee, Description and Name sharing what the list
+// has beyond that, so that they widen with the window; the Why column
+// gives way first where the list is too narrow. A width the user drags is
+// kept for the rest of the preview.
+int unitsToPixels(HWND dialog, int units) {
+    RECT r = {0, 0, units, 0};
+    MapDialogRect(dialog, &r);
+    return r.right;
+}
+
+void measureColumns(HWND dialog) {
     HWND list = listOf(dialog);
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    auto widthOf = [&](const std::string& text) {
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    const ImportPreview& m = preview.model;
+    // The longest texts by their length among the first thousand lines are
+    // measured: a statement of thousands of lines opens as fast.
+    const int looked = std::min<int>(static_cast<int>(m.items().size()), 1000);
+    for (int c = 0; c < m.shownColumns(); ++c) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < looked; ++i) texts.push_back(m.cellText(i, c));
+        std::sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+        int widest = widthOf(listColumns[c].heading);
+        for (size_t t = 0; t < texts.size() && t < 5; ++t) widest = std::max(widest, widthOf(texts[t]));
+        int least = unitsToPixels(dialog, c == 6 ? 80 : 24), most = unitsToPixels(dialog, c == 6 ? 400 : 160);
+        preview.contentWidth[c] = std::min(std::max(widest + 14 + (c == 0 ? 18 : 0), least), most);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+}
+
+void fitColumns(HWND dialog) {
+    HWND list = listOf(dialog);
+    const int shown = preview.model.shownColumns();
     RECT client;
     GetClientRect(list, &client);
-    int used = 0;
-    for (int i = 0; i < 6; ++i) used += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
-    RECT least = {0, 0, 80, 0};
-    MapDialogRect(dialog, &least);
-    int width = std::max<int>(client.right - used - GetSystemMetrics(SM_CXVSCROLL), least.right);
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, 6, MAKELPARAM(width, 0));
+    int available = client.right - GetSystemMetrics(SM_CXVSCROLL);
+    int widths[ImportPreview::columns] = {};
+    int total = 0;
+    for (int c = 0; c < shown; ++c) {
+        widths[c] = preview.userWidth[c] > 0 ? preview.userWidth[c] : preview.contentWidth[c];
+        total += widths[c];
+    }
+    const int widening[] = {2, 4, 5};  // Payee, Description, Name
+    int extra = available - total;
+    if (extra > 0) {
+        for (int k = 0; k < 3; ++k) widths[widening[k]] += extra / 3 + (k < extra % 3 ? 1 : 0);
+    } else if (extra < 0) {
+        // Why gives way first, then Payee, Description and Name alike; a
+        // width the user chose is kept.
+        if (preview.userWidth[6] == 0) {
+            int cut = std::min(-extra, std::max(0, widths[6] - unitsToPixels(dialog, 80)));
+            widths[6] -= cut;
+            extra += cut;
+        }
+        int least = unitsToPixels(dialog, 36), room = 0;
+        for (int k : widening)
+            if (preview.userWidth[k] == 0) room += std::max(0, widths[k] - least);
+        for (int k : widening) {
+            if (extra >= 0 || room == 0 || preview.userWidth[k] != 0) continue;
+            int share = std::max(0, widths[k] - least);
+            int cut = static_cast<int>((static_cast<int64_t>(-extra) * share + room - 1) / room);
+            widths[k] -= std::min(cut, share);
+        }
+    }
+    preview.fitting = true;
+    for (int c = 0; c < shown; ++c) SendMessageA(list, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(widths[c], 0));
+    preview.fitting = false;
 }
 
 void layout(HWND dialog) {
@@ -323,6 +412,7 @@ void layout(HWND dialog) {
     MapDialogRect(dialog, &unit);
     int w = client.right * 400 / std::max<LONG>(unit.right, 1), h = client.bottom * 800 / std::max<LONG>(unit.bottom, 1);
     bool csv = preview.model.isCsv();
+    bool foreign = !preview.model.foreignCurrency().empty();
     place(dialog, idImportSource, 6, 5, w - 12, 9);
     place(dialog, idImportNote, 6, 15, w - 12, 9);
     int y = 27;
@@ -334,10 +424,14 @@ void layout(HWND dialog) {
     }
     if (csv) y += 28;
     place(dialog, idOrderLabel, 6, y + 2, 36, 8);
-    place(dialog, idImportOrder, 44, y, 170, 80);
-    place(dialog, idImportFlip, 222, y + 1, w - 228, 10);
-    y += 16;
-    int bottom = h - 78;
+    place(dialog, idImportOrder, 44, y, 200, 80);
+    place(dialog, idImportFlip, 252, y + 1, w - 258, 10);
+    y += 15;
+    place(dialog, idImportCurrency, 6, y, w - 12, 10, foreign);
+    if (foreign) y += 13;
+    // Under the list: the selected row's boxes, the balance and the footer
+    // (each up to three lines, wrapped), then the buttons.
+    int bottom = h - 101;
     place(dialog, idImportList, 6, y, w - 12, bottom - y);
     // Type, description, name, then a product's tax option, rate and tax.
     const int typeWidth = 60, modeWidth = 80, rateWidth = 32, taxWidth = 44, gap = 4;
@@ -354,11 +448,13 @@ void layout(HWND dialog) {
     placeBox(idImportTaxMode, modeWidth, 80);
     placeBox(idImportTaxRate, rateWidth, 12);
     placeBox(idImportTax, taxWidth, 12);
-    place(dialog, idImportBalance, 6, bottom + 30, w - 12, 17);
-    place(dialog, idImportFooter, 6, bottom + 48, w - 124, 30);
-    place(dialog, IDOK, w - 112, h - 20, 50, 14);
-    fitLastColumn(dialog);
-    place(dialog, IDCANCEL, w - 56, h - 20, 50, 14);
+    place(dialog, idImportBalance, 6, bottom + 30, w - 12, 26);
+    place(dialog, idImportFooter, 6, bottom + 56, w - 12, 26);
+    place(dialog, idImportCheckAll, 6, h - 19, 56, 14);
+    place(dialog, idImportUncheckAll, 66, h - 19, 56, 14);
+    place(dialog, IDOK, w - 112, h - 19, 50, 14);
+    place(dialog, IDCANCEL, w - 56, h - 19, 50, 14);
+    fitColumns(dialog);
     InvalidateRect(dialog, nullptr, TRUE);
 }
 
@@ -366,16 +462,24 @@ void addListColumns(HWND dialog) {
     HWND list = listOf(dialog);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    for (int i = 0; i < 7; ++i) {
-        RECT r = {0, 0, listColumns[i].width, 0};
-        MapDialogRect(dialog, &r);
+    for (int i = 0; i < preview.model.shownColumns(); ++i) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = listColumns[i].right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        column.cx = r.right + (i == 0 ? 16 : 0);  // the first column holds the check box too
+        column.cx = unitsToPixels(dialog, listColumns[i].width) + (i == 0 ? 16 : 0);  // the check box too
         column.pszText = const_cast<char*>(listColumns[i].heading);
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
+}
+
+// Space checks or unchecks every selected row at once, as the focused one
+// goes; the list's own Space would take the focused row alone.
+LRESULT CALLBACK listKeys(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if ((msg == WM_KEYDOWN || msg == WM_CHAR) && wp == VK_SPACE) {
+        if (msg == WM_KEYDOWN) toggleSelected(GetParent(list));
+        return 0;
+    }
+    return DefSubclassProc(list, msg, wp, lp);
 }
 
 // --- The dialog ---
@@ -426,7 +530,10 @@ void listNotified(HWND dialog, const NMHDR& header) {
             }
             showFooter(dialog);
         }
-        if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) {
+        // The boxes below edit the focused row: the one clicked last.
+        bool focused = (change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED);
+        bool selected = (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED);
+        if (focused || (selected && (change.uNewState & LVIS_FOCUSED))) {
             p.selectedRow = n;
             loadRowBoxes(dialog);
         }
@@ -451,6 +558,11 @@ void boxChanged(HWND dialog, int id, int code) {
         fillOrderBox(dialog);
         preview.initialising = false;
         showRows(dialog);
+    } else if ((id == idImportCheckAll || id == idImportUncheckAll) && code == BN_CLICKED) {
+        checkAll(dialog, id == idImportCheckAll);
+    } else if (id == idImportCurrency && code == BN_CLICKED) {
+        m.confirmCurrency(IsDlgButtonChecked(dialog, idImportCurrency) == BST_CHECKED);
+        showFooter(dialog);
     } else if (id == idImportFlip && code == BN_CLICKED) {
         m.setFlip(IsDlgButtonChecked(dialog, idImportFlip) == BST_CHECKED);
         showRows(dialog);
@@ -479,6 +591,13 @@ INT_PTR CALLBACK previewProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
         fillOrderBox(dialog);
         CheckDlgButton(dialog, idImportFlip, p.model.flip() ? BST_CHECKED : BST_UNCHECKED);
         EnableWindow(GetDlgItem(dialog, idImportFlip), !p.model.readsOwnExport());
+        if (!p.model.foreignCurrency().empty()) {
+            std::string text = "&Take the amounts as they stand: they are in " + p.model.foreignCurrency() +
+                               ", the books in " + booksCurrency + ", and nothing is converted";
+            SetDlgItemTextA(dialog, idImportCurrency, text.c_str());
+            CheckDlgButton(dialog, idImportCurrency, p.model.currencyConfirmed() ? BST_CHECKED : BST_UNCHECKED);
+        }
+        SetWindowSubclass(listOf(dialog), listKeys, 0, 0);
         RECT window;
         GetWindowRect(dialog, &window);
         p.minimumSize = {window.right - window.left, window.bottom - window.top};
@@ -490,7 +609,15 @@ INT_PTR CALLBACK previewProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<const NMHDR*>(lp);
-        if (header->idFrom == idImportList) listNotified(dialog, *header);
+        if (header->idFrom == idImportList) {
+            listNotified(dialog, *header);
+        } else if ((header->code == HDN_ENDTRACKA || header->code == HDN_ENDTRACKW) && !p.fitting &&
+                   header->hwndFrom == reinterpret_cast<HWND>(SendMessageA(listOf(dialog), LVM_GETHEADER, 0, 0))) {
+            // The user dragged a column's edge: that width stays.
+            auto& track = reinterpret_cast<const NMHEADERA&>(*header);
+            if (track.iItem >= 0 && track.iItem < ImportPreview::columns && track.pitem && (track.pitem->mask & HDI_WIDTH))
+                p.userWidth[track.iItem] = track.pitem->cxy;
+        }
         return FALSE;
     }
     case WM_COMMAND: {
@@ -514,6 +641,9 @@ INT_PTR CALLBACK previewProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
         layout(dialog);
         return FALSE;
+    case WM_DESTROY:
+        RemoveWindowSubclass(listOf(dialog), listKeys, 0);
+        return FALSE;
     }
     return FALSE;
 }
@@ -533,8 +663,10 @@ cDialogTemplate previewTemplate() {
     t.add(idImportOrder, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 44, 55, 170, 80);
     t.add(idImportFlip, "BUTTON", "&Charges are positive (card statement): turn the signs round",
           BS_AUTOCHECKBOX | WS_TABSTOP, 0, 222, 56, 250, 10);
-    t.add(idImportList, WC_LISTVIEWA, "", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
-          0, 6, 71, 468, 150);
+    t.add(idImportCurrency, "BUTTON", "&Take the amounts as they stand", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 6, 70,
+          460, 10);
+    t.add(idImportList, WC_LISTVIEWA, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 0, 6, 71, 468,
+          150);
     t.add(idImportType + labelOffset, "STATIC", "&Type", SS_LEFT, 0, 6, 227, 60, 8);
     t.add(idImportType, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 6, 236, 60, 100);
     t.add(idImportDescr + labelOffset, "STATIC", "&Description", SS_LEFT, 0, 70, 227, 200, 8);
@@ -551,6 +683,8 @@ cDialogTemplate previewTemplate() {
     t.add(idImportTax, "EDIT", "", ES_AUTOHSCROLL | ES_RIGHT | WS_TABSTOP, WS_EX_CLIENTEDGE, 400, 236, 40, 12);
     t.add(idImportBalance, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 6, 253, 468, 17);
     t.add(idImportFooter, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 6, 264, 356, 34);
+    t.add(idImportCheckAll, "BUTTON", "Check &all", BS_PUSHBUTTON | WS_TABSTOP, 0, 6, 280, 56, 14);
+    t.add(idImportUncheckAll, "BUTTON", "&Uncheck all", BS_PUSHBUTTON | WS_TABSTOP, 0, 66, 280, 56, 14);
     t.add(IDOK, "BUTTON", "&Import", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 368, 280, 50, 14);
     t.add(IDCANCEL, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0, 424, 280, 50, 14);
     return t;

@@ -17,7 +17,9 @@ enum : int {
     idImportBalanceColumn = 2317,  // CSV only: which column holds what
     idImportOrder = 2320,    // "Dates are"
     idImportFlip = 2325,     // the card issuer's signs
+    idImportCurrency = 2326, // amounts in another currency than the books' taken as they stand
     idImportList = 2330,
+    idImportCheckAll = 2331, idImportUncheckAll = 2332,
     idImportType = 2341, idImportDescr = 2342, idImportName = 2343,  // the selected row's proposal
     idImportTaxMode = 2344, idImportTaxRate = 2345, idImportTax = 2346,  // a product row's tax option, rate, tax
     idImportBalance = 2351,  // whether the balances agree

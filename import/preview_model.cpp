@@ -44,6 +44,16 @@ bool rowCanBeChecked(const ImportRow& row) { return row.problem.empty() && row.d
 
 }  // namespace
 
+const char* const booksCurrency = "USD";
+
+std::string dateInWords(uint16_t packed) {
+    static const char* const months[] = {"January", "February", "March",     "April",   "May",      "June",
+                                         "July",    "August",   "September", "October", "November", "December"};
+    int month = (packed >> 5) & 15;
+    if (packed == 0 || month < 1 || month > 12) return "";
+    return std::to_string(packed & 31) + " " + months[month - 1] + " " + std::to_string((packed >> 9) + 1980);
+}
+
 const char* taxOptionText(uint8_t mode) {
     switch (mode) {
     case modeTaxAdded: return "Tax to be added";
@@ -167,6 +177,13 @@ bool ImportPreview::setChecked(int n, bool checked) {
     return true;
 }
 
+int ImportPreview::setAllChecked(bool checked) {
+    int refused = 0;
+    for (size_t r = 0; r < rows_.size(); ++r)
+        if (!setChecked(static_cast<int>(r), checked)) ++refused;
+    return refused;
+}
+
 void ImportPreview::setRowType(int n, uint8_t type) {
     ImportRow* r = row(n);
     if (!r || type < typeService || type > typeEarnings || type == r->proposal.type) return;
@@ -244,8 +261,15 @@ std::string ImportPreview::cellText(int item, int column) const {
     if (item < 0 || static_cast<size_t>(item) >= items_.size()) return "";
     int n = items_[static_cast<size_t>(item)];
     if (n < 0) {
+        // What the line holds as written, for the user to type it in by hand.
         const UnreadableLine& u = unreadable_[static_cast<size_t>(-1 - n)];
-        return column == 6 ? "cannot be read: line " + std::to_string(u.line) + ": " + u.reason : "";
+        switch (column) {
+        case 0: return blankControls(u.date);
+        case 1: return blankControls(u.amount);
+        case 2: return blankControls(u.payee);
+        case 6: return "cannot be read: line " + std::to_string(u.line) + ": " + u.reason;
+        default: return "";
+        }
     }
     const ImportRow& r = rows_[static_cast<size_t>(n)];
     switch (column) {
@@ -255,6 +279,7 @@ std::string ImportPreview::cellText(int item, int column) const {
     case 3: return r.proposal.type >= 1 && r.proposal.type <= 6 ? typeTexts[r.proposal.type] : "";
     case 4: return blankControls(r.proposal.description);
     case 5: return blankControls(r.proposal.name);
+    case 7: return blankControls(r.line.account);
     default: return blankControls(whyText(r));
     }
 }
@@ -281,7 +306,14 @@ std::string ImportPreview::sourceText() const {
     case StatementFormat::ofx: text += "OFX"; break;
     case StatementFormat::qif: text += "QIF"; break;
     }
-    if (!statement_.account.empty()) text += ", account " + statement_.account;
+    if (statement_.accounts.size() > 1) {
+        text += ", accounts";
+        for (size_t i = 0; i < statement_.accounts.size(); ++i)
+            text += (i ? ", " : " ") + statement_.accounts[i];
+    } else if (!statement_.account.empty()) {
+        text += ", account " + statement_.account;
+    }
+    if (!statement_.currency.empty()) text += ", in " + statement_.currency;
     if (statement_.hasClosingBalance) text += ", closing balance " + formatAmount(statement_.closingBalance);
     return text;
 }
@@ -342,11 +374,21 @@ ImportPreview::Footer ImportPreview::footer() const {
     if (firstProblem) text += " (line " + std::to_string(firstLine) + ": " + *firstProblem + ")";
     text += ".";
     std::string fit = importFitProblem(rows_);
+    std::string foreign = foreignCurrency();
+    bool currencyOpen = !foreign.empty() && !currencyConfirmed_;
     if (!orderKnown_)
         text += "\r\nChoose how the dates are written before importing.";
     else if (!fit.empty())
         text += "\r\n" + fit;
-    return {text, added > 0 && orderKnown_ && fit.empty()};
+    else if (currencyOpen)
+        text += "\r\nThe amounts are in " + foreign + ", the books in " + booksCurrency +
+                ": tick \"Take the amounts as they stand\" to import them unconverted.";
+    return {text, added > 0 && orderKnown_ && fit.empty() && !currencyOpen};
+}
+
+std::string ImportPreview::foreignCurrency() const {
+    const std::string& c = statement_.currency;
+    return c.empty() || c == booksCurrency ? "" : c;
 }
 
 std::string ImportPreview::balanceText() const {
@@ -364,7 +406,9 @@ std::vector<std::pair<DateOrder, std::string>> ImportPreview::orderChoices() con
     for (DateOrder o : {DateOrder::monthDayYear, DateOrder::dayMonthYear, DateOrder::yearMonthDay}) {
         if (!(statement_.dateOrders & orderBit(o))) continue;
         std::string text = dateOrderName(o);
-        if (first && dateInOrder(*first, o)) text += ": the first date is " + formatDate(dateInOrder(*first, o));
+        if (first && dateInOrder(*first, o))
+            text += ": the first date is " + formatDate(dateInOrder(*first, o)) + ", " +
+                    dateInWords(dateInOrder(*first, o));
         choices.emplace_back(o, text);
     }
     return choices;
@@ -410,6 +454,9 @@ std::string ImportPreview::acceptRefusal() const {
     if (isCsv() && !columnsUsable(columns_))
         return "Choose the columns that hold the date and the amount (or debit and credit) first.";
     if (!orderKnown_) return "Choose how the dates are written (\"Dates are\") first.";
+    if (!foreignCurrency().empty() && !currencyConfirmed_)
+        return "The amounts are in " + foreignCurrency() + ", the books in " + booksCurrency +
+               ". Tick \"Take the amounts as they stand\" to import them unconverted, or cancel.";
     if (checked == 0) return "No row is checked: there is nothing to import.";
     return importFitProblem(rows_);
 }

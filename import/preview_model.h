@@ -31,6 +31,9 @@ public:
     // False when the row cannot be checked (it breaks a rule, or its date is
     // not known yet): it stays unchecked.
     bool setChecked(int row, bool checked);
+    // Every row that can be checked, or none: how many rows could not be
+    // checked (they stay unchecked).
+    int setAllChecked(bool checked);
     void setRowType(int row, uint8_t type);
     void setRowDescription(int row, const std::string& text);
     void setRowName(int row, const std::string& text);
@@ -44,7 +47,10 @@ public:
     // The list's lines: rows and unreadable lines in file order. An item is
     // a row number, or -1 - n for unreadable line n.
     const std::vector<int>& items() const { return items_; }
-    static constexpr int columns = 7;  // Date, Amount, Payee, Type, Description, Name, Why
+    // Date, Amount, Payee, Type, Description, Name, Why, and Account for a
+    // file that holds several accounts.
+    static constexpr int columns = 8;
+    int shownColumns() const { return statement_.accounts.size() > 1 ? 8 : 7; }
     std::string cellText(int item, int column) const;
     bool itemChecked(int item) const;
     const std::vector<ImportRow>& rows() const { return rows_; }
@@ -65,6 +71,11 @@ public:
     bool orderKnown() const { return orderKnown_; }
     DateOrder order() const { return order_; }
     bool flip() const { return flip_; }
+    // The statement's currency when it is not the books' (US dollars), and
+    // whether the user has said the amounts are to be taken as they stand.
+    std::string foreignCurrency() const;
+    bool currencyConfirmed() const { return currencyConfirmed_; }
+    void confirmCurrency(bool confirmed) { currencyConfirmed_ = confirmed; }
     bool isCsv() const { return format_ == StatementFormat::csv && !ownExport_; }
     bool readsOwnExport() const { return ownExport_; }
     // The column boxes' choices: "(none)" as -1, then "1: Date" and so on.
@@ -103,6 +114,7 @@ private:
     bool flip_ = false;
     bool rememberedFlip_ = false;  // the last statement of this kind had its signs turned round
     bool flipChosen_ = false;      // the user has set the box in this preview
+    bool currencyConfirmed_ = false;
     bool orderRemembered_ = false; // the date order is the one chosen for the last statement of this kind
     bool orderKnown_ = false;
     DateOrder order_ = DateOrder::monthDayYear;
@@ -113,3 +125,10 @@ private:
 
 // The tax options as the record dialog names them, by mode (0..3).
 const char* taxOptionText(uint8_t mode);
+
+// The currency the books are kept in.
+extern const char* const booksCurrency;  // "USD"
+
+// "4 March 2026": a date in words, so that the two readings of 03-04-2026
+// cannot be mistaken for each other.
+std::string dateInWords(uint16_t packed);

@@ -107,7 +107,7 @@ TEST_F(PreviewModel, DatesReadSeveralWaysAreAskedOnceAndTheAnswerIsRemembered) {
     EXPECT_NE(p.footerText().find("Choose how the dates are written before importing."), std::string::npos);
     auto choices = p.orderChoices();
     ASSERT_EQ(choices.size(), 2u);
-    EXPECT_EQ(choices[1].second, "day-month-year: the first date is 04-03-2026");
+    EXPECT_EQ(choices[1].second, "day-month-year: the first date is 04-03-2026, 3 April 2026");
     p.setOrder(DateOrder::dayMonthYear);
     EXPECT_EQ(p.cellText(0, 0), "04-03-2026");
     EXPECT_TRUE(p.canImport());
@@ -249,6 +249,50 @@ TEST_F(PreviewModel, TheListsOwnExportIsReadAsItWasWritten) {
     EXPECT_EQ(transactions[1].amount, 2340);
     EXPECT_EQ(transactions[2].salesTax, 75);
     EXPECT_EQ(transactions[2].taxMode, modeTaxAdded);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PreviewModel, CheckAllTakesOnlyTheRowsThatCanBeAndUnreadableLinesShowTheirTexts) {
+    ImportPreview p;
+    ASSERT_EQ(p.open("m.csv", bytesOf("Date,Amount,Payee\r\n"
+                                      "03/22/2026,-5.00,Kiosk\r\n"
+                                      "03/23/2026,-7.1x,Corner Cafe\r\n"
+                                      "03/24/2026,0.00,Nothing\r\n"
+                                      "03/25/2026,9.00,Client\r\n")),
+              "");
+    ASSERT_EQ(p.items().size(), 4u);
+    // What the unreadable line holds, to be typed by hand.
+    EXPECT_EQ(rowOfItem(p, 1), -1);
+    EXPECT_EQ(p.cellText(1, 0), "03/23/2026");
+    EXPECT_EQ(p.cellText(1, 1), "-7.1x");
+    EXPECT_EQ(p.cellText(1, 2), "Corner Cafe");
+    EXPECT_EQ(p.setAllChecked(false), 0);
+    EXPECT_FALSE(p.canImport());
+    EXPECT_EQ(p.setAllChecked(true), 1) << "the row of 0.00 cannot be";
+    EXPECT_EQ(p.footerText().rfind("2 rows will be added", 0), 0u) << p.footerText();
+}
+
+// Amounts in another currency than the books' are taken only once the
+// user says so; an OFX of two accounts shows each row's.
+TEST_F(PreviewModel, AForeignCurrencyIsConfirmedAndSeveralAccountsAreShown) {
+    const std::string ofx =
+        "OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\n\r\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS><CURDEF>EUR"
+        "<BANKACCTFROM><BANKID>500105<ACCTID>9100</BANKACCTFROM><BANKTRANLIST>"
+        "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260310<TRNAMT>-20.00<FITID>a1<NAME>Papeterie</STMTTRN>"
+        "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\r\n";
+    ImportPreview p;
+    ASSERT_EQ(p.open("eu.ofx", bytesOf(ofx)), "");
+    if (p.foreignCurrency().empty()) GTEST_SKIP() << "the reader gives no currency yet";
+    EXPECT_NE(p.sourceText().find(", in EUR"), std::string::npos) << p.sourceText();
+    EXPECT_FALSE(p.canImport());
+    EXPECT_NE(p.footerText().find("The amounts are in EUR, the books in USD"), std::string::npos) << p.footerText();
+    EXPECT_EQ(p.acceptRefusal().rfind("The amounts are in EUR", 0), 0u);
+    p.confirmCurrency(true);
+    EXPECT_TRUE(p.canImport());
+    EXPECT_EQ(p.acceptRefusal(), "");
 }
 
 }  // namespace

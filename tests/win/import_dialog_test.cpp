@@ -804,3 +804,99 @@ TEST_F(Import, TheListsOwnExportComesBackIntoNewBooksExactly) {
     });
     EXPECT_TRUE(allDialogsHandled());
 }
+
+namespace {
+
+const char* const fiveLines =
+    "Date,Description,Amount\r\n03/21/2026,Kiosk,-5.00\r\n03/22/2026,Corner Cafe,-7.10\r\n"
+    "03/23/2026,Client Alvarez,900.00\r\n03/24/2026,Harbor Telecom,-61.20\r\n03/25/2026,Metro Transit,-2.75\r\n";
+
+void selectOnly(HWND dialog, const std::vector<int>& items) {
+    LVITEMA none = {};
+    none.stateMask = LVIS_SELECTED;
+    SendMessageA(listOf(dialog), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    for (int i : items) {
+        LVITEMA it = {};
+        it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        it.state = LVIS_SELECTED | LVIS_FOCUSED;  // the last one keeps the focus
+        SendMessageA(listOf(dialog), LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&it));
+    }
+}
+
+void pressSpace(HWND dialog) {
+    HWND list = listOf(dialog);
+    SetFocus(list);
+    SendMessageA(list, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    SendMessageA(list, WM_CHAR, ' ', 0x00390001);
+    SendMessageA(list, WM_KEYUP, VK_SPACE, 0xC0390001);
+}
+
+int columnWidth(HWND dialog, int column) {
+    return static_cast<int>(SendMessageA(listOf(dialog), LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+}  // namespace
+
+// Uncheck all, check all, and Space on three selected rows: the footer
+// follows each at once, and what is checked at the end is what comes in.
+TEST_F(Import, CheckAllUncheckAllAndSpaceOnSeveralSelectedRows) {
+    installLedger(sampleImage());
+    start();
+    folder.write("five.csv", bytesOf(fiveLines));
+    importThrough(prompts, folder.file("five.csv"), [&](HWND dialog) {
+        EXPECT_EQ(checkedCount(dialog), 5);
+        click(dialog, idImportUncheckAll);
+        EXPECT_EQ(checkedCount(dialog), 0);
+        EXPECT_EQ(footer(dialog).rfind("0 rows will be added", 0), 0u) << footer(dialog);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+        click(dialog, idImportCheckAll);
+        EXPECT_EQ(checkedCount(dialog), 5);
+        EXPECT_EQ(footer(dialog).rfind("5 rows will be added", 0), 0u) << footer(dialog);
+        // Space unchecks the three selected rows together (the focused one was checked).
+        selectOnly(dialog, {0, 2, 4});
+        pressSpace(dialog);
+        EXPECT_FALSE(checkedItem(dialog, 0));
+        EXPECT_TRUE(checkedItem(dialog, 1));
+        EXPECT_FALSE(checkedItem(dialog, 2));
+        EXPECT_TRUE(checkedItem(dialog, 3));
+        EXPECT_FALSE(checkedItem(dialog, 4));
+        EXPECT_EQ(footer(dialog).rfind("2 rows will be added", 0), 0u) << footer(dialog);
+        // And again checks them.
+        selectOnly(dialog, {0, 4});
+        pressSpace(dialog);
+        EXPECT_EQ(checkedCount(dialog), 4);
+        click(dialog, IDOK);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+    EXPECT_EQ(transactionCount, 7 + 4);
+    for (int t = 1; t <= transactionCount; ++t)
+        EXPECT_NE(nameText(transactions[static_cast<size_t>(t)].nameIndex), "Client Alvarez");
+}
+
+// The text columns are as wide as their texts when the preview opens, and
+// Payee, Description and Name take what a wider window gives.
+TEST_F(Import, AWiderPreviewWidensTheTextColumns) {
+    installLedger(sampleImage());
+    start();
+    folder.write("five.csv", bytesOf(fiveLines));
+    importThrough(prompts, folder.file("five.csv"), [&](HWND dialog) {
+        int payee = columnWidth(dialog, 2), description = columnWidth(dialog, 4), name = columnWidth(dialog, 5);
+        int amount = columnWidth(dialog, 1), why = columnWidth(dialog, 6);
+        RECT r;
+        GetWindowRect(dialog, &r);
+        SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + 300, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_GE(columnWidth(dialog, 2), payee + 90);
+        EXPECT_GE(columnWidth(dialog, 4), description + 90);
+        EXPECT_GE(columnWidth(dialog, 5), name + 90);
+        EXPECT_EQ(columnWidth(dialog, 1), amount);
+        EXPECT_EQ(columnWidth(dialog, 6), why);
+        // Nothing is cut: the list needs no sideways scrolling.
+        RECT list;
+        GetClientRect(listOf(dialog), &list);
+        int total = 0;
+        for (int c = 0; c < 7; ++c) total += columnWidth(dialog, c);
+        EXPECT_LE(total, list.right);
+        click(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+}
