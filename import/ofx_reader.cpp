@@ -196,13 +196,14 @@ bool knownLeaf(const std::string& name) {
 struct PendingTransaction {
     int line = 0, statement = -1;
     bool hasDate = false, hasAmount = false;
-    std::string date, amount, name, payeeName, payee, memo, fitid;
+    std::string date, amount, name, payeeName, payee, memo, fitid, type;
 };
 
 struct OfxStatement {
     std::string bankId, acctId;
     bool hasBalance = false;
     std::string balance;
+    std::string currency;  // CURDEF, upper case
     std::string account() const { return bankId.empty() ? acctId : bankId + "/" + acctId; }
 };
 
@@ -317,6 +318,7 @@ private:
             else if (name == "PAYEE") p.payee = value;
             else if (name == "MEMO") p.memo = value;
             else if (name == "FITID") p.fitid = value;
+            else if (name == "TRNTYPE") p.type = value;
             return;
         }
         if (top.statement < 0) return;
@@ -327,6 +329,8 @@ private:
         } else if (owner == "LEDGERBAL" && name == "BALAMT") {
             s.hasBalance = true;
             s.balance = value;
+        } else if ((owner == "STMTRS" || owner == "CCSTMTRS") && name == "CURDEF") {
+            s.currency = upper(trimBlanks(blankControls(value)));
         }
     }
 
@@ -390,6 +394,38 @@ bool readOfxDate(const std::string& text, WrittenDate& date) {
     return possibleOrders(date) != 0;
 }
 
+// The accounts of these statements, each once, in their order.
+std::vector<std::string> accountsOf(const std::vector<OfxStatement>& statements, const std::vector<int>& which) {
+    std::vector<std::string> accounts;
+    std::unordered_set<std::string> seen;
+    for (int i : which)
+        if (seen.insert(statements[i].account()).second) accounts.push_back(statements[i].account());
+    return accounts;
+}
+
+std::string payeeOf(const PendingTransaction& p) {
+    return !p.name.empty() ? p.name : !p.payeeName.empty() ? p.payeeName : p.payee;
+}
+
+// The first statement's CURDEF; statements in another currency are said in
+// the note, since their amounts are read as they stand.
+void noteCurrency(const std::vector<OfxStatement>& statements, Statement& s) {
+    std::vector<std::string> currencies;  // the first few
+    std::unordered_set<std::string> seen;
+    for (const OfxStatement& st : statements)
+        if (!st.currency.empty() && seen.insert(st.currency).second && currencies.size() < 4)
+            currencies.push_back(st.currency);
+    if (currencies.empty()) return;
+    s.currency = currencies.front();
+    if (seen.size() == 1) return;
+    std::string list;
+    for (const std::string& c : currencies) list += (list.empty() ? "" : ", ") + c;
+    if (seen.size() > currencies.size()) list += ", ...";
+    if (!s.note.empty()) s.note += ' ';
+    s.note += "The file's accounts are in different currencies (" + list + "): every amount is taken as " +
+              s.currency + ".";
+}
+
 }  // namespace
 
 Statement readOfx(const Bytes& bytes) {
@@ -421,9 +457,28 @@ Statement readOfx(const Bytes& bytes) {
         return s;
     }
 
+    // Each line names its account only in a file that holds lines of
+    // several; their bank ids carry it either way.
+    auto accountOf = [&reader](const PendingTransaction& p) {
+        return p.statement >= 0 ? reader.statements[p.statement].account() : std::string();
+    };
+    std::vector<int> holding;  // the statements that hold transactions, in file order
+    std::vector<bool> held(reader.statements.size(), false);
+    for (const PendingTransaction& p : reader.transactions)
+        if (p.statement >= 0 && !held[p.statement]) {
+            held[p.statement] = true;
+            holding.push_back(p.statement);
+        }
+    s.accounts = accountsOf(reader.statements, holding);
+    if (s.accounts.size() < 2) s.accounts.clear();
+
     for (int index : reader.finished) {
         const PendingTransaction& p = reader.transactions[index];
-        auto unreadable = [&](const std::string& reason) { s.unreadable.push_back({p.line, reason}); };
+        auto unreadable = [&](const std::string& reason) {
+            std::string payee = shown(payeeOf(p));
+            s.unreadable.push_back(
+                {p.line, reason, shown(p.date), shown(p.amount), payee.empty() ? shown(p.memo) : payee});
+        };
         if (!p.hasDate || !p.hasAmount || shown(p.date).empty() || shown(p.amount).empty()) {
             bool noDate = !p.hasDate || shown(p.date).empty(), noAmount = !p.hasAmount || shown(p.amount).empty();
             unreadable(std::string("the transaction has no ") + (noDate ? "date (DTPOSTED)" : "") +
@@ -445,11 +500,13 @@ Statement readOfx(const Bytes& bytes) {
             continue;
         }
         out.pastCents = amountPastCents(amountText, mark);
-        out.payee = shown(!p.name.empty() ? p.name : !p.payeeName.empty() ? p.payeeName : p.payee);
+        out.payee = shown(payeeOf(p));
         out.memo = shown(p.memo);
+        out.bankType = shown(p.type);
+        if (!s.accounts.empty()) out.account = accountOf(p);
         std::string fitid = shown(p.fitid);
         if (!fitid.empty()) {
-            std::string account = p.statement >= 0 ? reader.statements[p.statement].account() : "";
+            std::string account = accountOf(p);
             out.bankId = account.empty() ? fitid : account + "/" + fitid;
         }
         s.lines.push_back(std::move(out));
@@ -460,11 +517,12 @@ Statement readOfx(const Bytes& bytes) {
                      [](const UnreadableLine& a, const UnreadableLine& b) { return a.line < b.line; });
 
     // Several statements of one account close with the last one; of several
-    // accounts, no one balance closes the file.
-    std::vector<std::string> accounts;
-    for (const OfxStatement& st : reader.statements)
-        if (std::find(accounts.begin(), accounts.end(), st.account()) == accounts.end())
-            accounts.push_back(st.account());
+    // accounts, no one balance closes the file, and the file has no account
+    // of its own: `account` stays "", so that its scope is the one such files
+    // have always had.
+    std::vector<int> all(reader.statements.size());
+    for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
+    std::vector<std::string> accounts = accountsOf(reader.statements, all);
     if (accounts.size() == 1) {
         s.account = accounts.front();
         const OfxStatement& last = reader.statements.back();
@@ -479,6 +537,7 @@ Statement readOfx(const Bytes& bytes) {
         s.note += "The file holds statements of " + std::to_string(accounts.size()) + " accounts (" + list +
                   "): no closing balance is checked.";
     }
+    noteCurrency(reader.statements, s);
     s.scope = statementKey(StatementFormat::ofx, s.account, "");
     decideDateOrders(s);
     return s;

@@ -71,7 +71,8 @@ struct UnreadableLine {
     int line = 0;
     std::string reason;
     // What the line holds as written, so that it can be typed in by hand:
-    // the date, amount and payee texts where the reader found them.
+    // the date, amount and payee texts where the reader found them (the
+    // memo where it has no payee), blanks trimmed; "" where it has none.
     std::string date, amount, payee;
 };
 
@@ -81,7 +82,10 @@ struct Statement {
     // What the lines' dates allow, the intersection over every line (set by
     // the reader through decideDateOrders).
     unsigned dateOrders = 0;
-    std::string account;  // OFX BANKID/ACCTID or QIF !Account name; "" when none
+    // OFX BANKID/ACCTID or QIF !Account name; "" when the file names none
+    // or several (an OFX's lines then name theirs, and its scope stays
+    // "OFX " as it has always been).
+    std::string account;
     // Every account the file holds lines of, in file order, when it holds
     // more than one (the lines then name theirs); empty otherwise.
     std::vector<std::string> accounts;

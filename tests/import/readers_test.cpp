@@ -416,6 +416,83 @@ TEST(OfxReader, VersionsTagsDatesAndStatements) {
     }
 }
 
+// What the bank says each line is, which account a line is of in a file of
+// several, and the currency.
+TEST(OfxReader, TypesAccountsAndCurrency) {
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string lines;  // "line TRNTYPE @account" each
+        std::string account, scope, currency, note;
+        std::vector<std::string> accounts;
+    };
+    const std::string checking = "<BANKACCTFROM><BANKID>021000<ACCTID>778812<ACCTTYPE>CHECKING</BANKACCTFROM>";
+    auto transaction = [](const char* type, const char* date, const char* amount) {
+        return std::string("<STMTTRN><TRNTYPE>") + type + "<DTPOSTED>" + date + "<TRNAMT>" + amount + "<FITID>" +
+               date + "</STMTTRN>\n";
+    };
+    const std::string checkingLines = transaction("XFER", "20260302", "-250.00") +
+                                      transaction("DIRECTDEP", "20260303", "1200.00") +
+                                      transaction("CHECK", "20260304", "-75.00");
+    const std::string cardLines = transaction("PAYMENT", "20260305", "250.00") + transaction("FEE", "20260306", "-39.00");
+    auto bank = [&](const char* currency, const std::string& lines) {
+        return std::string("<BANKMSGSRSV1><STMTTRNRS><STMTRS>") + (*currency ? "<CURDEF>" : "") + currency + checking +
+               "<BANKTRANLIST>\n" + lines + "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1>\n";
+    };
+    auto card = [&](const char* currency, const std::string& lines) {
+        return std::string("<CREDITCARDMSGSRSV1><CCSTMTTRNRS><CCSTMTRS><CURDEF>") + currency +
+               "<CCACCTFROM><ACCTID>4111009</CCACCTFROM><BANKTRANLIST>\n" + lines +
+               "</BANKTRANLIST></CCSTMTRS></CCSTMTTRNRS></CREDITCARDMSGSRSV1>\n";
+    };
+    const Case cases[] = {
+        {"one checking account in dollars",
+         "<OFX>\n" + bank("USD", checkingLines + "<STMTTRN><TRNTYPE> INT \n<DTPOSTED>20260331<TRNAMT>0.42</STMTTRN>\n") +
+         "</OFX>",
+         "3 XFER @\n4 DIRECTDEP @\n5 CHECK @\n6 INT @\n", "021000/778812", "OFX 021000/778812", "USD", "", {}},
+        {"a checking and a card statement in one file",
+         "<OFX>\n" + bank("USD", checkingLines) + card("USD", cardLines) + "</OFX>",
+         "3 XFER @021000/778812\n4 DIRECTDEP @021000/778812\n5 CHECK @021000/778812\n"
+         "8 PAYMENT @4111009\n9 FEE @4111009\n",
+         "", "OFX ", "USD",
+         "The file holds statements of 2 accounts (021000/778812, 4111009): no closing balance is checked.",
+         {"021000/778812", "4111009"}},
+        {"euros, the type and currency in any case",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS><CURDEF> eur </CURDEF>"
+         "<BANKACCTFROM><BANKID>DE12</BANKID><ACCTID>5500</ACCTID></BANKACCTFROM><BANKTRANLIST>\n"
+         "<STMTTRN><TRNTYPE>pos</TRNTYPE><DTPOSTED>20260302</DTPOSTED><TRNAMT>-3,80</TRNAMT></STMTTRN>\n"
+         "<STMTTRN><TRNTYPE>SRVCHG</TRNTYPE><DTPOSTED>20260331</DTPOSTED><TRNAMT>-4,95</TRNAMT></STMTTRN>\n"
+         "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>",
+         "2 pos @\n3 SRVCHG @\n", "DE12/5500", "OFX DE12/5500", "EUR", "", {}},
+        {"accounts in two currencies: the first holds",
+         "<OFX>\n" + bank("USD", checkingLines) + card("CAD", cardLines) + "</OFX>",
+         "3 XFER @021000/778812\n4 DIRECTDEP @021000/778812\n5 CHECK @021000/778812\n"
+         "8 PAYMENT @4111009\n9 FEE @4111009\n",
+         "", "OFX ", "USD",
+         "The file holds statements of 2 accounts (021000/778812, 4111009): no closing balance is checked. "
+         "The file's accounts are in different currencies (USD, CAD): every amount is taken as USD.",
+         {"021000/778812", "4111009"}},
+        {"a second account without lines, no currency named",
+         "<OFX>\n" + bank("", checkingLines) + card("", "") + "</OFX>",
+         "3 XFER @\n4 DIRECTDEP @\n5 CHECK @\n", "", "OFX ", "",
+         "The file holds statements of 2 accounts (021000/778812, 4111009): no closing balance is checked.", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Statement s = readOfx(bytesOf(c.file));
+        ASSERT_EQ(s.error, "");
+        std::string lines;
+        for (const StatementLine& l : s.lines) lines += std::to_string(l.line) + " " + l.bankType + " @" + l.account + "\n";
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_TRUE(s.unreadable.empty()) << summary(s);
+        EXPECT_EQ(s.account, c.account);
+        EXPECT_EQ(s.scope, c.scope);
+        EXPECT_EQ(s.currency, c.currency);
+        EXPECT_EQ(s.note, c.note);
+        EXPECT_EQ(s.accounts, c.accounts);
+        EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+    }
+}
+
 TEST(OfxReader, CdataIsTheTextItHolds) {
     const std::string file =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><?OFX OFXHEADER=\"200\" VERSION=\"220\"?>\n<OFX><BANKMSGSRSV1>"
