@@ -1,7 +1,9 @@
 #include "import/csv_reader.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
+#include <unordered_set>
 
 #include "import/statement_fields.h"
 #include "import/statement_text.h"
@@ -207,18 +209,6 @@ std::string headerName(const std::string& field) {
     return name;
 }
 
-// The first column whose name is the best-ranked of `names`, not yet taken.
-int columnNamed(const std::vector<std::string>& names, std::initializer_list<const char*> wanted,
-                std::vector<bool>& taken) {
-    for (const char* w : wanted)
-        for (size_t i = 0; i < names.size(); ++i)
-            if (!taken[i] && names[i] == w) {
-                taken[i] = true;
-                return static_cast<int>(i);
-            }
-    return -1;
-}
-
 bool onlyBlank(const std::string& text) { return trimBlanks(blankControls(text)).empty(); }
 
 std::string fieldAt(const CsvRow& row, int column) {
@@ -228,6 +218,205 @@ std::string fieldAt(const CsvRow& row, int column) {
 
 std::string shownText(const std::string& field) { return trimBlanks(blankControls(field)); }
 
+std::string upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return s;
+}
+
+// A header again, as some exports write one per page.
+bool repeatsHeader(const CsvTable& table, const CsvRow& row) {
+    if (table.header.empty() || row.fields.size() != table.header.size()) return false;
+    for (size_t i = 0; i < row.fields.size(); ++i)
+        if (shownText(row.fields[i]) != table.header[i]) return false;
+    return true;
+}
+
+// What a column's values look like.
+struct ColumnShape {
+    bool words = false;   // a few distinct values, each one short word: "DEBIT", "ACH_CREDIT", "Sale"
+    bool varied = false;  // texts of several words that are neither numbers nor dates: descriptions
+    bool codes = true;    // every value three letters ("USD"); true of a column of blanks
+};
+
+// Parts of the words banks write for what a line is ("ACH_DEBIT",
+// "CHECK_PAID", "DSLIP"): a column of nothing else is a type column however
+// few lines the file has.
+bool bankTypeWord(const std::string& word) {
+    static const char* const parts[] = {
+        "ACCT",     "ACH",        "ADJUSTMENT", "ATM",      "BILLPAY",  "CARD",     "CASH",   "CHECK",
+        "CHEQUE",   "CR",         "CREDIT",     "DEBIT",    "DEP",      "DEPOSIT",  "DIRECTDEBIT", "DIRECTDEP",
+        "DIV",      "DR",         "DSLIP",      "FEE",      "INT",      "INTEREST", "LOAN",   "MISC",
+        "OTHER",    "PAID",       "PAYMENT",    "PMT",      "POS",      "PURCHASE", "REFUND", "RETURN",
+        "SALE",     "SRVCHG",     "TRANSFER",   "WIRE",     "WITHDRAWAL", "XFER"};
+    size_t start = 0;
+    while (start <= word.size()) {
+        size_t end = word.find_first_of("_-/", start);
+        if (end == std::string::npos) end = word.size();
+        std::string part = upper(word.substr(start, end - start));
+        if (std::none_of(std::begin(parts), std::end(parts), [&](const char* p) { return part == p; })) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+bool shortWord(const std::string& text) {
+    if (text.size() > 24) return false;
+    bool letter = false;
+    for (char c : text) {
+        bool isLetter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!isLetter && !(c >= '0' && c <= '9') && c != '_' && c != '-' && c != '/' && c != '.' && c != '&')
+            return false;
+        letter = letter || isLetter;
+    }
+    return letter;
+}
+
+bool currencyCode(const std::string& text) {
+    return text.size() == 3 && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+           });
+}
+
+// A type column has a handful of values, each seen again and again, or
+// only words banks use for it; a payee column of one-word names does not
+// repeat itself like that.
+constexpr size_t maxTypeWords = 20;
+
+std::vector<ColumnShape> columnShapes(const CsvTable& table) {
+    std::vector<ColumnShape> shapes(table.header.size());
+    std::vector<bool> repeated(table.rows.size());
+    for (size_t r = 0; r < table.rows.size(); ++r) repeated[r] = repeatsHeader(table, table.rows[r]);
+    for (size_t c = 0; c < shapes.size(); ++c) {
+        std::vector<std::string> distinct;
+        size_t filled = 0;
+        bool words = true, known = true, text = false;
+        for (size_t r = 0; r < table.rows.size(); ++r) {
+            const CsvRow& row = table.rows[r];
+            if (c >= row.fields.size() || repeated[r]) continue;
+            std::string value = shownText(row.fields[c]);
+            if (value.empty()) continue;
+            ++filled;
+            WrittenDate date;
+            if (!text && value.find(' ') != std::string::npos && decimalMarksOf(value) == 0 &&
+                !readWrittenDate(value, date))
+                text = true;
+            shapes[c].codes = shapes[c].codes && currencyCode(value);
+            if (!words) continue;
+            words = shortWord(value);
+            known = known && bankTypeWord(value);
+            value = upper(value);
+            if (words && std::find(distinct.begin(), distinct.end(), value) == distinct.end()) {
+                words = distinct.size() < maxTypeWords;
+                distinct.push_back(value);
+            }
+        }
+        shapes[c].words = words && filled > 0 && (known || distinct.size() * 2 <= filled);
+        shapes[c].varied = text && !shapes[c].words;
+    }
+    return shapes;
+}
+
+// The best-ranked of `wanted` among the columns not yet taken that `fits`.
+template <typename Fits>
+int columnNamed(const std::vector<std::string>& names, std::initializer_list<const char*> wanted,
+                std::vector<bool>& taken, Fits fits) {
+    for (const char* w : wanted)
+        for (size_t i = 0; i < names.size(); ++i)
+            if (!taken[i] && names[i] == w && fits(i)) {
+                taken[i] = true;
+                return static_cast<int>(i);
+            }
+    return -1;
+}
+int columnNamed(const std::vector<std::string>& names, std::initializer_list<const char*> wanted,
+                std::vector<bool>& taken) {
+    return columnNamed(names, wanted, taken, [](size_t) { return true; });
+}
+
+// The columns from their names and, where the rows are known (`shapes` not
+// empty), from what they hold.
+CsvColumns guessColumns(const std::vector<std::string>& header, const std::vector<ColumnShape>& shapes) {
+    std::vector<std::string> names;
+    for (const std::string& h : header) names.push_back(headerName(h));
+    std::vector<bool> taken(names.size(), false);
+    auto shape = [&shapes](size_t i) { return i < shapes.size() ? shapes[i] : ColumnShape{}; };
+    // A column of a few words says what kind of line it is: it is no payee
+    // or memo where another column holds texts.
+    bool anyVaried = std::any_of(shapes.begin(), shapes.end(), [](const ColumnShape& s) { return s.varied; });
+    auto text = [&](size_t i) { return !anyVaried || !shape(i).words; };
+    CsvColumns c;
+    // The day of the purchase before the day the bank posted it: a purchase
+    // of 12-31 posted on 01-02 belongs to the year it was made in.
+    c.date = columnNamed(names,
+                         {"transaction date", "trans date", "date", "posting date", "posted date", "post date",
+                          "date posted", "booking date", "booked date", "entry date", "datum", "buchungstag",
+                          "buchungsdatum", "date operation", "fecha", "value date", "valuta", "valutadatum",
+                          "date valeur"},
+                         taken);
+    c.debit = columnNamed(names,
+                          {"debit", "debits", "debit amount", "withdrawal", "withdrawals", "withdrawal amount",
+                           "paid out", "money out", "out", "debit eur", "soll", "debet"},
+                          taken);
+    c.credit = columnNamed(names,
+                           {"credit", "credits", "credit amount", "deposit", "deposits", "deposit amount", "paid in",
+                            "money in", "in", "haben"},
+                           taken);
+    c.amount = columnNamed(names,
+                           {"amount", "transaction amount", "amt", "value", "sum", "betrag", "umsatz", "montant",
+                            "importe", "bedrag", "net amount"},
+                           taken);
+    // The balance after each line before what is available to spend.
+    c.balance = columnNamed(names,
+                            {"balance", "running balance", "running bal", "runningbalance", "account balance",
+                             "balance after", "ledger balance", "saldo", "solde", "available balance",
+                             "available bal"},
+                            taken);
+    c.id = columnNamed(names,
+                       {"transaction id", "id", "fitid", "transaction reference", "bank reference", "reference number",
+                        "reference no", "ref no"},
+                       taken);
+    c.type = columnNamed(names,
+                         {"transaction type", "trans type", "tran type", "txn type", "type", "debit credit",
+                          "credit debit", "dr cr", "cr dr"},
+                         taken);
+    if (c.type < 0) c.type = columnNamed(names, {"details"}, taken, [&](size_t i) { return shape(i).words; });
+    c.currency = columnNamed(names, {"currency", "currency code", "curr", "ccy", "cur"}, taken,
+                             [&](size_t i) { return shape(i).codes; });
+    c.payee = columnNamed(names,
+                          {"payee", "name", "payee name", "merchant", "merchant name", "counterparty", "beneficiary",
+                           "recipient", "payer", "payer payee", "other party", "empf\xe4nger", "auftraggeber", "naam"},
+                          taken, text);
+    auto containing = [&names, &taken](const char* word) {
+        for (size_t i = 0; i < names.size(); ++i)
+            if (!taken[i] && (" " + names[i] + " ").find(std::string(" ") + word + " ") != std::string::npos) {
+                taken[i] = true;
+                return static_cast<int>(i);
+            }
+        return -1;
+    };
+    if (c.date < 0) c.date = containing("date");
+    if (c.amount < 0 && c.debit < 0 && c.credit < 0) c.amount = containing("amount");
+    if (c.payee < 0)
+        c.payee = columnNamed(names, {"description", "transaction description", "beschreibung", "omschrijving"},
+                              taken, text);
+    c.memo = columnNamed(names,
+                         {"memo", "description", "transaction description", "details", "notes", "note", "narrative",
+                          "reference", "purpose", "verwendungszweck", "libell\xe9", "text"},
+                         taken, text);
+    return c;
+}
+
+// The row's amount as written, for a line typed in by hand: the amount
+// column's, else money in and money out, money out with its minus.
+std::string writtenAmount(const CsvRow& row, const CsvColumns& columns) {
+    std::string amount = shownText(fieldAt(row, columns.amount));
+    if (!amount.empty()) return amount;
+    std::string out = shownText(fieldAt(row, columns.debit)), in = shownText(fieldAt(row, columns.credit));
+    if (!out.empty() && out.front() != '-' && out.front() != '(' && out.back() != '-') out.insert(0, "-");
+    return in.empty() ? out : out.empty() ? in : in + " " + out;
+}
+
 std::string quotedText(const std::string& text) {
     return "\"" + (text.size() <= 40 ? text : text.substr(0, 37) + "...") + "\"";
 }
@@ -236,7 +425,7 @@ std::string quotedText(const std::string& text) {
 
 bool CsvColumns::operator==(const CsvColumns& o) const {
     return date == o.date && amount == o.amount && debit == o.debit && credit == o.credit && payee == o.payee &&
-           memo == o.memo && balance == o.balance && id == o.id;
+           memo == o.memo && balance == o.balance && id == o.id && type == o.type && currency == o.currency;
 }
 
 bool columnsUsable(const CsvColumns& c) { return c.date >= 0 && (c.amount >= 0 || c.debit >= 0 || c.credit >= 0); }
@@ -269,7 +458,9 @@ CsvTable readCsvTable(const Bytes& bytes) {
     for (size_t i = header + 1; i < records.size(); ++i) {
         Record& rec = records[i];
         if (!rec.problem.empty()) {
-            table.unreadable.push_back({rec.line, rec.problem});
+            // No raw texts: which field is which is known only once the
+            // columns are chosen, and a broken quote runs the fields together.
+            table.unreadable.push_back({rec.line, rec.problem, "", "", ""});
         } else if (!blankRecord(rec)) {
             anyFields = anyFields || rec.fields.size() > 1;
             table.rows.push_back({rec.line, std::move(rec.fields)});
@@ -300,53 +491,9 @@ CsvTable readCsvTable(const Bytes& bytes) {
     return table;
 }
 
-CsvColumns guessCsvColumns(const std::vector<std::string>& header) {
-    std::vector<std::string> names;
-    for (const std::string& h : header) names.push_back(headerName(h));
-    std::vector<bool> taken(names.size(), false);
-    CsvColumns c;
-    c.date = columnNamed(names,
-                         {"date", "posting date", "posted date", "date posted", "transaction date", "trans date",
-                          "booking date", "booked date", "entry date", "datum", "buchungstag", "buchungsdatum",
-                          "date operation", "fecha", "value date", "valuta", "valutadatum", "date valeur"},
-                         taken);
-    c.debit = columnNamed(names,
-                          {"debit", "debits", "debit amount", "withdrawal", "withdrawals", "withdrawal amount",
-                           "paid out", "money out", "out", "debit eur", "soll", "debet"},
-                          taken);
-    c.credit = columnNamed(names,
-                           {"credit", "credits", "credit amount", "deposit", "deposits", "deposit amount", "paid in",
-                            "money in", "in", "haben"},
-                           taken);
-    c.amount = columnNamed(names,
-                           {"amount", "transaction amount", "amt", "value", "sum", "betrag", "umsatz", "montant",
-                            "importe", "bedrag", "net amount"},
-                           taken);
-    c.balance = columnNamed(names, {"balance", "running balance", "account balance", "balance after", "saldo", "solde"},
-                            taken);
-    c.id = columnNamed(names, {"transaction id", "id", "fitid", "transaction reference", "bank reference"}, taken);
-    c.payee = columnNamed(names,
-                          {"payee", "name", "payee name", "merchant", "merchant name", "counterparty", "beneficiary",
-                           "recipient", "payer", "payer payee", "other party", "empf\xe4nger", "auftraggeber", "naam"},
-                          taken);
-    auto containing = [&names, &taken](const char* word) {
-        for (size_t i = 0; i < names.size(); ++i)
-            if (!taken[i] && (" " + names[i] + " ").find(std::string(" ") + word + " ") != std::string::npos) {
-                taken[i] = true;
-                return static_cast<int>(i);
-            }
-        return -1;
-    };
-    if (c.date < 0) c.date = containing("date");
-    if (c.amount < 0 && c.debit < 0 && c.credit < 0) c.amount = containing("amount");
-    if (c.payee < 0)
-        c.payee = columnNamed(names, {"description", "transaction description", "beschreibung", "omschrijving"}, taken);
-    c.memo = columnNamed(names,
-                         {"memo", "description", "transaction description", "details", "notes", "note", "narrative",
-                          "reference", "purpose", "verwendungszweck", "libell\xe9", "text"},
-                         taken);
-    return c;
-}
+CsvColumns guessCsvColumns(const std::vector<std::string>& header) { return guessColumns(header, {}); }
+
+CsvColumns guessCsvColumns(const CsvTable& table) { return guessColumns(table.header, columnShapes(table)); }
 
 Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
     Statement s;
@@ -368,18 +515,21 @@ Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
     // Semicolons separate where the comma is the decimal mark.
     char mark = vote.decide(table.delimiter == ';' ? ',' : '.');
 
+    std::vector<std::string> currencies;  // of the lines read, each once, the first few
+    std::unordered_set<std::string> seenCurrencies;
     for (const CsvRow& row : table.rows) {
-        if (!table.header.empty() && row.fields.size() == table.header.size()) {
-            bool repeated = true;  // a header again, as some exports write per page
-            for (size_t i = 0; i < row.fields.size() && repeated; ++i) repeated = shownText(row.fields[i]) == table.header[i];
-            if (repeated) continue;
-        }
+        if (repeatsHeader(table, row)) continue;
         bool anyMapped = false;
         for (int column : {columns.date, columns.amount, columns.debit, columns.credit})
             if (column >= 0 && !onlyBlank(fieldAt(row, column))) anyMapped = true;
         if (!anyMapped) continue;
 
-        auto unreadable = [&](const std::string& reason) { s.unreadable.push_back({row.line, reason}); };
+        auto unreadable = [&](const std::string& reason) {
+            std::string payee = shownText(fieldAt(row, columns.payee));
+            s.unreadable.push_back({row.line, reason, shownText(fieldAt(row, columns.date)),
+                                    writtenAmount(row, columns),
+                                    payee.empty() ? shownText(fieldAt(row, columns.memo)) : payee});
+        };
         StatementLine line;
         line.line = row.line;
         std::string dateText = shownText(fieldAt(row, columns.date));
@@ -427,7 +577,21 @@ Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
         line.payee = shownText(fieldAt(row, columns.payee));
         line.memo = shownText(fieldAt(row, columns.memo));
         line.bankId = shownText(fieldAt(row, columns.id));
+        line.bankType = shownText(fieldAt(row, columns.type));
+        std::string currency = upper(shownText(fieldAt(row, columns.currency)));
+        if (!currency.empty() && seenCurrencies.insert(currency).second && currencies.size() < 4)
+            currencies.push_back(currency);
         s.lines.push_back(std::move(line));
+    }
+    // The currency where every line that names one names the same.
+    if (seenCurrencies.size() == 1) {
+        s.currency = currencies.front();
+    } else if (seenCurrencies.size() > 1) {
+        std::string list;
+        for (const std::string& c : currencies) list += (list.empty() ? "" : ", ") + c;
+        if (seenCurrencies.size() > currencies.size()) list += ", ...";
+        if (!s.note.empty()) s.note += ' ';
+        s.note += "The lines are in different currencies (" + list + "): the amounts are taken as they stand.";
     }
     std::stable_sort(s.unreadable.begin(), s.unreadable.end(),
                      [](const UnreadableLine& a, const UnreadableLine& b) { return a.line < b.line; });

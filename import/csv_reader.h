@@ -34,13 +34,20 @@ struct CsvColumns {
 };
 bool columnsUsable(const CsvColumns& columns);
 
-// The usual header names (Date, Posting Date, Amount, Debit, Credit, Payee,
-// Name, Description, Memo, Balance and the like, any letter case).
+// The usual header names (Transaction Date over Posting Date, Amount, Debit,
+// Credit, Payee, Name, Description, Memo, Type, Balance over Available
+// Balance, Currency and the like, any letter case).
 CsvColumns guessCsvColumns(const std::vector<std::string>& header);
+// The same with the rows to tell columns apart by what they hold: a column
+// of a few words ("DEBIT", "ACH_CREDIT") is no payee or memo where another
+// holds texts, and one named Details is then the type column; a currency
+// column holds three-letter codes.
+CsvColumns guessCsvColumns(const CsvTable& table);
 
 // The statement the mapped columns give. The decimal mark and the date
 // order are decided once for the whole file; rows whose fields do not read
-// go to unreadable with the reason.
+// go to unreadable with the reason and their texts. The statement's
+// currency is the currency column's where the lines agree on one.
 Statement csvStatement(const CsvTable& table, const CsvColumns& columns);
 
 // The key a mapping is remembered by: the header line as read.

@@ -90,7 +90,7 @@ std::string ImportPreview::open(const std::string& fileName, const Bytes& bytes)
     // name the same account: files that name none share their key with
     // every other bank's of the same layout.
     flip_ = rememberedFlip_ && rememberedFlipApplies(statement_);
-    if (isCsv()) columns_ = known && remembered_.hasColumns ? remembered_.columns : guessCsvColumns(table_.header);
+    if (isCsv()) columns_ = known && remembered_.hasColumns ? remembered_.columns : guessCsvColumns(table_);
     readStatement();
     rebuildRows();
     return "";

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "fuzz/statement_check.h"
 #include "import/csv_reader.h"
@@ -59,7 +60,7 @@ std::string summary(const Statement& s) {
 
 Statement readCsv(const std::string& text) {
     CsvTable table = readCsvTable(bytesOf(text));
-    return csvStatement(table, guessCsvColumns(table.header));
+    return csvStatement(table, guessCsvColumns(table));
 }
 
 constexpr unsigned mdy = orderBit(DateOrder::monthDayYear), dmy = orderBit(DateOrder::dayMonthYear),
@@ -228,9 +229,13 @@ TEST(StatementText, FormatFromTheContent) {
 TEST(CsvReader, HeaderNamesGiveTheColumns) {
     struct Case {
         std::vector<std::string> header;
-        CsvColumns columns;  // date, amount, debit, credit, payee, memo, balance, id
+        CsvColumns columns;  // date, amount, debit, credit, payee, memo, balance, id, type, currency
     };
     const Case cases[] = {
+        {{"Posted Date", "Transaction Date", "Amount", "Type"}, {1, 2, -1, -1, -1, -1, -1, -1, 3, -1}},
+        {{"Date", "Description", "Amount", "Available Balance", "Balance", "Curr."},
+         {0, 2, -1, -1, 1, -1, 4, -1, -1, 5}},
+        {{"Post Date", "Debit/Credit", "Amount", "Details", "RunningBalance"}, {0, 2, -1, -1, -1, 3, 4, -1, 1, -1}},
         {{"Posting Date", "Description", "Amount"}, {0, 2, -1, -1, 1, -1, -1, -1}},
         {{"Date", "Payee", "Description", "Amount"}, {0, 3, -1, -1, 1, 2, -1, -1}},
         {{"TRANSACTION DATE", "Name", "Memo", "Paid out", "Paid in", "Balance"}, {0, -1, 3, 4, 1, 2, 5, -1}},
@@ -244,7 +249,8 @@ TEST(CsvReader, HeaderNamesGiveTheColumns) {
         SCOPED_TRACE(c.header[0]);
         CsvColumns got = guessCsvColumns(c.header);
         EXPECT_TRUE(got == c.columns) << got.date << " " << got.amount << " " << got.debit << " " << got.credit
-                                      << " " << got.payee << " " << got.memo << " " << got.balance << " " << got.id;
+                                      << " " << got.payee << " " << got.memo << " " << got.balance << " " << got.id
+                                      << " " << got.type << " " << got.currency;
         EXPECT_EQ(columnsUsable(got), c.columns.date >= 0);
     }
 }
@@ -303,7 +309,7 @@ TEST(CsvReader, LayoutsBanksWrite) {
         ASSERT_EQ(table.error, "");
         EXPECT_EQ(table.delimiter, c.delimiter);
         EXPECT_EQ(table.headerLine, c.headerLine);
-        Statement s = csvStatement(table, guessCsvColumns(table.header));
+        Statement s = csvStatement(table, guessCsvColumns(table));
         if (c.orders == 0) {
             EXPECT_NE(s.error, "");
             continue;
@@ -330,6 +336,111 @@ TEST(CsvReader, NoteKeyAndChosenColumns) {
     chosen.date = 0, chosen.amount = 2, chosen.memo = 1, chosen.id = 3;
     EXPECT_EQ(summary(csvStatement(headerless, chosen)), "1 2026-03-01 -900.00 |Rent #7\n2 2026-03-02 -4.00 |Fee #8\n");
     EXPECT_NE(csvStatement(headerless, CsvColumns{}).error, "");
+}
+
+// Exports shaped as US banks and card issuers write them, the columns told
+// apart by what their rows hold as well as by their names.
+TEST(CsvReader, ColumnsOfUsBankExports) {
+    struct Case {
+        const char* name;
+        std::string file;
+        CsvColumns columns;  // date, amount, debit, credit, payee, memo, balance, id, type, currency
+        std::string lines;   // summary() with " [type]" after each line
+        std::string currency, note;
+    };
+    const Case cases[] = {
+        {"a card's export: the day of the purchase, not of the posting",
+         "Transaction Date,Post Date,Description,Category,Type,Amount,Memo\r\n"
+         "12/31/2025,01/02/2026,KITE HOSTING,Bills & Utilities,Sale,-12.00,\r\n"
+         "12/30/2025,01/02/2026,PAYMENT THANK YOU,,Payment,250.00,\r\n"
+         "01/03/2026,01/04/2026,OFFICE DEPOT #1042,Shopping,Sale,-42.10,\r\n"
+         "01/05/2026,01/06/2026,OFFICE DEPOT #1042,Shopping,Return,12.10,Store credit\r\n",
+         {0, 5, -1, -1, 2, 6, -1, -1, 4, -1},
+         "2 12-31-2025 -12.00 KITE HOSTING| [Sale]\n3 12-30-2025 250.00 PAYMENT THANK YOU| [Payment]\n"
+         "4 01-03-2026 -42.10 OFFICE DEPOT #1042| [Sale]\n5 01-05-2026 12.10 OFFICE DEPOT #1042|Store credit [Return]\n",
+         "", ""},
+        {"a checking export: Details of a few words is no memo beside Type",
+         "Details,Posting Date,Description,Amount,Type,Balance,Check or Slip #\n"
+         "DEBIT,03/02/2026,\"ONLINE TRANSFER TO SAV XXXXX1234\",-500.00,ACCT_XFER,4410.20,,\n"
+         "CREDIT,03/03/2026,\"HOLLIN LLC PAYMENT PPD ID: 1180\",1200.00,ACH_CREDIT,5610.20,,\n"
+         "CHECK,03/04/2026,\"CHECK 1042 \",-75.00,CHECK_PAID,5535.20,1042,\n"
+         "DEBIT,03/05/2026,\"CARD PURCHASE KITE HOSTING\",-12.00,DEBIT_CARD,5523.20,,\n"
+         "DSLIP,03/06/2026,\"REMOTE ONLINE DEPOSIT # 1\",300.00,CHECK_DEPOSIT,5823.20,,\n",
+         {1, 3, -1, -1, 2, -1, 5, -1, 4, -1},
+         "2 03-02-2026 -500.00 ONLINE TRANSFER TO SAV XXXXX1234| =4410.20 [ACCT_XFER]\n"
+         "3 03-03-2026 1200.00 HOLLIN LLC PAYMENT PPD ID: 1180| =5610.20 [ACH_CREDIT]\n"
+         "4 03-04-2026 -75.00 CHECK 1042| =5535.20 [CHECK_PAID]\n"
+         "5 03-05-2026 -12.00 CARD PURCHASE KITE HOSTING| =5523.20 [DEBIT_CARD]\n"
+         "6 03-06-2026 300.00 REMOTE ONLINE DEPOSIT # 1| =5823.20 [CHECK_DEPOSIT]\n",
+         "", ""},
+        {"the same without Type: Details says what each line is",
+         "Details,Posting Date,Description,Amount,Balance\n"
+         "DEBIT,03/02/2026,ONLINE TRANSFER TO SAV,-500.00,4410.20\n"
+         "CHECK,03/04/2026,CHECK 1042,-75.00,4335.20\n",
+         {1, 3, -1, -1, 2, -1, 4, -1, 0, -1},
+         "2 03-02-2026 -500.00 ONLINE TRANSFER TO SAV| =4410.20 [DEBIT]\n"
+         "3 03-04-2026 -75.00 CHECK 1042| =4335.20 [CHECK]\n",
+         "", ""},
+        {"Details of varied text stays the memo",
+         "Date,Details,Debit,Credit,Balance\n2026-03-02,Fuel,45.00,,955.00\n2026-03-03,Client payment,,500.00,1455.00\n",
+         {0, -1, 2, 3, -1, 1, 4, -1, -1, -1},
+         "2 2026-03-02 -45.00 |Fuel =955.00 []\n3 2026-03-03 500.00 |Client payment =1455.00 []\n", "", ""},
+        {"a summary before the header, a running balance",
+         "Description,,Summary Amt.\r\nBeginning balance as of 03/01/2026,,\"4,410.20\"\r\n"
+         "Total credits,,\"1,200.00\"\r\nTotal debits,,\"-87.10\"\r\nEnding balance as of 03/31/2026,,\"5,523.10\"\r\n\r\n"
+         "Date,Description,Amount,Running Bal.\r\n"
+         "03/02/2026,\"KITE HOSTING DES:WEB ID:881\",\"-12.00\",\"4,398.20\"\r\n"
+         "03/03/2026,\"HOLLIN LLC DES:PAYMENT\",\"1,200.00\",\"5,598.20\"\r\n",
+         {0, 2, -1, -1, 1, -1, 3, -1, -1, -1},
+         "8 03-02-2026 -12.00 KITE HOSTING DES:WEB ID:881| =4398.20 []\n"
+         "9 03-03-2026 1200.00 HOLLIN LLC DES:PAYMENT| =5598.20 []\n",
+         "", ""},
+        {"a card's export with a reference number and an address",
+         "Posted Date,Reference Number,Payee,Address,Amount\n"
+         "03/02/2026,24692166062100012345678,\"KITE HOSTING\",\"SEATTLE WA \",-12.00\n"
+         "03/04/2026,24011346063200098765432,\"OFFICE DEPOT 1042\",\"PORTLAND OR \",-42.10\n",
+         {0, 4, -1, -1, 2, -1, -1, 1, -1, -1},
+         "2 03-02-2026 -12.00 KITE HOSTING| #24692166062100012345678 []\n"
+         "3 03-04-2026 -42.10 OFFICE DEPOT 1042| #24011346063200098765432 []\n",
+         "", ""},
+        {"one-word payees are no type column",
+         "Date,Payee,Memo,Amount\n03/14/2026,Kell,Invoice 42,9.99\n03/16/2026,Lund,,1\n",
+         {0, 3, -1, -1, 1, 2, -1, -1, -1, -1}, "2 03-14-2026 9.99 Kell|Invoice 42 []\n3 03-16-2026 1.00 Lund| []\n",
+         "", ""},
+        {"a currency column of one code",
+         "Date,Description,Amount,Available Balance,Balance,CCY\n2026-03-02,Fee,-4.00,90.00,96.00,eur\n"
+         "2026-03-03,Interest,0.12,90.12,96.12,\n",
+         {0, 2, -1, -1, 1, -1, 4, -1, -1, 5}, "2 2026-03-02 -4.00 Fee| =96.00 []\n3 2026-03-03 0.12 Interest| =96.12 []\n",
+         "EUR", ""},
+        {"lines in two currencies",
+         "Date,Description,Amount,Currency\n2026-03-02,Fee,-4.00,USD\n2026-03-03,Refund,5.00,CAD\n",
+         {0, 2, -1, -1, 1, -1, -1, -1, -1, 3}, "2 2026-03-02 -4.00 Fee| []\n3 2026-03-03 5.00 Refund| []\n", "",
+         "The lines are in different currencies (USD, CAD): the amounts are taken as they stand."},
+        {"a currency column of names is no currency column",
+         "Date,Description,Amount,Currency\n2026-03-02,Monthly service fee,-4.00,US Dollar\n",
+         {0, 2, -1, -1, 1, -1, -1, -1, -1, -1}, "2 2026-03-02 -4.00 Monthly service fee| []\n", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CsvTable table = readCsvTable(bytesOf(c.file));
+        ASSERT_EQ(table.error, "");
+        CsvColumns got = guessCsvColumns(table);
+        EXPECT_TRUE(got == c.columns) << got.date << " " << got.amount << " " << got.debit << " " << got.credit
+                                      << " " << got.payee << " " << got.memo << " " << got.balance << " " << got.id
+                                      << " " << got.type << " " << got.currency;
+        Statement s = csvStatement(table, got);
+        ASSERT_EQ(s.error, "");
+        std::string lines;
+        std::istringstream rows(summary(s));
+        size_t i = 0;
+        for (std::string row; std::getline(rows, row); ++i)
+            lines += row + " [" + (i < s.lines.size() ? s.lines[i].bankType : "?") + "]\n";
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(s.currency, c.currency);
+        EXPECT_EQ(s.note, c.note);
+        EXPECT_TRUE(s.accounts.empty());
+        EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+    }
 }
 
 std::string ofxHeader(const std::string& charset) {
@@ -670,7 +781,7 @@ TEST(QifReader, RefusesAFileThatDoesNotBeginWithAHeader) {
 using Reader = Statement (*)(const Bytes&);
 Statement csvThroughGuess(const Bytes& bytes) {
     CsvTable table = readCsvTable(bytes);
-    return csvStatement(table, guessCsvColumns(table.header));
+    return csvStatement(table, guessCsvColumns(table));
 }
 const std::pair<const char*, Reader> readers[] = {{"csv", csvThroughGuess}, {"ofx", readOfx}, {"qif", readQif}};
 
