@@ -182,9 +182,13 @@ private:
 
 // The record as a line of the statement, or as an unreadable line and why.
 void addRecord(Statement& s, const Record& r, char mark) {
-    auto unreadable = [&](const std::string& reason) { s.unreadable.push_back({r.line, reason}); };
     std::string dateText = trimBlanks(blankControls(r.date));
     std::string amountText = trimBlanks(blankControls(r.amount()));
+    auto unreadable = [&](const std::string& reason) {
+        std::string payee = trimBlanks(blankControls(r.payee));
+        s.unreadable.push_back(
+            {r.line, reason, dateText, amountText, payee.empty() ? trimBlanks(blankControls(r.memo)) : payee});
+    };
     if (dateText.empty() || (!r.hasT && !r.hasU)) {
         // A record of nothing but split or category lines is no booking.
         if (!r.hasDate && !r.hasT && !r.hasU) return;

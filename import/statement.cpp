@@ -13,6 +13,15 @@ int daysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : days[month - 1];
 }
 
+// The amount as read, for a line that is dropped after all: as written
+// where it had digits past the cents, else in hundredths ("-12.50").
+std::string readAmountText(const StatementLine& line) {
+    if (!line.pastCents.empty()) return line.pastCents;
+    std::string digits = std::to_string(line.amount < 0 ? -line.amount : line.amount);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return (line.amount < 0 ? "-" : "") + digits.substr(0, digits.size() - 2) + "." + digits.substr(digits.size() - 2);
+}
+
 uint16_t packed(int year, int month, int day) {
     if (year < 1980 || year > 2107 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
         return 0;
@@ -70,11 +79,11 @@ void decideDateOrders(Statement& statement) {
         if (orders & orderBit(order)) {
             common &= orders;
             kept.push_back(std::move(line));
-        } else if (orders == 0) {
-            statement.unreadable.push_back({line.line, "the date " + writtenDateText(line.date) + " is no date"});
         } else {
-            statement.unreadable.push_back({line.line, "the date " + writtenDateText(line.date) +
-                                                           " is no date as " + dateOrderName(order)});
+            std::string reason = "the date " + writtenDateText(line.date) + " is no date";
+            if (orders != 0) reason += std::string(" as ") + dateOrderName(order);
+            statement.unreadable.push_back({line.line, reason, writtenDateText(line.date), readAmountText(line),
+                                            line.payee.empty() ? line.memo : line.payee});
         }
     }
     lines = std::move(kept);

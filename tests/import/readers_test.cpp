@@ -873,6 +873,52 @@ TEST(StatementReaders, HostileInputsGiveTheReadablePart) {
     }
 }
 
+// A line that cannot be read keeps its date, amount and payee as written,
+// for the user to type it in by hand.
+TEST(StatementReaders, UnreadableLinesKeepTheirTexts) {
+    struct Case {
+        const char* name;
+        Reader read;
+        std::string file;
+        std::string unreadable;  // "line|date|amount|payee" each
+    };
+    const Case cases[] = {
+        {"CSV: an amount, a date and a field count", csvThroughGuess,
+         "Date,Description,Amount\n03/14/2026,  Corner Cafe ,12.3x\n,Rent,-900.00\n03/15/2026,Hollin\n"
+         "Total,,-887.70\n03/16/2026,Fee,-1.00\n",
+         "2|03/14/2026|12.3x|Corner Cafe\n3||-900.00|Rent\n4|03/15/2026||Hollin\n5|Total|-887.70|\n"},
+        {"CSV: money out and in, the memo where there is no payee", csvThroughGuess,
+         "Date,Memo,Debit,Credit\n31/31/2026,Fuel,45.00,\n03/15/2026,Refund,,5.x\n03/16/2026,Odd,(2.00),\n"
+         "03/17/2026,Both,1.00,2.0x\n03/18/2026,Fine,1.00,\n",
+         "2|31/31/2026|-45.00|Fuel\n3|03/15/2026|5.x|Refund\n5|03/17/2026|2.0x -1.00|Both\n"},
+        {"CSV: a date the other lines rule out", csvThroughGuess,
+         "Date,Payee,Amount\n03/14/2026,A,1\n03/20/2026,B,2\n14/03/2026,Cole Supply,-3.5\n",
+         "4|14-03-2026|-3.50|Cole Supply\n"},
+        {"CSV: an unclosed quote keeps no texts", csvThroughGuess,
+         "Date,Payee,Amount\n03/14/2026,\"Broken,1.00\n03/15/2026,Fine,2.00\n", "2|||\n"},
+        {"OFX: what is missing and what does not read", readOfx,
+         "<OFX><STMTRS><BANKTRANLIST>\n<STMTTRN><TRNAMT> -4.00 <NAME>Corner Cafe</STMTTRN>\n"
+         "<STMTTRN><DTPOSTED>20260230<TRNAMT>1<PAYEE><NAME>Hollin LLC</NAME></PAYEE></STMTTRN>\n"
+         "<STMTTRN><DTPOSTED>20260301<TRNAMT>1x<MEMO>Wire fee</STMTTRN>\n"
+         "<STMTTRN><DTPOSTED>20260302<TRNAMT>2</STMTTRN>\n",
+         "2||-4.00|Corner Cafe\n3|20260230|1|Hollin LLC\n4|20260301|1x|Wire fee\n"},
+        {"QIF: what is missing and what does not read", readQif,
+         "!Type:Bank\nD3/14/2026\nT12,3x\nPCorner Cafe\n^\nT-5.00\nMWire fee\n^\nD3/33/2026\nU7\nPHollin\n^\n"
+         "D3/15/2026\nT1\n^\n",
+         "2|3/14/2026|12,3x|Corner Cafe\n6||-5.00|Wire fee\n9|3/33/2026|7|Hollin\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Statement s = c.read(bytesOf(c.file));
+        ASSERT_EQ(s.error, "");
+        std::string unreadable;
+        for (const UnreadableLine& u : s.unreadable)
+            unreadable += std::to_string(u.line) + "|" + u.date + "|" + u.amount + "|" + u.payee + "\n";
+        EXPECT_EQ(unreadable, c.unreadable) << summary(s);
+        EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+    }
+}
+
 std::string sourceFolder() {
     std::string here = __FILE__;
     return here.substr(0, here.find_last_of("/\\") + 1) + "../../";
