@@ -43,21 +43,26 @@ std::vector<std::string> split(const std::string& text, char separator) {
     }
 }
 
+// The columns in the order they are written. Files written before the type
+// and currency columns were known hold the first eight only.
+constexpr size_t columnCount = 10, olderColumnCount = 8;
 int* columnFields(CsvColumns& c, size_t i) {
-    int* fields[] = {&c.date, &c.amount, &c.debit, &c.credit, &c.payee, &c.memo, &c.balance, &c.id};
-    return i < 8 ? fields[i] : nullptr;
+    int* fields[columnCount] = {&c.date, &c.amount, &c.debit, &c.credit, &c.payee,
+                                &c.memo, &c.balance, &c.id,     &c.type,   &c.currency};
+    return i < columnCount ? fields[i] : nullptr;
 }
 
-// key, columns ("-" or eight numbers), flip, order ("-" or 0..2), then the
-// day remembered (packed); in the first version, a closing balance instead.
+// key, columns ("-" or ten numbers, eight in older files), flip, order ("-"
+// or 0..2), then the day remembered (packed); in the first version, a
+// closing balance instead.
 bool readEntry(const std::string& line, bool first, std::pair<std::string, RememberedStatement>& entry) {
     std::vector<std::string> f = split(line, '\t');
     if (f.size() != 5 || !unescapeLineField(f[0], entry.first) || entry.first.size() > maxKeyBytes) return false;
     RememberedStatement& r = entry.second;
     if (f[1] != "-") {
         std::vector<std::string> numbers = split(f[1], ',');
-        if (numbers.size() != 8) return false;
-        for (size_t i = 0; i < 8; ++i) {
+        if (numbers.size() != columnCount && numbers.size() != olderColumnCount) return false;
+        for (size_t i = 0; i < numbers.size(); ++i) {
             int64_t v = 0;
             if (!readInteger(numbers[i], -1, 9999, v)) return false;
             *columnFields(r.columns, i) = static_cast<int>(v);
@@ -96,7 +101,7 @@ std::string encodeStatementMemory(const std::vector<std::pair<std::string, Remem
         if (r.hasColumns) {
             CsvColumns c = r.columns;
             columns.clear();
-            for (size_t i = 0; i < 8; ++i) columns += (i ? "," : "") + std::to_string(*columnFields(c, i));
+            for (size_t i = 0; i < columnCount; ++i) columns += (i ? "," : "") + std::to_string(*columnFields(c, i));
         }
         text += escapeLineField(key) + '\t' + columns + '\t' + (r.flip ? "1" : "0") + '\t' +
                 (r.hasOrder ? std::to_string(static_cast<int>(r.order)) : "-") + '\t' +

@@ -14,6 +14,7 @@
 #include "import/ofx_reader.h"
 #include "import/qif_reader.h"
 #include "import/statement_fields.h"
+#include "import/statement_memory.h"
 #include "import/statement_text.h"
 
 namespace {
@@ -916,6 +917,48 @@ TEST(StatementReaders, UnreadableLinesKeepTheirTexts) {
             unreadable += std::to_string(u.line) + "|" + u.date + "|" + u.amount + "|" + u.payee + "\n";
         EXPECT_EQ(unreadable, c.unreadable) << summary(s);
         EXPECT_EQ(statementProblem(s, bytesOf(c.file)), "");
+    }
+}
+
+// The columns chosen for a statement are remembered with its type and
+// currency columns; files written before those were known still load.
+TEST(StatementMemory, ColumnsInTheCurrentAndTheOlderForm) {
+    RememberedStatement chosen;
+    chosen.hasColumns = true;
+    chosen.columns = {1, 3, -1, -1, 2, -1, 5, -1, 4, 7};
+    chosen.rememberedOn = 1234;
+    const std::string written = encodeStatementMemory({{"CSV Details,Posting Date", chosen}});
+    EXPECT_EQ(written, "Quirvel import memory 2\r\nCSV Details,Posting Date\t1,3,-1,-1,2,-1,5,-1,4,7\t0\t-\t1234\r\n");
+
+    struct Case {
+        const char* name;
+        std::string text;
+        bool read;
+        CsvColumns columns;  // date, amount, debit, credit, payee, memo, balance, id, type, currency
+    };
+    const Case cases[] = {
+        {"as written now", written, true, chosen.columns},
+        {"eight numbers: no type or currency column",
+         "Quirvel import memory 2\r\nCSV Date,Payee,Amount\t0,2,-1,-1,1,-1,-1,-1\t1\t0\t99\r\n", true,
+         {0, 2, -1, -1, 1, -1, -1, -1, -1, -1}},
+        {"the first version", "Quirvel import memory 1\r\nk\t0,-1,2,3,1,-1,4,-1\t0\t-\t-\r\n", true,
+         {0, -1, 2, 3, 1, -1, 4, -1, -1, -1}},
+        {"nine numbers", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,4\t0\t-\t1\r\n", false, {}},
+        {"eleven numbers", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,4,5,6\t0\t-\t1\r\n", false, {}},
+        {"a type column below -1", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,-2,5\t0\t-\t1\r\n", false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto entries = decodeStatementMemory(c.text);
+        ASSERT_EQ(entries.size(), c.read ? 1u : 0u);
+        if (!c.read) continue;
+        const CsvColumns& got = entries[0].second.columns;
+        EXPECT_TRUE(entries[0].second.hasColumns);
+        EXPECT_TRUE(got == c.columns) << got.type << " " << got.currency;
+        // Written again, it is in the current form and reads back the same.
+        auto again = decodeStatementMemory(encodeStatementMemory(entries));
+        ASSERT_EQ(again.size(), 1u);
+        EXPECT_TRUE(again[0].second.columns == c.columns);
     }
 }
 
