@@ -1,8 +1,9 @@
-// CSV statements: any bytes give a table or a message, and the statement
-// of any mapping is sound: lines within the file, each row read once (as a
-// line or as unreadable), amounts that are what the row's field says. A
-// table headed as the list's own export is read as one too: every line it
-// gives is a transaction a record can hold.
+// CSV statements: any bytes give a table or a message, the columns guessed
+// from its rows are each in the header and each given one part, and the
+// statement of any mapping is sound: lines within the file, each row read
+// once (as a line or as unreadable), amounts that are what the row's field
+// says. A table headed as the list's own export is read as one too: every
+// line it gives is a transaction a record can hold.
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -19,6 +20,7 @@ namespace {
 void check(const CsvTable& table, const CsvColumns& columns, const Bytes& bytes) {
     Statement s = csvStatement(table, columns);
     checkSoundStatement(s, bytes);
+    FUZZ_CHECK(columns.currency >= 0 || s.currency.empty());
     std::set<int> seen;
     for (const UnreadableLine& u : s.unreadable) seen.insert(u.line);
     for (const StatementLine& line : s.lines) {
@@ -29,6 +31,7 @@ void check(const CsvTable& table, const CsvColumns& columns, const Bytes& bytes)
         for (const CsvRow& r : table.rows)
             if (r.line == line.line) row = &r;
         FUZZ_CHECK(row != nullptr);
+        FUZZ_CHECK(columns.type >= 0 || line.bankType.empty());
         auto field = [&](int column) {
             std::string text = column >= 0 && static_cast<size_t>(column) < row->fields.size() ? row->fields[column] : "";
             for (char& c : text)
@@ -72,11 +75,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         previous = row.line;
     }
     check(table, guessCsvColumns(table.header), bytes);
+    // Guessed from the rows too: each column in the header, and none given
+    // two parts.
+    CsvColumns guessed = guessCsvColumns(table);
+    std::set<int> used;
+    for (int column : {guessed.date, guessed.amount, guessed.debit, guessed.credit, guessed.payee, guessed.memo,
+                       guessed.balance, guessed.id, guessed.type, guessed.currency}) {
+        FUZZ_CHECK(column >= -1 && column < static_cast<int>(table.header.size()));
+        FUZZ_CHECK(column < 0 || used.insert(column).second);
+    }
+    check(table, guessed, bytes);
     CsvColumns plain;
     plain.date = 0, plain.amount = 1, plain.payee = 2;
     check(table, plain, bytes);
     CsvColumns split;
     split.date = 0, split.debit = 1, split.credit = 2, split.balance = 3, split.memo = 4, split.id = 5;
+    split.type = 6, split.currency = 7;
     check(table, split, bytes);
     if (table.error.empty() && isOwnExport(table)) {
         Statement own = ownExportStatement(table);
