@@ -17,7 +17,16 @@ struct Proposal {
     // A line of the list's own export, stored as it was exported (the
     // line's entry, with these texts, type, tax option and rate).
     bool exact = false;
-    std::string reason;             // "as on 03-14-2025", "money in", "money out", "as exported"
+    // Proposed left out: the line moves the business's own money (a
+    // transfer, cash taken out, a card paid off) and is neither income nor
+    // expense. Its row starts unchecked; checked by the user it is imported
+    // as proposed, else remembered as left out by the user.
+    bool leftOut = false;
+    // Why: "as on 03-14-2025", "money in", "money out", "the bank says INT",
+    // "money in, though the bank says FEE", "transfer", "transfer between
+    // 9100 and 9200", "as exported", with "; new name", "; new description"
+    // or "; new name and description" where importing it adds to the lists.
+    std::string reason;
 };
 
 // What the books and the lines remembered beside them say of a row.

@@ -6,9 +6,11 @@
 #include <unordered_set>
 #include <utility>
 
+#include "import/bank_types.h"
 #include "import/duplicates.h"
 #include "import/line_texts.h"
 #include "import/own_export.h"
+#include "import/transfer_pairs.h"
 #include "ledger/changes.h"
 #include "ledger/tax_arithmetic.h"
 #include "lists/entry_matching.h"
@@ -139,6 +141,13 @@ struct BookIndex {
     }
 };
 
+// What proposals draw from: the books and the lists as they are, taken once
+// for a whole statement.
+struct ProposalSources {
+    BookIndex books;
+    ListTexts names{nameList}, descriptions{descrList};
+};
+
 std::string dateProblem(const StatementLine& line, bool orderKnown, DateOrder order) {
     if (line.date.year < 1980 || line.date.year > 2107)
         return "the year " + std::to_string(line.date.year) + " lies outside 1980 to 2107";
@@ -207,8 +216,57 @@ void defaultProductHandling(Proposal& p) {
     p.taxRate = usableRate(static_cast<float>(100.0 * combinedTaxRate));
 }
 
-Proposal proposeWith(const BookIndex& books, const StatementLine& line) {
+// What the bank says a line is, for a line no history decides: interest
+// and dividends are earnings, fees expenses, and the business's own money
+// moving (a transfer, cash, a card paid off) neither, so it is left out.
+// Where the bank's word goes against the money's direction the sign
+// decides, and the reason says so.
+void followBank(Proposal& p, const StatementLine& line, BankKind kind) {
+    const bool in = line.amount >= 0;
+    const std::string said = cleanText(line.bankType);
+    if (kind == BankKind::payment) kind = in ? BankKind::transfer : BankKind::moneyOut;
+    switch (kind) {
+    case BankKind::transfer:
+        p.leftOut = true;
+        p.reason = "transfer";
+        return;
+    case BankKind::earning:
+        if (!in) break;
+        p.type = typeEarnings;
+        p.reason = "the bank says " + said;
+        return;
+    case BankKind::fee:
+        if (in) break;
+        p.reason = "the bank says " + said;  // an expense, as money out is
+        return;
+    case BankKind::moneyIn:
+        if (in) return;
+        break;
+    case BankKind::moneyOut:
+        if (!in) return;
+        break;
+    default: return;
+    }
+    p.reason = std::string(in ? "money in" : "money out") + ", though the bank says " + said;
+}
+
+// "new name", "new description", "new name and description": what
+// importing the proposal adds to the lists as they are; "" for nothing.
+std::string newTexts(const ProposalSources& from, const Proposal& p) {
+    uint8_t group = listGroupOf(p.type);
+    bool name = !p.name.empty() && !from.names.find(group, p.name);
+    bool description = !p.description.empty() && !from.descriptions.find(group, p.description);
+    if (name && description) return "new name and description";
+    return name ? "new name" : description ? "new description" : "";
+}
+
+// mayPair, when given, says whether the line may be half of a transfer
+// between two accounts of the file: neither its payee's history nor the
+// bank's word (interest, a fee) says what it is.
+Proposal proposeWith(const ProposalSources& from, const StatementLine& line, bool* mayPair = nullptr) {
+    const BookIndex& books = from.books;
     Proposal p;
+    if (mayPair) *mayPair = false;
     if (line.exported) {
         const ExportedEntry& e = line.entry;
         p.exact = true;
@@ -242,14 +300,23 @@ Proposal proposeWith(const BookIndex& books, const StatementLine& line) {
             if (p.taxMode > modeResale) defaultProductHandling(p);
         }
         p.reason = "as on " + formatDate(t.date);
-        return p;
+    } else {
+        p.type = in ? typeService : typeExpense;
+        p.reason = in ? "money in" : "money out";
+        // The lists keep the user's words: the payee names the line, and
+        // the memo describes it only where it says more than the payee and
+        // the bank's type word (without a payee it is all there is).
+        p.name = importedName.empty() ? payee : importedName;
+        if (p.name.empty() || memoSaysMore(memo, payee, p.name, line.bankType)) p.description = memo;
+        // An expense so described would be read as miles.
+        if (!in && isMileageDescription(p.description)) p.description.clear();
+        BankKind kind = bankKind(line.bankType);
+        followBank(p, line, kind);
+        if (mayPair) *mayPair = kind != BankKind::earning && kind != BankKind::fee;
     }
-    p.type = in ? typeService : typeExpense;
-    p.reason = in ? "money in" : "money out";
-    p.name = importedName.empty() ? payee : importedName;
-    p.description = memo.empty() ? payee : memo;
-    // An expense so described would be read as miles.
-    if (!in && isMileageDescription(p.description)) p.description = isMileageDescription(payee) ? "" : payee;
+    // A row left out adds nothing.
+    std::string added = p.leftOut ? "" : newTexts(from, p);
+    if (!added.empty()) p.reason += "; " + added;
     return p;
 }
 
@@ -301,12 +368,13 @@ Transaction rowTransactionWith(const ImportRow& row, uint16_t descrIndex, uint16
 
 }  // namespace
 
-Proposal proposeFor(const StatementLine& line) { return proposeWith(BookIndex(), line); }
+Proposal proposeFor(const StatementLine& line) { return proposeWith(ProposalSources(), line); }
 
 std::vector<ImportRow> buildImportRows(const Statement& statement, DateOrder order, bool orderKnown, bool flip) {
     std::vector<ImportRow> rows;
     rows.reserve(statement.lines.size());
-    BookIndex books;
+    const ProposalSources from;
+    std::vector<bool> mayPair;
     for (const StatementLine& line : statement.lines) {
         ImportRow row;
         row.line = line;
@@ -319,13 +387,27 @@ std::vector<ImportRow> buildImportRows(const Statement& statement, DateOrder ord
             row.line.balance = -line.balance;
         }
         row.date = orderKnown ? dateInOrder(line.date, order) : 0;
-        row.proposal = proposeWith(books, row.line);
+        bool pairable = false;
+        row.proposal = proposeWith(from, row.line, &pairable);
+        mayPair.push_back(pairable);
         row.problem = dateProblem(row.line, orderKnown, order);
         if (row.problem.empty()) row.problem = textProblem(row);
         rows.push_back(std::move(row));
     }
+    // Both halves of a transfer between the file's accounts are left out,
+    // each saying which accounts, in the order the file has them.
+    std::vector<int> partners = transferPartners(rows, mayPair);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (partners[r] < 0) continue;
+        size_t other = static_cast<size_t>(partners[r]);
+        const std::string& first = rows[std::min(r, other)].line.account;
+        const std::string& second = rows[std::max(r, other)].line.account;
+        rows[r].proposal.leftOut = true;
+        rows[r].proposal.reason = "transfer between " + shortAccount(first) + " and " + shortAccount(second);
+    }
     markDuplicates(rows);
-    for (ImportRow& row : rows) row.checked = row.problem.empty() && row.duplicate.empty() && row.date != 0;
+    for (ImportRow& row : rows)
+        row.checked = row.problem.empty() && row.duplicate.empty() && row.date != 0 && !row.proposal.leftOut;
     return rows;
 }
 

@@ -12,16 +12,28 @@
 
 // From the books as they are: a payee seen before (as a name, or as the bank
 // payee of an earlier import) gets the type, description, name and, for
-// products, the tax handling of the latest transaction with that name;
-// otherwise money in proposes Service and money out Expense, with the payee
-// as the name and the memo (or, without one, the payee) as the description.
-// A line of the list's own export is proposed as exactly what it was
-// ("as exported").
+// products, the tax handling of the latest transaction with that name whose
+// type moves money the line's way. Otherwise money in proposes Service and
+// money out Expense, unless the bank's type word says more (bank_types.h):
+// interest and dividends are Earnings, fees Expense, and a transfer, cash
+// or a card paid off is left out ("transfer"); a word against the money's
+// direction gives way to it ("money in, though the bank says FEE"). Such a
+// line is named by its payee, and described by its memo only where the memo
+// says more than the payee and the bank's type word (memoSaysMore), so that
+// the lists get no bank codes and no second copy of the payee; without a
+// payee the memo is all there is. The reason ends in "; new name", "; new
+// description" or "; new name and description" where importing the
+// proposal adds to the lists as they are. A line of the list's own export
+// is proposed as exactly what it was ("as exported").
 Proposal proposeFor(const StatementLine& line);
 
 // The rows of a statement in its date order (or none yet), signs flipped
 // when asked, with proposals, rule checks and duplicate marks; a row is
-// checked when it is readable and not marked. Lines of the list's own
+// checked when it is readable, not marked and not proposed left out. Lines
+// of different accounts of the file with the same date and opposite amounts
+// are a transfer between them (transfer_pairs.h) and both are left out
+// ("transfer between 9100 and 9200"), unless a payee's history or the bank
+// (interest, a fee) says what one of them is. Lines of the list's own
 // export are never flipped: each says which way its money went.
 std::vector<ImportRow> buildImportRows(const Statement& statement, DateOrder order, bool orderKnown, bool flip);
 

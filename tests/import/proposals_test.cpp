@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include "import/csv_reader.h"
 #include "import/ofx_reader.h"
 #include "import/proposals.h"
@@ -27,6 +30,13 @@ StatementLine line(const std::string& date, int64_t amount, const std::string& p
     l.payee = payee;
     l.memo = memo;
     l.bankId = bankId;
+    return l;
+}
+
+// A line with what the bank says it is, and its account in a file of several.
+StatementLine said(StatementLine l, const std::string& bankType, const std::string& account = "") {
+    l.bankType = bankType;
+    l.account = account;
     return l;
 }
 
@@ -102,12 +112,13 @@ TEST_F(Proposals, FollowTheLatestTransactionOfASeenPayeeOrSayWhichWayTheMoneyWen
         // The latest Shell transaction is mileage: the fuel expense is followed.
         {line("03-01-2026", -3900, "Shell"), typeExpense, "Fuel", "Shell", "as on 02-03-2026", modeNoTax},
         {line("03-02-2026", 120000, "Jones\tDesign", "Invoice\r\n17"), typeService, "Invoice  17", "Jones Design",
-         "money in", modeNoTax},
-        {line("03-02-2026", 0, "Bank"), typeService, "Bank", "Bank", "money in", modeNoTax},
-        {line("03-03-2026", -999, "Hardware Store"), typeExpense, "Hardware Store", "Hardware Store", "money out",
+         "money in; new name and description", modeNoTax},
+        // A new payee is its name, not its description too.
+        {line("03-02-2026", 0, "Bank"), typeService, "", "Bank", "money in; new name", modeNoTax},
+        {line("03-03-2026", -999, "Hardware Store"), typeExpense, "", "Hardware Store", "money out; new name",
          modeNoTax},
         // A memo that would make the expense a mileage record is not used.
-        {line("03-03-2026", -999, "Parking", "MILEAGE"), typeExpense, "Parking", "Parking", "money out", modeNoTax},
+        {line("03-03-2026", -999, "Parking", "MILEAGE"), typeExpense, "", "Parking", "money out; new name", modeNoTax},
     };
     for (const Case& c : cases) {
         Proposal p = proposeFor(c.line);
@@ -291,7 +302,7 @@ TEST_F(Proposals, RowsThatBreakARuleAreUnchecked) {
     // A flip turns the signs, and the proposal with them.
     rows = buildImportRows(statementOf({line("03-05-2026", -100, "A")}), DateOrder::monthDayYear, true, true);
     EXPECT_EQ(rows[0].line.amount, 100);
-    EXPECT_EQ(rows[0].proposal.reason, "money in");
+    EXPECT_EQ(rows[0].proposal.reason, "money in; new name");
 }
 
 // A row set to Sold or Bought in the preview always has a tax option: the
@@ -443,7 +454,8 @@ TEST_F(Proposals, RecheckAfterAnEditKeepsTheUsersChecks) {
 
 TEST_F(Proposals, NothingIsImportedUntilTheCheckedRowsFit) {
     std::vector<StatementLine> lines;
-    for (int i = 0; i < 40; ++i) lines.push_back(line("03-05-2026", -100 - i, "Payee " + std::to_string(i % 4)));
+    for (int i = 0; i < 40; ++i)
+        lines.push_back(line("03-05-2026", -100 - i, "Payee " + std::to_string(i % 4), "Order " + std::to_string(i % 4)));
     std::vector<ImportRow> rows = rowsOf(lines);
     ASSERT_EQ(checkedCount(rows), 40);
     EXPECT_EQ(importFitProblem(rows), "");
@@ -551,7 +563,7 @@ TEST_F(Proposals, ImportedRowsAreOneStepWithTheirEntriesAndIds) {
     EXPECT_EQ(names[transactions[2].nameIndex][0], 1);  // Service's group
     EXPECT_EQ(names[transactions[7].nameIndex][0], 2);  // the same text again in Expense's
     EXPECT_EQ(nameCount, 5);
-    EXPECT_EQ(descrCount, 7);
+    EXPECT_EQ(descrCount, 6);  // Invoice 17; a payee is no description
     // Three lines imported, the unchecked one remembered as left out.
     const auto& lines = ledger.beside.lines;
     ASSERT_EQ(lines.size(), 4u);
@@ -572,6 +584,198 @@ TEST_F(Proposals, ImportedRowsAreOneStepWithTheirEntriesAndIds) {
     EXPECT_EQ(encodeLedger(currentLedgerImage()), imported);
     EXPECT_EQ(lines.size(), 4u);
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+// A payee without history is proposed by what the bank says the line is;
+// one with history follows its latest transaction whatever the bank says.
+TEST_F(Proposals, WhatTheBankSaysProposesANewPayeesLine) {
+    someBooks();
+    appendListEntry(nameList, 2, "Kite Hosting");   // a name without a transaction
+    appendListEntry(descrList, 2, "Server plan");
+    struct Case {
+        StatementLine line;
+        uint8_t type;
+        std::string reason;
+        bool checked;
+        std::string description;
+    };
+    const std::vector<Case> cases = {
+        {said(line("03-31-2026", 42, "INTEREST PAYMENT"), "INT"), typeEarnings, "the bank says INT; new name", true, ""},
+        {said(line("03-31-2026", 110, "Interest"), "Interest Paid"), typeEarnings, "the bank says Interest Paid; new name",
+         true, ""},
+        {said(line("03-31-2026", 900, "INDEX FUND"), "DIV"), typeEarnings, "the bank says DIV; new name", true, ""},
+        {said(line("03-31-2026", -1200, "MONTHLY SERVICE FEE", "MONTHLY SERVICE FEE"), "SRVCHG"), typeExpense,
+         "the bank says SRVCHG; new name", true, ""},
+        {said(line("03-31-2026", -300, "WIRE FEE"), "Monthly Fee"), typeExpense, "the bank says Monthly Fee; new name",
+         true, ""},
+        {said(line("03-09-2026", -50000, "ONLINE TRANSFER TO SAV 9200", "REF #IB0XK2P"), "XFER"), typeExpense,
+         "transfer", false, ""},
+        {said(line("03-10-2026", -8000, "ATM WITHDRAWAL 0042"), "ATM Withdrawal"), typeExpense, "transfer", false, ""},
+        {said(line("03-20-2026", 60000, "PAYMENT - THANK YOU"), "PAYMENT"), typeService, "transfer", false, ""},
+        {said(line("03-20-2026", 60000, "AUTOPAY"), "Payment Thank You"), typeService, "transfer", false, ""},
+        // Paid out, a payment is a bill.
+        {said(line("03-21-2026", -8000, "CITY WATER"), "PAYMENT"), typeExpense, "money out; new name", true, ""},
+        {said(line("03-02-2026", 125000, "NORTHWIND DESIGN", "Invoice 1042"), "ACH_CREDIT"), typeService,
+         "money in; new name and description", true, "Invoice 1042"},
+        {said(line("03-03-2026", -4518, "CORNER COFFEE", "POS 1234"), "DEBIT"), typeExpense, "money out; new name", true,
+         ""},
+        // The bank's word against the money's direction: the sign decides.
+        {said(line("03-04-2026", 500, "OVERDRAFT FEE REFUND"), "FEE"), typeService,
+         "money in, though the bank says FEE; new name", true, ""},
+        {said(line("03-28-2026", -1875, "INTEREST CHARGE ON PURCHASES"), "INT"), typeExpense,
+         "money out, though the bank says INT; new name", true, ""},
+        {said(line("03-05-2026", -2000, "TELLER"), "DEP"), typeExpense, "money out, though the bank says DEP; new name",
+         true, ""},
+        {said(line("03-06-2026", 1500, "CARD REVERSAL"), "DEBIT"), typeService,
+         "money in, though the bank says DEBIT; new name", true, ""},
+        // What the lists hold already is not new.
+        {said(line("03-07-2026", -900, "KITE HOSTING", "March plan"), "DEBIT"), typeExpense,
+         "money out; new description", true, "March plan"},
+        {said(line("03-07-2026", -900, "Kite Hosting", "server PLAN"), "DEBIT"), typeExpense, "money out", true,
+         "server PLAN"},
+        // History beats the bank's word.
+        {said(line("03-08-2026", -450, "CAFE ROMA"), "XFER"), typeExpense, "as on 02-21-2026", true, "Coffee"},
+        {said(line("03-08-2026", -3100, "Shell"), "INT"), typeExpense, "as on 02-03-2026", true, "Fuel"},
+    };
+    std::vector<StatementLine> lines;
+    for (const Case& c : cases) lines.push_back(c.line);
+    std::vector<ImportRow> rows = rowsOf(lines);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        const Proposal& p = rows[i].proposal;
+        SCOPED_TRACE(c.line.payee);
+        EXPECT_EQ(p.type, c.type);
+        EXPECT_EQ(p.reason, c.reason);
+        EXPECT_EQ(p.leftOut, !c.checked);
+        EXPECT_EQ(rows[i].checked, c.checked);
+        EXPECT_EQ(rows[i].problem, "");
+        EXPECT_EQ(p.description, c.description);
+        if (p.reason.rfind("as on", 0) != 0) EXPECT_EQ(p.name, c.line.payee);
+    }
+    // A flip turns the money round, and with it what the bank's word means.
+    rows = buildImportRows(statementOf(lines), DateOrder::monthDayYear, true, true);
+    EXPECT_EQ(rows[0].proposal.reason, "money out, though the bank says INT; new name");
+    EXPECT_EQ(rows[7].proposal.reason, "money out; new name");
+}
+
+// Two accounts of one file: what leaves one on a day and reaches the other
+// that day is a transfer, left out on both sides.
+TEST_F(Proposals, TransfersBetweenTheFilesAccountsAreLeftOutInPairs) {
+    const std::string checking = "121000358/9100", savings = "121000358/9200", card = "9300";
+    Statement s = statementOf({
+        said(line("03-10-2026", -50000, "ONLINE TRANSFER TO SAV 9200"), "DEBIT", checking),  // 0 pairs with 1
+        said(line("03-10-2026", 50000, "ONLINE TRANSFER FROM CHK 9100"), "CREDIT", savings),
+        said(line("03-11-2026", -2500, "CORNER COFFEE"), "DEBIT", checking),  // 2, 3: other amounts
+        said(line("03-11-2026", 2600, "NORTHWIND DESIGN"), "CREDIT", savings),
+        said(line("03-12-2026", -700, "KITE HOSTING"), "DEBIT", checking),  // 4, 5: one account
+        said(line("03-12-2026", 700, "KITE HOSTING"), "CREDIT", checking),
+        said(line("03-13-2026", 30000, "DEPOSIT"), "CREDIT", savings),  // 6 pairs with 7, the first free
+        said(line("03-13-2026", -30000, "TRANSFER"), "DEBIT", checking),
+        said(line("03-13-2026", 30000, "PAYMENT"), "CREDIT", card),  // 8: its partner is taken
+        said(line("03-14-2026", -42, "SERVICE CHARGE"), "FEE", checking),  // 9, 10: a fee and interest
+        said(line("03-14-2026", 42, "INTEREST"), "INT", savings),
+        said(line("03-15-2026", 1000, "ONE ACCOUNT ONLY"), "CREDIT"),  // 11, 12: no accounts named
+        said(line("03-15-2026", -1000, "NO ACCOUNT"), "DEBIT"),
+    });
+    s.accounts = {checking, savings, card};
+    const std::string pair = "transfer between 9100 and 9200", pairLater = "transfer between 9200 and 9100";
+    const std::vector<std::string> reasons = {pair, pair, "", "", "", "", pairLater, pairLater, "", "", "", "", ""};
+    for (bool flip : {false, true}) {
+        std::vector<ImportRow> rows = buildImportRows(s, DateOrder::monthDayYear, true, flip);
+        ASSERT_EQ(rows.size(), reasons.size());
+        for (size_t r = 0; r < rows.size(); ++r) {
+            SCOPED_TRACE(std::to_string(r) + (flip ? " flipped" : ""));
+            bool paired = !reasons[r].empty();
+            if (paired) EXPECT_EQ(rows[r].proposal.reason, reasons[r]);
+            if (!paired) EXPECT_EQ(rows[r].proposal.reason.find("transfer"), std::string::npos);
+            EXPECT_EQ(rows[r].proposal.leftOut, paired);
+            EXPECT_EQ(rows[r].checked, !paired);
+        }
+    }
+}
+
+// A row the proposal leaves out is the user's to check: checked, it is
+// imported as proposed; left unchecked, it is remembered as left out.
+TEST_F(Proposals, ATransferTheUserChecksIsImportedAndOneLeftUncheckedIsRemembered) {
+    const std::vector<StatementLine> lines = {said(line("03-09-2026", -50000, "OWNER DRAW"), "XFER"),
+                                              said(line("03-10-2026", -8000, "ATM WITHDRAWAL"), "ATM"),
+                                              said(line("03-11-2026", -4518, "CORNER COFFEE"), "DEBIT")};
+    std::vector<ImportRow> rows = rowsOf(lines);
+    ASSERT_EQ(checkedCount(rows), 1);
+    rows[0].checked = true;
+    recheckImportRows(rows);
+    EXPECT_TRUE(rows[0].checked);
+    importRows(rows);
+    ASSERT_EQ(transactionCount, 2);
+    int draw = nameText(transactions[1].nameIndex) == "OWNER DRAW" ? 1 : 2;
+    EXPECT_EQ(transactions[draw].type, typeExpense);
+    EXPECT_EQ(transactions[draw].amount, 50000);
+    const auto& remembered = ledger.beside.lines;
+    ASSERT_EQ(remembered.size(), 3u);
+    EXPECT_EQ(remembered[0].status, BankLine::imported);
+    EXPECT_EQ(remembered[1].status, BankLine::leftOut);
+    EXPECT_EQ(remembered[1].payee, "ATM WITHDRAWAL");
+
+    rows = rowsOf(lines);  // the same statement again
+    EXPECT_EQ(rows[0].duplicate, "imported on 04-01-2026");
+    EXPECT_EQ(rows[1].duplicate, "left out on 04-01-2026");
+    EXPECT_EQ(checkedCount(rows), 0);
+}
+
+// A checking account's CSV (a type column) and a card's OFX (TRNTYPEs), as
+// US banks write them, every proposal accepted: the descriptions list gets
+// the user's own notes and nothing of the bank's.
+TEST_F(Proposals, AcceptedStatementsLeaveNoBankTextInTheDescriptions) {
+    const std::vector<StatementLine> checking = {
+        said(line("03-02-2026", 125000, "NORTHWIND DESIGN LLC", "Invoice 1042"), "ACH_CREDIT"),
+        said(line("03-03-2026", -4518, "CORNER COFFEE #0311", "CORNER COFFEE #0311 AUSTIN TX"), "DEBIT_CARD"),
+        said(line("03-05-2026", -12999, "KITE HOSTING", "REF 00012345"), "ACH_DEBIT"),
+        said(line("03-06-2026", 40000, "MOBILE DEPOSIT REF 5521", "Logo design deposit"), "CHECK_DEPOSIT"),
+        said(line("03-09-2026", -50000, "ONLINE TRANSFER TO SAV ...9200", "REF #IB0XK2P"), "ACCT_XFER"),
+        said(line("03-10-2026", -8000, "ATM WITHDRAWAL 0042", "MAIN ST AUSTIN TX"), "ATM"),
+        said(line("03-12-2026", -180000, "IRS USATAXPYMT", "Q1 estimated tax"), "ACH_DEBIT"),
+        said(line("03-15-2026", -135000, "CHECK 1187", "March rent"), "CHECK_PAID"),
+        said(line("03-31-2026", -1200, "MONTHLY SERVICE FEE", "MONTHLY SERVICE FEE"), "FEE_TRANSACTION"),
+        said(line("03-31-2026", 37, "INTEREST PAYMENT", "Interest Paid"), "Interest Paid"),
+    };
+    const std::vector<StatementLine> card = {
+        said(line("03-04-2026", -2340, "SQ *CORNER BAKERY", "CORNER BAKERY AUSTIN TX"), "DEBIT"),
+        said(line("03-06-2026", -41250, "DESK WAREHOUSE 114", "DESK WAREHOUSE 114 ROUND ROCK TX"), "DEBIT"),
+        said(line("03-08-2026", -1599, "STREAMLY*MONTHLY", "800-555-0199 CA"), "DEBIT"),
+        said(line("03-18-2026", -6400, "PARKWISE GARAGE", "PARKWISE GARAGE"), "POS"),
+        said(line("03-20-2026", 60000, "PAYMENT - THANK YOU", "AUTOPAY XXXXXX4417"), "PAYMENT"),
+        said(line("03-22-2026", 2340, "SQ *CORNER BAKERY", "RETURN"), "CREDIT"),
+        said(line("03-25-2026", -210, "FOREIGN TRANSACTION FEE"), "FEE"),
+        said(line("03-28-2026", -1875, "INTEREST CHARGE ON PURCHASES", "PURCHASE INTEREST CHARGE"), "INT"),
+    };
+    std::vector<std::string> payees;
+    for (const auto* statement : {&checking, &card}) {
+        std::vector<ImportRow> rows = rowsOf(*statement);
+        for (const ImportRow& r : rows) {
+            EXPECT_EQ(r.problem, "") << r.line.payee;
+            payees.push_back(r.line.payee);
+        }
+        importRows(rows);
+    }
+    EXPECT_EQ(transactionCount, 15);  // three transfers left out
+    // Case and blanks aside.
+    auto squeezed = [](std::string t) {
+        std::string s;
+        for (char c : t)
+            if (c != ' ') s += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    };
+    std::vector<std::string> found;
+    for (int d = 1; d <= descrCount; ++d) {
+        std::string text = entryText(descriptions[d]);
+        found.push_back(text);
+        for (const std::string& payee : payees) {
+            std::string a = squeezed(text), b = squeezed(payee);
+            EXPECT_TRUE(a.find(b) == std::string::npos && b.find(a) == std::string::npos) << text << " / " << payee;
+        }
+    }
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"Invoice 1042", "Logo design deposit", "March rent", "Q1 estimated tax"}));
 }
 
 TEST_F(Proposals, StatementMemoryRoundTripsAndForgetsADamagedFile) {
