@@ -166,22 +166,30 @@ bool memoSaysMore(const std::string& memo, const std::string& payee, const std::
         if (o.empty()) continue;
         if (o.find(m) != std::string::npos || (o.size() >= 4 && m.find(o) != std::string::npos)) return false;
     }
-    std::vector<std::string> theirs = wordsOf(payee), nameWords = wordsOf(name);
-    theirs.insert(theirs.end(), nameWords.begin(), nameWords.end());
     const std::vector<std::string> typeWords = wordsOf(bankType), words = wordsOf(memo);
     auto among = [](const std::vector<std::string>& list, const std::string& w) {
         return std::find(list.begin(), list.end(), w) != list.end();
     };
+    auto isBankWord = [&](const std::string& w) { return bankWords().count(w) > 0 || among(typeWords, w); };
+    std::vector<std::string> theirs;  // the payee's and the name's words
+    for (const std::string* other : {&payee, &name}) {
+        // Another spelling of it holds most of its own words: those of
+        // three letters or more that are not the bank's.
+        std::vector<std::string> own;
+        for (const std::string& w : wordsOf(*other)) {
+            theirs.push_back(w);
+            if (w.size() >= 3 && !hasDigit(w) && !isBankWord(w) && !among(own, w)) own.push_back(w);
+        }
+        size_t held = static_cast<size_t>(
+            std::count_if(own.begin(), own.end(), [&](const std::string& w) { return among(words, w); }));
+        if (2 * held > own.size()) return false;
+    }
     bool saysMore = false;
     for (const std::string& w : words) {
         if (w.size() < 2 || hasDigit(w)) continue;
-        bool bankWord = bankWords().count(w) || among(typeWords, w);
-        bool payeeWord = among(theirs, w);
-        // "DEPOSIT" in both says nothing of the payee.
-        if (payeeWord && w.size() >= 3 && !bankWord) return false;
         // A masked card or account number: "XXXX".
         bool masked = std::all_of(w.begin(), w.end(), [](char c) { return c == 'X'; });
-        if (!masked && !bankWord && !payeeWord) saysMore = true;
+        if (!masked && !isBankWord(w) && !among(theirs, w)) saysMore = true;
     }
     return saysMore && !isPlace(memo, words);
 }

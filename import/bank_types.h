@@ -28,9 +28,10 @@ BankKind bankKind(const std::string& bankType);
 //  - it is empty, the same as the payee or the name, or held in one of them,
 //    or holds a payee of four characters or more ("CAFE LUNA 0311" of
 //    "CAFE LUNA");
-//  - it shares a word of three letters or more with the payee or the name,
-//    but for the words banks put beside a line (another spelling of the
-//    payee: "SQ *CAFE LUNA" and "CAFE LUNA AUSTIN");
+//  - it holds more than half of the payee's or the name's own words (those
+//    of three letters or more but for the words banks put beside a line):
+//    another spelling of the payee, "CAFE LUNA AUSTIN" of "SQ *CAFE LUNA",
+//    while "Office internet" says more than "Telstream Internet";
 //  - it has no word of two letters or more (digits in a word make it a
 //    code) besides the bank's type words and the words banks put beside a
 //    line: "REF 00012345", "POS 1234", "ONLINE TRANSFER TO SAV", "Interest Paid";

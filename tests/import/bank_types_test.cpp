@@ -65,8 +65,12 @@ TEST(BankTypes, AMemoDescribesALineOnlyWhereItSaysMoreThanThePayeeAndTheBank) {
         {"Jones", "Jones Design", "Jones Design", "", false},
         {"CAFE LUNA 0311 AUSTIN", "CAFE LUNA", "CAFE LUNA", "DEBIT", false},
         {"CAFE LUNA AUSTIN", "SQ *CAFE LUNA", "SQ *CAFE LUNA", "DEBIT", false},
+        {"ACME SUPPLY CO 0042", "ACH ACME SUPPLY CO", "ACH ACME SUPPLY CO", "", false},
+        // A word of the payee's among others is a note all the same.
+        {"Office internet", "Telstream Internet", "Telstream Internet", "DEBIT", true},
+        {"Client visit parking", "Metro Parking", "Metro Parking", "", true},
         // The name an earlier import gave the payee counts as the payee.
-        {"Acme order", "ACH ACME SUPPLY CO", "Acme Supplies", "", false},
+        {"ACME SUPPLIES ONLINE", "ACH 0042 WEB", "Acme Supplies", "", false},
         {"REF 00012345", "KITE HOSTING", "KITE HOSTING", "ACH_DEBIT", false},
         {"POS 1234", "KITE HOSTING", "KITE HOSTING", "POS", false},
         {"ONLINE TRANSFER TO SAV XXXXXX9200", "ONLINE BANKING", "ONLINE BANKING", "XFER", false},
