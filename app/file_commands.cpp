@@ -115,7 +115,9 @@ void importFile() {
     auto count = std::count_if(rows.begin(), rows.end(), [](const ImportRow& r) { return r.checked; });
     int first = importCheckedRows(rows, todayPacked(), hasClosing ? &closing : nullptr);
     if (first == 0) return;
-    commitStep(count == 1 ? "Import 1 row" : "Import " + std::to_string(count) + " rows");
+    // Edit > Undo names the file: "Undo Import 4 rows from checking-us.csv".
+    commitStep((count == 1 ? std::string("Import 1 row") : "Import " + std::to_string(count) + " rows") + " from " +
+               fileNameOf(path));
     // The first row added, selected, on a tab that shows it.
     if (currentTab != 1 && !transactionPassesFilter(first)) clickTabOf(tabControl, 0);
     focusTransaction = first;

@@ -222,7 +222,10 @@ TEST_F(Import, AChangedProposalIsWhatIsStoredAndUndoTakesTheWholeImportBack) {
     EXPECT_TRUE(allDialogsHandled());
     ASSERT_EQ(transactionCount, 11);
     EXPECT_TRUE(ledgerChanged);
-    EXPECT_EQ(undoLabel(), "Import 4 rows");
+    EXPECT_EQ(undoLabel(), "Import 4 rows from march.csv");
+    char undo[128] = "";
+    GetMenuStringA(GetMenu(main), cmdUndo, undo, sizeof undo, MF_BYCOMMAND);
+    EXPECT_STREQ(undo, "&Undo Import 4 rows from march.csv\tCtrl+Z");
     int found = 0;
     for (int t = 1; t <= transactionCount; ++t) {
         const Transaction& r = transactions[static_cast<size_t>(t)];
