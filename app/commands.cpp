@@ -300,7 +300,10 @@ void updateUndoItems() {
         std::string word, label, key;
     } items[] = {{cmdUndo, "&Undo", undoLabel(), "\tCtrl+Z"}, {cmdRedo, "&Redo", redoLabel(), "\tCtrl+Y"}};
     for (const auto& item : items) {
-        std::string text = item.word + (item.label.empty() ? "" : " " + item.label) + item.key;
+        // A label may name a file: its "&" is a letter, not a menu key.
+        std::string label;
+        for (char c : item.label) label += c == '&' ? std::string("&&") : std::string(1, c);
+        std::string text = item.word + (label.empty() ? "" : " " + label) + item.key;
         UINT state = item.label.empty() ? MF_GRAYED : MF_ENABLED;
         ModifyMenuA(menu, static_cast<UINT>(item.id), MF_BYCOMMAND | MF_STRING | state, static_cast<UINT_PTR>(item.id),
                     text.c_str());

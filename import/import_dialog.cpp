@@ -382,7 +382,12 @@ void fitColumns(HWND dialog) {
     const int widening[] = {2, 4, 5};  // Payee, Description, Name
     int extra = available - total;
     if (extra > 0) {
-        for (int k = 0; k < 3; ++k) widths[widening[k]] += extra / 3 + (k < extra % 3 ? 1 : 0);
+        // Shared by those of the three the user has not sized.
+        std::vector<int> free;
+        for (int k : widening)
+            if (preview.userWidth[k] == 0) free.push_back(k);
+        const int n = static_cast<int>(free.size());
+        for (int i = 0; i < n; ++i) widths[free[static_cast<size_t>(i)]] += extra / n + (i < extra % n ? 1 : 0);
     } else if (extra < 0) {
         // Why gives way first, then Payee, Description and Name alike; a
         // width the user chose is kept.
@@ -490,6 +495,7 @@ bool acceptImport() {
         showMessage(refusal, "Import", mb::ok | mb::iconExclamation);
         return false;
     }
+    preview.model.setColumnWidths(std::vector<int>(std::begin(preview.userWidth), std::end(preview.userWidth)));
     // A failure to remember is said there; the import goes on.
     rememberStatement(preview.model.memoryKey(), preview.model.toRemember(todayPacked()));
     return true;
@@ -598,6 +604,8 @@ INT_PTR CALLBACK previewProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
             CheckDlgButton(dialog, idImportCurrency, p.model.currencyConfirmed() ? BST_CHECKED : BST_UNCHECKED);
         }
         SetWindowSubclass(listOf(dialog), listKeys, 0, 0);
+        const std::vector<int>& widths = p.model.columnWidths();
+        for (size_t c = 0; c < widths.size() && c < ImportPreview::columns; ++c) p.userWidth[c] = widths[c];
         RECT window;
         GetWindowRect(dialog, &window);
         p.minimumSize = {window.right - window.left, window.bottom - window.top};

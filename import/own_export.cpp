@@ -296,18 +296,23 @@ Statement ownExportStatement(const CsvTable& table) {
     const Layout layout = layoutOf(table);
     // The decoder's note counts the characters it could not keep.
     const bool lacking = table.note.find("that Windows-1252 lacks") != std::string::npos;
+    // A row that does not read keeps its date, amount and name as written.
+    auto unreadable = [](const CsvRow& row, const std::string& reason) {
+        auto field = [&](size_t i) { return i < row.fields.size() ? row.fields[i] : std::string(); };
+        return UnreadableLine{row.line, reason, field(0), field(4), field(3)};
+    };
     for (const CsvRow& row : table.rows) {
         if (repeatsHeading(table, row)) continue;  // two exports put together
         if (row.fields.size() != table.header.size()) {
-            s.unreadable.push_back({row.line, "the line has " + std::to_string(row.fields.size()) +
-                                                  " fields, the header " + std::to_string(table.header.size())});
+            s.unreadable.push_back(unreadable(row, "the line has " + std::to_string(row.fields.size()) +
+                                                       " fields, the header " + std::to_string(table.header.size())));
             continue;
         }
         StatementLine line;
         line.line = row.line;
         RowReader reader(row, layout);
         if (!reader.read(line, lacking)) {
-            s.unreadable.push_back({row.line, reader.reason()});
+            s.unreadable.push_back(unreadable(row, reader.reason()));
             continue;
         }
         const ExportedEntry& e = line.entry;

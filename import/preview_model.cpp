@@ -91,8 +91,13 @@ std::string ImportPreview::open(const std::string& fileName, const Bytes& bytes)
     // every other bank's of the same layout.
     flip_ = rememberedFlip_ && rememberedFlipApplies(statement_);
     if (isCsv()) columns_ = known && remembered_.hasColumns ? remembered_.columns : guessCsvColumns(table_);
+    if (known) columnWidths_ = remembered_.columnWidths;
     readStatement();
     rebuildRows();
+    // Amounts in another currency taken as they stand once are taken so
+    // again for the same account, and the note says so.
+    currencyRemembered_ = known && !foreignCurrency().empty() && remembered_.currencyTaken == foreignCurrency();
+    currencyConfirmed_ = currencyRemembered_;
     return "";
 }
 
@@ -101,8 +106,13 @@ void ImportPreview::readStatement() {
         statement_ = ownExportStatement(table_);
         statement_.note = table_.note;
     } else if (format_ == StatementFormat::csv) {
-        statement_ = columnsUsable(columns_) ? csvStatement(table_, columns_) : Statement{};
-        statement_.note = table_.note;
+        // The statement's note starts from the table's (how the text was read).
+        if (columnsUsable(columns_)) {
+            statement_ = csvStatement(table_, columns_);
+        } else {
+            statement_ = Statement{};
+            statement_.note = table_.note;
+        }
     }
     // One list of what could not be read, in file order, each line once.
     unreadable_ = format_ == StatementFormat::csv ? table_.unreadable : std::vector<UnreadableLine>{};
@@ -335,6 +345,8 @@ std::string ImportPreview::noteText() const {
     if (flip_ && rememberedFlip_ && !flipChosen_) taken.push_back("signs turned round " + when);
     if (orderKnown_ && orderRemembered_)
         taken.push_back(std::string("dates read as ") + dateOrderName(order_) + " " + when);
+    if (currencyRemembered_ && currencyConfirmed_)
+        taken.push_back("amounts in " + foreignCurrency() + " taken as they stand " + when);
     if (!taken.empty()) {
         note += std::string(note.empty() ? "" : "  ") + "Remembered: " + taken[0];
         for (size_t i = 1; i < taken.size(); ++i) note += "; " + taken[i];
@@ -384,6 +396,11 @@ ImportPreview::Footer ImportPreview::footer() const {
         text += "\r\nThe amounts are in " + foreign + ", the books in " + booksCurrency +
                 ": tick \"Take the amounts as they stand\" to import them unconverted.";
     return {text, added > 0 && orderKnown_ && fit.empty() && !currencyOpen};
+}
+
+void ImportPreview::setColumnWidths(std::vector<int> widths) {
+    bool any = std::any_of(widths.begin(), widths.end(), [](int w) { return w > 0; });
+    columnWidths_ = any ? std::move(widths) : std::vector<int>{};
 }
 
 std::string ImportPreview::foreignCurrency() const {
@@ -470,6 +487,8 @@ RememberedStatement ImportPreview::toRemember(uint16_t today) const {
     unsigned orders = statement_.dateOrders;
     r.hasOrder = (orders & (orders - 1)) != 0;
     r.order = order_;
+    r.currencyTaken = currencyConfirmed_ ? foreignCurrency() : "";
+    r.columnWidths = columnWidths_;
     return r;
 }
 

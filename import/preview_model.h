@@ -76,6 +76,10 @@ public:
     std::string foreignCurrency() const;
     bool currencyConfirmed() const { return currencyConfirmed_; }
     void confirmCurrency(bool confirmed) { currencyConfirmed_ = confirmed; }
+    // The list's column widths the user dragged (pixels, 0 for none), kept
+    // with the other choices for statements of this kind.
+    const std::vector<int>& columnWidths() const { return columnWidths_; }
+    void setColumnWidths(std::vector<int> widths);
     bool isCsv() const { return format_ == StatementFormat::csv && !ownExport_; }
     bool readsOwnExport() const { return ownExport_; }
     // The column boxes' choices: "(none)" as -1, then "1: Date" and so on.
@@ -115,6 +119,8 @@ private:
     bool rememberedFlip_ = false;  // the last statement of this kind had its signs turned round
     bool flipChosen_ = false;      // the user has set the box in this preview
     bool currencyConfirmed_ = false;
+    bool currencyRemembered_ = false;  // taken as they stand at an earlier import of this account
+    std::vector<int> columnWidths_;
     bool orderRemembered_ = false; // the date order is the one chosen for the last statement of this kind
     bool orderKnown_ = false;
     DateOrder order_ = DateOrder::monthDayYear;

@@ -52,12 +52,16 @@ int* columnFields(CsvColumns& c, size_t i) {
     return i < columnCount ? fields[i] : nullptr;
 }
 
+constexpr size_t maxWidths = 16;
+
 // key, columns ("-" or ten numbers, eight in older files), flip, order ("-"
 // or 0..2), then the day remembered (packed); in the first version, a
-// closing balance instead.
+// closing balance instead. Later files add the currency taken ("-" or its
+// code) and the column widths ("-" or numbers).
 bool readEntry(const std::string& line, bool first, std::pair<std::string, RememberedStatement>& entry) {
     std::vector<std::string> f = split(line, '\t');
-    if (f.size() != 5 || !unescapeLineField(f[0], entry.first) || entry.first.size() > maxKeyBytes) return false;
+    if ((f.size() != 5 && f.size() != 7) || !unescapeLineField(f[0], entry.first) || entry.first.size() > maxKeyBytes)
+        return false;
     RememberedStatement& r = entry.second;
     if (f[1] != "-") {
         std::vector<std::string> numbers = split(f[1], ',');
@@ -81,6 +85,21 @@ bool readEntry(const std::string& line, bool first, std::pair<std::string, Remem
     if (first) return f[4] == "-" || readInteger(f[4], -INT64_MAX / 2, INT64_MAX / 2, day);
     if (!readInteger(f[4], 0, UINT16_MAX, day)) return false;
     r.rememberedOn = static_cast<uint16_t>(day);
+    if (f.size() == 5) return true;
+    if (f[5] != "-") {
+        if (f[5].size() != 3 || !std::all_of(f[5].begin(), f[5].end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+            return false;
+        r.currencyTaken = f[5];
+    }
+    if (f[6] != "-") {
+        std::vector<std::string> widths = split(f[6], ',');
+        if (widths.size() > maxWidths) return false;
+        for (const std::string& w : widths) {
+            int64_t v = 0;
+            if (!readInteger(w, 0, 4000, v)) return false;
+            r.columnWidths.push_back(static_cast<int>(v));
+        }
+    }
     return true;
 }
 
@@ -105,7 +124,14 @@ std::string encodeStatementMemory(const std::vector<std::pair<std::string, Remem
         }
         text += escapeLineField(key) + '\t' + columns + '\t' + (r.flip ? "1" : "0") + '\t' +
                 (r.hasOrder ? std::to_string(static_cast<int>(r.order)) : "-") + '\t' +
-                std::to_string(r.rememberedOn) + "\r\n";
+                std::to_string(r.rememberedOn) + '\t';
+        bool currency = r.currencyTaken.size() == 3 &&
+                        std::all_of(r.currencyTaken.begin(), r.currencyTaken.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+        text += (currency ? r.currencyTaken : "-") + '\t';
+        std::string widths;
+        for (size_t i = 0; i < r.columnWidths.size() && i < maxWidths; ++i)
+            widths += (i ? "," : "") + std::to_string(std::max(0, std::min(r.columnWidths[i], 4000)));
+        text += (widths.empty() ? "-" : widths) + "\r\n";
     }
     return text;
 }

@@ -21,6 +21,12 @@ struct RememberedStatement {
     bool hasOrder = false;
     DateOrder order = DateOrder::monthDayYear;
     uint16_t rememberedOn = 0;  // packed date of the import that chose these
+    // The currency other than the books' whose amounts the user took as they
+    // stand for this account; "" for none.
+    std::string currencyTaken;
+    // The preview's column widths as the user dragged them (pixels, 0 for a
+    // column left to fit its texts); empty when none was dragged.
+    std::vector<int> columnWidths;
 };
 
 // From the file in dataFolder; false when nothing is remembered for key.

@@ -285,7 +285,6 @@ TEST_F(PreviewModel, AForeignCurrencyIsConfirmedAndSeveralAccountsAreShown) {
         "</BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\r\n";
     ImportPreview p;
     ASSERT_EQ(p.open("eu.ofx", bytesOf(ofx)), "");
-    if (p.foreignCurrency().empty()) GTEST_SKIP() << "the reader gives no currency yet";
     EXPECT_NE(p.sourceText().find(", in EUR"), std::string::npos) << p.sourceText();
     EXPECT_FALSE(p.canImport());
     EXPECT_NE(p.footerText().find("The amounts are in EUR, the books in USD"), std::string::npos) << p.footerText();
@@ -293,6 +292,52 @@ TEST_F(PreviewModel, AForeignCurrencyIsConfirmedAndSeveralAccountsAreShown) {
     p.confirmCurrency(true);
     EXPECT_TRUE(p.canImport());
     EXPECT_EQ(p.acceptRefusal(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// What the user chose for a statement comes back for the next one of its
+// kind: the euros taken as they stand (said in the note) and the widths.
+TEST_F(PreviewModel, TheCurrencyTakenAndTheColumnWidthsAreRememberedForTheAccount) {
+    auto ofx = [](const std::string& account, const std::string& fitid) {
+        return bytesOf("OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\n\r\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
+                       "<CURDEF>EUR<BANKACCTFROM><BANKID>500105<ACCTID>" + account +
+                       "</BANKACCTFROM><BANKTRANLIST><STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260310<TRNAMT>-20.00<FITID>" +
+                       fitid + "<NAME>Papeterie</STMTTRN></BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\r\n");
+    };
+    ImportPreview p;
+    ASSERT_EQ(p.open("march.ofx", ofx("9100", "m1")), "");
+    EXPECT_FALSE(p.currencyConfirmed());
+    p.confirmCurrency(true);
+    p.setColumnWidths({0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_TRUE(p.columnWidths().empty()) << "nothing dragged, nothing kept";
+    p.setColumnWidths({0, 0, 180, 0, 0, 0, 0, 0});
+    ASSERT_TRUE(rememberStatement(p.memoryKey(), p.toRemember(packDate("04-01-2026"))));
+
+    ImportPreview april;
+    ASSERT_EQ(april.open("april.ofx", ofx("9100", "a1")), "");
+    EXPECT_TRUE(april.currencyConfirmed());
+    EXPECT_TRUE(april.canImport());
+    EXPECT_NE(april.noteText().find("Remembered: amounts in EUR taken as they stand as at the import of 04-01-2026."),
+              std::string::npos)
+        << april.noteText();
+    EXPECT_EQ(april.columnWidths(), (std::vector<int>{0, 0, 180, 0, 0, 0, 0, 0}));
+
+    ImportPreview other;  // another account asks again
+    ASSERT_EQ(other.open("other.ofx", ofx("7700", "o1")), "");
+    EXPECT_FALSE(other.currencyConfirmed());
+    EXPECT_FALSE(other.canImport());
+
+    // A memory file of the form before (five fields) still reads.
+    std::vector<std::pair<std::string, RememberedStatement>> entries =
+        decodeStatementMemory("Quirvel import memory 2\r\nCSV Date,Amount\t0,1,-1,-1,-1,-1,-1,-1\t0\t-\t100\r\n");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].second.currencyTaken, "");
+    EXPECT_TRUE(entries[0].second.columnWidths.empty());
+    EXPECT_EQ(decodeStatementMemory(encodeStatementMemory({{"OFX 1/2", april.toRemember(5)}}))[0].second.currencyTaken,
+              "EUR");
 }
 
 }  // namespace

@@ -928,7 +928,7 @@ TEST(StatementMemory, ColumnsInTheCurrentAndTheOlderForm) {
     chosen.columns = {1, 3, -1, -1, 2, -1, 5, -1, 4, 7};
     chosen.rememberedOn = 1234;
     const std::string written = encodeStatementMemory({{"CSV Details,Posting Date", chosen}});
-    EXPECT_EQ(written, "Quirvel import memory 2\r\nCSV Details,Posting Date\t1,3,-1,-1,2,-1,5,-1,4,7\t0\t-\t1234\r\n");
+    EXPECT_EQ(written, "Quirvel import memory 2\r\nCSV Details,Posting Date\t1,3,-1,-1,2,-1,5,-1,4,7\t0\t-\t1234\t-\t-\r\n");
 
     struct Case {
         const char* name;
@@ -946,6 +946,11 @@ TEST(StatementMemory, ColumnsInTheCurrentAndTheOlderForm) {
         {"nine numbers", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,4\t0\t-\t1\r\n", false, {}},
         {"eleven numbers", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,4,5,6\t0\t-\t1\r\n", false, {}},
         {"a type column below -1", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,-2,5\t0\t-\t1\r\n", false, {}},
+        {"a currency taken and widths", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,4,5\t0\t-\t1\tEUR\t0,0,180\r\n",
+         true, {0, 2, -1, -1, 1, -1, -1, -1, 4, 5}},
+        {"a currency in lower case", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,4,5\t0\t-\t1\teur\t-\r\n", false, {}},
+        {"a width past the screen", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,4,5\t0\t-\t1\t-\t9000\r\n", false, {}},
+        {"six fields", "Quirvel import memory 2\r\nk\t0,2,-1,-1,1,-1,-1,-1,4,5\t0\t-\t1\tEUR\r\n", false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -845,8 +845,8 @@ int columnWidth(HWND dialog, int column) {
 TEST_F(Import, CheckAllUncheckAllAndSpaceOnSeveralSelectedRows) {
     installLedger(sampleImage());
     start();
-    folder.write("five.csv", bytesOf(fiveLines));
-    importThrough(prompts, folder.file("five.csv"), [&](HWND dialog) {
+    folder.write("R&D.csv", bytesOf(fiveLines));
+    importThrough(prompts, folder.file("R&D.csv"), [&](HWND dialog) {
         EXPECT_EQ(checkedCount(dialog), 5);
         click(dialog, idImportUncheckAll);
         EXPECT_EQ(checkedCount(dialog), 0);
@@ -874,6 +874,10 @@ TEST_F(Import, CheckAllUncheckAllAndSpaceOnSeveralSelectedRows) {
     EXPECT_EQ(transactionCount, 7 + 4);
     for (int t = 1; t <= transactionCount; ++t)
         EXPECT_NE(nameText(transactions[static_cast<size_t>(t)].nameIndex), "Client Alvarez");
+    // The file's "&" is shown as itself in the Edit menu, not as a key.
+    char undo[128] = "";
+    GetMenuStringA(GetMenu(mainWindow), cmdUndo, undo, sizeof undo, MF_BYCOMMAND);
+    EXPECT_STREQ(undo, "&Undo Import 4 rows from R&&D.csv\tCtrl+Z");
 }
 
 // The text columns are as wide as their texts when the preview opens, and
@@ -902,4 +906,36 @@ TEST_F(Import, AWiderPreviewWidensTheTextColumns) {
         click(dialog, IDCANCEL);
     });
     EXPECT_TRUE(allDialogsHandled());
+}
+
+// A statement in euros: said in the first line, and Import waits until the
+// user ticks that the amounts are taken as they stand; a click on Import
+// before that is answered with why, and the preview stays.
+TEST_F(Import, AmountsInAnotherCurrencyWaitForTheUsersWord) {
+    installLedger(sampleImage());
+    start();
+    folder.write("eur.ofx",
+                 bytesOf("OFXHEADER:100\r\nDATA:OFXSGML\r\nVERSION:102\r\n\r\n<OFX><BANKMSGSRSV1><STMTTRNRS><STMTRS>"
+                         "<CURDEF>EUR<BANKACCTFROM><BANKID>500105<ACCTID>88001</BANKACCTFROM><BANKTRANLIST>"
+                         "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260310<TRNAMT>-20.00<FITID>e1<NAME>Papeterie Roux"
+                         "</STMTTRN><STMTTRN><TRNTYPE>CREDIT<DTPOSTED>20260312<TRNAMT>450.00<FITID>e2<NAME>Atelier"
+                         " Voss</STMTTRN></BANKTRANLIST></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\r\n"));
+    importThrough(prompts, folder.file("eur.ofx"), [&](HWND dialog) {
+        EXPECT_NE(itemText(dialog, idImportSource).find(", in EUR"), std::string::npos) << itemText(dialog, idImportSource);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, idImportCurrency)));
+        EXPECT_FALSE(isChecked(dialog, idImportCurrency));
+        EXPECT_NE(footer(dialog).find("The amounts are in EUR, the books in USD"), std::string::npos) << footer(dialog);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+        // Import pressed anyway (Enter): the reason, and the preview stays.
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text.rfind("The amounts are in EUR, the books in USD.", 0), 0u);
+        EXPECT_TRUE(IsWindow(dialog));
+        click(dialog, idImportCurrency);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+        EXPECT_EQ(footer(dialog).find("EUR"), std::string::npos) << footer(dialog);
+        click(dialog, IDOK);
+    });
+    EXPECT_TRUE(allDialogsHandled());
+    EXPECT_EQ(transactionCount, 9);
 }
