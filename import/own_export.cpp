@@ -298,7 +298,9 @@ Statement ownExportStatement(const CsvTable& table) {
     const bool lacking = table.note.find("that Windows-1252 lacks") != std::string::npos;
     // A row that does not read keeps its date, amount and name as written.
     auto unreadable = [](const CsvRow& row, const std::string& reason) {
-        auto field = [&](size_t i) { return i < row.fields.size() ? row.fields[i] : std::string(); };
+        auto field = [&](size_t i) {
+            return i < row.fields.size() ? trimBlanks(blankControls(row.fields[i])) : std::string();
+        };
         return UnreadableLine{row.line, reason, field(0), field(4), field(3)};
     };
     for (const CsvRow& row : table.rows) {
