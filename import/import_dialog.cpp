@@ -432,8 +432,8 @@ void layout(HWND dialog) {
     }
     if (csv) y += 28;
     place(dialog, idOrderLabel, 6, y + 2, 36, 8);
-    place(dialog, idImportOrder, 44, y, 200, 80);
-    place(dialog, idImportFlip, 252, y + 1, w - 258, 10);
+    place(dialog, idImportOrder, 44, y, 208, 80);
+    place(dialog, idImportFlip, 258, y + 1, w - 264, 10);
     y += 15;
     place(dialog, idImportCurrency, 6, y, w - 12, 10, foreign);
     if (foreign) y += 13;
