@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "import/statement_memory.h"
+#include "ledger/tax_arithmetic.h"
 #include "lists/entry_matching.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"

@@ -21,7 +21,6 @@ const char* const exportHeadings[] = {"Date",     "Type", "Description", "Name",
                                       "Shipping", "Tax",  "Total",       "Tax mode", "Unit"};
 const char rateHeading[] = "Tax rate";
 const char apostropheHeading[] = "Apostrophe added";
-const char* const taxOptionTexts[] = {"Tax to be added", "Tax already included", "Specify tax", "Resale - no tax"};
 // What the export writes in its Unit column for a mileage row.
 const char milesUnit[] = "miles";
 
@@ -183,10 +182,11 @@ private:
         e.taxMode = modeNoTax;
         if (!text.empty()) {
             for (uint8_t m = modeTaxAdded; m <= modeResale; ++m)
-                if (lowered(text) == lowered(taxOptionTexts[m])) e.taxMode = m;
+                if (lowered(text) == lowered(taxOptionText(m))) e.taxMode = m;
             if (e.taxMode == modeNoTax)
-                return fail("the tax mode " + quoted(text) + " is none of " + taxOptionTexts[0] + ", " +
-                            taxOptionTexts[1] + ", " + taxOptionTexts[2] + " and " + taxOptionTexts[3]);
+                return fail("the tax mode " + quoted(text) + " is none of " + taxOptionText(modeTaxAdded) + ", " +
+                            taxOptionText(modeTaxIncluded) + ", " + taxOptionText(modeTaxSpecified) + " and " +
+                            taxOptionText(modeResale));
         }
         if (isProductType(e.type) && e.taxMode == modeNoTax)
             return fail("the tax mode is missing: a " + trimBlanks(typeNames[e.type]) + " transaction always has one");

@@ -8,6 +8,7 @@
 #include "import/proposals.h"
 #include "import/qif_reader.h"
 #include "ledger/tables.h"
+#include "ledger/tax_arithmetic.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"
 #include "text/plain_text.h"
@@ -52,16 +53,6 @@ std::string dateInWords(uint16_t packed) {
     int month = (packed >> 5) & 15;
     if (packed == 0 || month < 1 || month > 12) return "";
     return std::to_string(packed & 31) + " " + months[month - 1] + " " + std::to_string((packed >> 9) + 1980);
-}
-
-const char* taxOptionText(uint8_t mode) {
-    switch (mode) {
-    case modeTaxAdded: return "Tax to be added";
-    case modeTaxIncluded: return "Tax already included";
-    case modeTaxSpecified: return "Specify tax";
-    case modeResale: return "Resale - no tax";
-    default: return "";
-    }
 }
 
 // --- Reading ---

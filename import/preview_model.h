@@ -129,9 +129,6 @@ private:
     std::vector<int> items_;
 };
 
-// The tax options as the record dialog names them, by mode (0..3).
-const char* taxOptionText(uint8_t mode);
-
 // The currency the books are kept in.
 extern const char* const booksCurrency;  // "USD"
 

@@ -31,3 +31,13 @@ bool isMileageDescription(const std::string& text) {
 bool isMileage(const Transaction& t) {
     return t.type == typeExpense && isMileageDescription(descriptionText(t.descrIndex));
 }
+
+const char* taxOptionText(uint8_t mode) {
+    switch (mode) {
+    case modeTaxAdded: return "Tax to be added";
+    case modeTaxIncluded: return "Tax already included";
+    case modeTaxSpecified: return "Specify tax";
+    case modeResale: return "Resale - no tax";
+    default: return "";
+    }
+}

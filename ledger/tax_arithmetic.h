@@ -17,3 +17,8 @@ int64_t transactionTotal(const Transaction& t);
 // hundredths of a mile instead of money.
 bool isMileageDescription(const std::string& descriptionText);
 bool isMileage(const Transaction& t);
+
+// The tax options as the record dialog names them ("Tax to be added", ...),
+// by mode; "" for no option. The list's export writes them and Import reads
+// them back.
+const char* taxOptionText(uint8_t mode);

@@ -25,17 +25,6 @@ const uint16_t high1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0
                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// The texts of the record dialog's tax options, without their "&".
-const char* taxModeText(uint8_t mode) {
-    switch (mode) {
-    case modeTaxAdded: return "Tax to be added";
-    case modeTaxIncluded: return "Tax already included";
-    case modeTaxSpecified: return "Specify tax";
-    case modeResale: return "Resale - no tax";
-    default: return "";
-    }
-}
-
 std::string trimmed(const std::string& s) {
     size_t b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
     return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
@@ -140,7 +129,7 @@ std::string transactionsCsv(const std::vector<int>& transactionNumbers) {
         csv += csvLine({isoDate(t.date), type, spreadsheetText(description), spreadsheetText(name),
                         plainAmount(t.amount), product ? plainAmount(t.handling) : "",
                         product ? plainAmount(t.shipping) : "", product ? plainAmount(t.salesTax) : "",
-                        plainAmount(transactionTotal(t)), taxModeText(t.taxMode), isMileage(t) ? "miles" : "",
+                        plainAmount(transactionTotal(t)), taxOptionText(t.taxMode), isMileage(t) ? "miles" : "",
                         rated ? rateText(t.taxRate) : "", apostrophes});
     }
     return csv;
