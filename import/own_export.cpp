@@ -247,13 +247,7 @@ private:
         std::string reason;
         if (!readStatementAmount(text, '.', total, reason) || !amountPastCents(text, '.').empty())
             return fail("the total " + (text.empty() ? std::string("is missing") : quoted(text) + " is not a number"));
-        Transaction t;
-        t.amount = e.amount;
-        t.handling = e.handling;
-        t.shipping = e.shipping;
-        t.salesTax = e.salesTax;
-        t.taxMode = e.taxMode;
-        int64_t made = transactionTotal(t);
+        int64_t made = transactionTotal(transactionOf(e));
         if (total != made)
             return fail("the total " + money(total) + " does not follow from the amount, handling, shipping and tax, which make " +
                         money(made));
@@ -321,14 +315,7 @@ Statement ownExportStatement(const CsvTable& table) {
         line.exported = true;
         line.payee = cleanText(e.name);
         line.memo = cleanText(e.description);
-        Transaction t;
-        t.type = e.type;
-        t.amount = e.amount;
-        t.handling = e.handling;
-        t.shipping = e.shipping;
-        t.salesTax = e.salesTax;
-        t.taxMode = e.taxMode;
-        line.amount = recordsMiles(e) ? 0 : statementMoney(t);
+        line.amount = recordsMiles(e) ? 0 : statementMoney(transactionOf(e));
         s.lines.push_back(std::move(line));
     }
     std::stable_sort(s.unreadable.begin(), s.unreadable.end(),
@@ -336,6 +323,18 @@ Statement ownExportStatement(const CsvTable& table) {
     s.scope = statementKey(StatementFormat::csv, "", csvHeaderKey(table));
     decideDateOrders(s);
     return s;
+}
+
+Transaction transactionOf(const ExportedEntry& entry) {
+    Transaction t;
+    t.type = entry.type;
+    t.amount = entry.amount;
+    t.handling = entry.handling;
+    t.shipping = entry.shipping;
+    t.salesTax = entry.salesTax;
+    t.taxMode = entry.taxMode;
+    t.taxRate = entry.taxRate;
+    return t;
 }
 
 bool recordsMiles(const ExportedEntry& entry) {

@@ -20,6 +20,10 @@ bool isOwnExport(const CsvTable& table);
 // in positive); a mileage row moves none.
 Statement ownExportStatement(const CsvTable& table);
 
+// The record an exported entry was: its type, amounts and tax option and
+// rate (no date or list entries).
+Transaction transactionOf(const ExportedEntry& entry);
+
 // An expense described "Mileage" records miles.
 bool recordsMiles(const ExportedEntry& entry);
 // Whether a row stores its exported transaction as it was: it came from the

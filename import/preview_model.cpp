@@ -193,18 +193,11 @@ void ImportPreview::setRowType(int n, uint8_t type) {
     rowsChanged();
 }
 
-void ImportPreview::setRowDescription(int n, const std::string& text) {
+void ImportPreview::setRowText(int n, std::string Proposal::*field, const std::string& text) {
     ImportRow* r = row(n);
-    if (!r || r->proposal.description == trimBlanks(text)) return;
-    r->proposal.description = trimBlanks(text);
-    r->proposal.reason = "changed here";
-    rowsChanged();
-}
-
-void ImportPreview::setRowName(int n, const std::string& text) {
-    ImportRow* r = row(n);
-    if (!r || r->proposal.name == trimBlanks(text)) return;
-    r->proposal.name = trimBlanks(text);
+    std::string kept = trimBlanks(text);
+    if (!r || r->proposal.*field == kept) return;
+    r->proposal.*field = kept;
     r->proposal.reason = "changed here";
     rowsChanged();
 }

@@ -35,8 +35,8 @@ public:
     // checked (they stay unchecked).
     int setAllChecked(bool checked);
     void setRowType(int row, uint8_t type);
-    void setRowDescription(int row, const std::string& text);
-    void setRowName(int row, const std::string& text);
+    void setRowDescription(int row, const std::string& text) { setRowText(row, &Proposal::description, text); }
+    void setRowName(int row, const std::string& text) { setRowText(row, &Proposal::name, text); }
     void setRowTaxMode(int row, uint8_t mode);
     // Percent and tax as typed; "" when taken, else why not (the row keeps
     // what it had).
@@ -104,6 +104,7 @@ private:
     void readStatement();
     void rebuildRows();
     void rowsChanged();
+    void setRowText(int n, std::string Proposal::*field, const std::string& text);
     ImportRow* row(int n);
     const ImportRow* row(int n) const;
 

@@ -329,14 +329,13 @@ Transaction rowTransactionWith(const ImportRow& row, uint16_t descrIndex, uint16
     t.descrIndex = descrIndex;
     t.nameIndex = nameIndex;
     if (storesExactly(row)) {
-        const ExportedEntry& e = row.line.entry;
-        t.amount = e.amount;
-        t.handling = e.handling;
-        t.shipping = e.shipping;
-        t.salesTax = e.salesTax;
-        t.taxMode = p.taxMode;
-        t.taxRate = p.taxRate;
-        return t;
+        Transaction exact = transactionOf(row.line.entry);
+        exact.date = t.date;
+        exact.descrIndex = descrIndex;
+        exact.nameIndex = nameIndex;
+        exact.taxMode = p.taxMode;
+        exact.taxRate = p.taxRate;
+        return exact;
     }
     int64_t total = storedTotal(row);
     total = std::max<int64_t>(-INT32_MAX, std::min<int64_t>(INT32_MAX, total));  // a row with a problem
