@@ -96,7 +96,7 @@ INT_PTR CALLBACK aboutProc(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void showAbout() {
+void showAbout(HWND owner) {
     cDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER, 0, 0, 0, 220, 160,
                       "About Quirvel");
     // The control keeps its 30x30 place; the icon sits in its middle at the
@@ -108,5 +108,5 @@ void showAbout() {
     t.add(idMailLink, "STATIC", mailAddress, SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0, 60, 80, 140, 12);
     t.add(idWebLink, "STATIC", webAddress, SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0, 60, 95, 140, 12);
     cAboutFonts fonts;
-    t.runModal(mainWindow, aboutProc, reinterpret_cast<LPARAM>(&fonts));
+    t.runModal(owner, aboutProc, reinterpret_cast<LPARAM>(&fonts));
 }

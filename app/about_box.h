@@ -1,5 +1,8 @@
 // Help > About: the program's name, version and the maker's mail and web links.
 #pragma once
 
-// Runs the About box modally over the main window; returns when it closes.
-void showAbout();
+// Runs the About box modally over owner (the main window); returns when it
+// closes.
+#include <windows.h>
+
+void showAbout(HWND owner);

@@ -5,7 +5,6 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "ledger/list_state.h"
 #include "text/amount_text.h"
 #include "ui/dialog_template.h"
 
@@ -119,14 +118,14 @@ void cColumnList::showRows() {
     }
     SendMessageA(listBox_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox_, nullptr, TRUE);
-    if (this == currentList) publishOrder();
+    publishOrderTo(publishedOrder_);
 }
 
-cColumnList* currentList = nullptr;
-
-void cColumnList::publishOrder() const {
-    displayOrder.assign(1, 0);
-    for (int p = 1; p <= rowTotal_ && p < static_cast<int>(order_.size()); ++p) displayOrder.push_back(order_[static_cast<size_t>(p)]);
+void cColumnList::publishOrderTo(std::vector<int>* order) {
+    publishedOrder_ = order;
+    if (!order) return;
+    order->assign(1, 0);
+    for (int p = 1; p <= rowTotal_ && p < static_cast<int>(order_.size()); ++p) order->push_back(order_[static_cast<size_t>(p)]);
 }
 
 int cColumnList::rowAt(int position) const {

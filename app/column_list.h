@@ -26,9 +26,11 @@ public:
     void select(int position, int freeze, int top);
     void showRows();
     int rowAt(int position) const;
-    // Puts the order of the rows shown into displayOrder (the current
-    // list does so each time it shows its rows).
-    void publishOrder() const;
+    // Each time it shows its rows (after a fill or a sort), the list puts
+    // their order into *order: order[p] = the row shown at position p,
+    // order[0] unused. Null (the default) stops it; a list given a place
+    // puts its order there at once.
+    void publishOrderTo(std::vector<int>* order);
 
     // Lengths in the parent's dialog units; widths are percentages, negative
     // for a right-aligned column; a heading starting with "\x01" makes a
@@ -97,6 +99,7 @@ private:
     int selectedPosition_ = 0;
     std::vector<std::string> rows_{std::string()};  // 1-based
     std::vector<int> order_{0};
+    std::vector<int>* publishedOrder_ = nullptr;
     std::vector<int> data_{0};
     // Advance widths of the list box font's 256 characters, measured once:
     // fitting thousands of cells from them gives what GDI measures (its
@@ -104,6 +107,3 @@ private:
     INT charWidths_[256] = {};
     std::vector<int> cellLimits_{0};  // pixel limit of each column
 };
-
-// The current tab's list; null while there is no window.
-extern cColumnList* currentList;

@@ -8,6 +8,10 @@
 
 #include "app/about_box.h"
 #include "app/file_commands.h"
+#include "app/list_refresh.h"
+#include "app/list_state.h"
+#include "app/main_pages.h"
+#include "app/main_state.h"
 #include "app/transaction_list.h"
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
@@ -15,7 +19,6 @@
 #include "ledger/changes.h"
 #include "ledger/file_access.h"
 #include "ledger/ledger_file.h"
-#include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
@@ -70,40 +73,80 @@ int findSelectedTransaction() {
     return t;
 }
 
-void addRecord(int type) {
-    std::optional<Transaction> record = askTransaction(mainWindow, {type, 0});
-    if (record && insertTransaction(*record)) fillList();  // selects the new row
+// A cancelled entry dialog leaves the rows as they are, though an entry the
+// user agreed to add is in its list.
+ListRefresh rowsAsTheyAre() {
+    ListRefresh r;
+    r.rows = ListRefresh::keep;
+    return r;
 }
 
-void viewSelected() {
+ListRefresh addRecord(int type) {
+    std::optional<Transaction> record = askTransaction(mainWindow, {type, 0});
+    if (!record) return rowsAsTheyAre();
+    ListRefresh r;
+    r.show = insertTransaction(*record);  // 0 when the table was full
+    return r;
+}
+
+// The record view, stepping through the rows as the list shows them; the
+// list's selection follows each step.
+ListRefresh viewSelected() {
     int t = findSelectedTransaction();
-    if (t == 0) return;
-    browseDirection = 1;
-    focusTransaction = t;
-    while (showRecordView()) {
+    if (t == 0) return {};
+    const std::vector<int> shown = shownTransactions();
+    ViewStep step{selectedRow, 1};
+    while (std::optional<ViewStep> next = showRecordView(mainWindow, shown, step)) {
+        step = *next;
+        selectedRow = step.position;
+        t = shown[static_cast<size_t>(step.position - 1)];
+        currentType = transactions[static_cast<size_t>(t)].type;
         if (currentList) currentList->select(selectedRow, 1, 0);
         updateStatus(1);
     }
     viewPosition = {0, 0};
+    focusTransaction = t;  // the next fill selects the row last looked at
+    return rowsAsTheyAre();
 }
 
-void changeSelected() {
+ListRefresh changeSelected() {
     int t = findSelectedTransaction();
-    if (t == 0) return;
+    if (t == 0) return {};
     std::optional<Transaction> record = askTransaction(mainWindow, {currentType, t});
+    if (!record) return rowsAsTheyAre();
+    ListRefresh r;
     // Replacing it may offer to remove the old description and name.
-    if (record && keepingFilterEntries([&] { return changeTransaction(*record); })) fillList();
-    updateStatus(1);
+    r.show = keepingFilterEntries([&] { return changeTransaction(t, *record); });
+    return r;
 }
 
-void deleteSelected() {
-    if (findSelectedTransaction() == 0) return;
-    if (showMessage("Delete this record now?", "Update Descriptions", mb::yesNo | mb::iconStop) != mb::idYes) return;
-    keptDescrIndex = 0;
-    keptNameIndex = 0;
-    keepingFilterEntries([] { return deleteTransaction(); });
-    updateStatus(1);
-    fillList();
+ListRefresh deleteSelected() {
+    int t = findSelectedTransaction();
+    if (t == 0) return {};
+    if (showMessage("Delete this record now?", "Update Descriptions", mb::yesNo | mb::iconStop) != mb::idYes) return {};
+    if (keepingFilterEntries([t] { return deleteTransaction(t).has_value(); })) rowRemoved();
+    return {};
+}
+
+ListRefresh filterCommand() {
+    FilterDialogResult chosen = showFilterDialog(mainWindow, filter, currentType);
+    filter = chosen.values;
+    if (chosen.allTypes) currentType = 0;
+    ListRefresh r;
+    r.rows = ListRefresh::keep;  // "&Reset" alone takes effect at the next fill
+    if (!chosen.showAll) return r;
+    selectedRow = 0;
+    r.rows = ListRefresh::all;
+    r.tab = 1;  // "All Transactions"
+    return r;
+}
+
+ListRefresh listMaintenance(int id) {
+    keepingFilterEntries([id] { showListMaintenance(mainWindow, id == cmdNamesList ? 0 : 1); });
+    // Renamed entries show on the rows, which keep their order and selection.
+    ListRefresh r;
+    r.rows = ListRefresh::texts;
+    return r;
 }
 
 // The help's first page in the browser. A page that is gone or a shell
@@ -124,17 +167,16 @@ void showHelpInBrowser() {
 
 // Takes a step back or forward, then shows the transaction it touched,
 // selected, on the All Transactions tab when the current one would hide it.
-void undoOrRedo(bool undo) {
+ListRefresh undoOrRedo(bool undo) {
     int touched = keepingFilterEntries([&] { return undo ? undoStep() : redoStep(); });
-    if (touched < 0) return;
-    if (touched == 0) {
-        refreshListTexts();  // only names or descriptions changed
-        return;
+    ListRefresh r;
+    if (touched < 0) r.rows = ListRefresh::keep;
+    if (touched == 0) r.rows = ListRefresh::texts;  // only names or descriptions changed
+    if (touched > 0) {
+        r.show = touched;
+        r.reveal = true;
     }
-    if (currentTab != 1 && !transactionPassesFilter(touched)) clickTabOf(tabControl, 0);
-    focusTransaction = touched;
-    fillList();
-    focusTransaction = 0;
+    return r;
 }
 
 // What Undo calls the step a command makes.
@@ -174,104 +216,75 @@ void resetButtonStyles() {
     }
 }
 
-void dispatch(int id) {
-    switch (id) {
-    case cmdOpen:
-        openFile();
-        break;
-    case cmdSave:
-        saveFile();
-        break;
-    case cmdSaveAs:
-        saveFileAs();
-        break;
-    case cmdArchive:
-        archiveFile();
-        break;
-    case cmdPrint:
-        printFile();
-        break;
-    case idRept:
-    case cmdTaxReport:
-        showTaxReport();
-        break;
-    case cmdExit:
-    case idQuit:
-        quitByCommand = true;
-        SendMessageA(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
-        quitByCommand = false;
-        break;
-    case idServ:
-    case idExps:
-    case idProd:
-    case idEarn:
-        addRecord(id - 1000);
-        break;
-    case cmdAddService:
-        addRecord(typeService);
-        break;
-    case cmdAddEarning:
-        addRecord(typeEarnings);
-        break;
-    case cmdAddProduct:
-        addRecord(typeSold);
-        break;
-    case cmdAddExpense:
-        addRecord(typeExpense);
-        break;
-    case idData:
-    case cmdFormData:
-        viewSelected();
-        break;
-    case idEdit:
-    case cmdChangeRecord:
-        changeSelected();
-        break;
-    case idFilter:
-    case cmdFiltered:
-        if (showFilterDialog()) fillList();
-        break;
-    case cmdNamesList:
-    case cmdDescrList:
-        keepingFilterEntries([id] { return showListMaintenance(id == cmdNamesList ? 0 : 1); });
-        // Renamed entries show on the rows, which keep their order and selection.
-        refreshListTexts();
-        break;
-    case cmdSalesTax:
-        if (auto rates = askSalesTaxRates(mainWindow, currentSalesTaxRates())) storeSalesTaxRates(*rates);
-        break;
-    case cmdDeleteRecord:
-        deleteSelected();
-        break;
-    case cmdNew:
-        newFile();
-        break;
-    case cmdExport:
-        exportFile();
-        break;
-    case cmdImport:
-        importFile();
-        break;
-    case cmdNextTab:
-    case cmdPreviousTab:
-        stepTab(id == cmdNextTab ? 1 : -1);
-        break;
-    case cmdContents:
-        if (helpInBrowser)
-            showHelpInBrowser();
-        else
-            prompts().htmlHelp(helpPath, HH_DISPLAY_TOPIC);
-        break;
-    case cmdAbout:
-        showAbout();
-        break;
-    case cmdUndo:
-    case cmdRedo:
-        undoOrRedo(id == cmdUndo);
-        break;
-    default:
-        break;
-    }
+ListRefresh quitCommand() {
+    quitByCommand = true;
+    SendMessageA(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    quitByCommand = false;
+    return {};
+}
+
+ListRefresh helpContents() {
+    if (helpInBrowser)
+        showHelpInBrowser();
+    else
+        prompts().htmlHelp(helpPath, HH_DISPLAY_TOPIC);
+    return {};
+}
+
+ListRefresh salesTaxRates() {
+    if (auto rates = askSalesTaxRates(mainWindow, currentSalesTaxRates())) storeSalesTaxRates(*rates);
+    return rowsAsTheyAre();
+}
+
+ListRefresh taxReport() {
+    showTaxReport(mainWindow, shownTransactions());
+    return {};
+}
+
+ListRefresh about() {
+    showAbout(mainWindow);
+    return {};
+}
+
+// A command with nothing of its own to show: the list stays as it is.
+template <ListRefresh (*command)()> ListRefresh rowsKept(int) {
+    command();
+    return rowsAsTheyAre();
+}
+template <ListRefresh (*command)()> ListRefresh plain(int) { return command(); }
+
+struct CommandHandler {
+    int id;
+    ListRefresh (*run)(int id);
+};
+const CommandHandler commandHandlers[] = {
+    {cmdOpen, plain<openFile>}, {cmdSave, rowsKept<saveFile>}, {cmdSaveAs, rowsKept<saveFileAs>},
+    {cmdNew, plain<newFile>}, {cmdArchive, plain<archiveFile>}, {cmdPrint, rowsKept<printFile>},
+    {cmdExport, rowsKept<exportFile>}, {cmdImport, plain<importFile>},
+    {cmdExit, plain<quitCommand>}, {idQuit, plain<quitCommand>},
+    {idRept, rowsKept<taxReport>}, {cmdTaxReport, rowsKept<taxReport>},
+    {idServ, [](int id) { return addRecord(id - 1000); }}, {idExps, [](int id) { return addRecord(id - 1000); }},
+    {idProd, [](int id) { return addRecord(id - 1000); }}, {idEarn, [](int id) { return addRecord(id - 1000); }},
+    {cmdAddService, [](int) { return addRecord(typeService); }},
+    {cmdAddEarning, [](int) { return addRecord(typeEarnings); }},
+    {cmdAddProduct, [](int) { return addRecord(typeSold); }},
+    {cmdAddExpense, [](int) { return addRecord(typeExpense); }},
+    {idData, plain<viewSelected>}, {cmdFormData, plain<viewSelected>},
+    {idEdit, plain<changeSelected>}, {cmdChangeRecord, plain<changeSelected>},
+    {cmdDeleteRecord, plain<deleteSelected>},
+    {idFilter, plain<filterCommand>}, {cmdFiltered, plain<filterCommand>},
+    {cmdNamesList, listMaintenance}, {cmdDescrList, listMaintenance},
+    {cmdSalesTax, plain<salesTaxRates>},
+    {cmdNextTab, [](int) { stepTab(1); return ListRefresh{}; }},
+    {cmdPreviousTab, [](int) { stepTab(-1); return ListRefresh{}; }},
+    {cmdContents, rowsKept<helpContents>}, {cmdAbout, rowsKept<about>},
+    {cmdUndo, [](int) { return undoOrRedo(true); }}, {cmdRedo, [](int) { return undoOrRedo(false); }},
+};
+
+ListRefresh dispatch(int id) {
+    for (const CommandHandler& h : commandHandlers)
+        if (h.id == id) return h.run(id);
+    return rowsAsTheyAre();
 }
 
 }  // namespace
@@ -281,13 +294,16 @@ bool commandInProgress() { return running > 0; }
 void runCommand(int id) {
     if (running) return;  // a question of another command is still on screen
     createRemainingPages();  // no command finds a page missing
+    const uint64_t before = booksState();
+    ListRefresh refresh;
     {
         Running guard;
-        dispatch(id);
+        refresh = dispatch(id);
         commitStep(stepLabel(id));
     }
-    // Save As, and a save that asked for a name, give the books another file.
-    updateStatus(0);
+    // One refresh of the list and the status bar (Save As, and a save that
+    // asked for a name, give the books another file to name).
+    refreshList(refresh, booksState() != before);
     if (mainWindow) resetButtonStyles();
     updateUndoItems();
 }

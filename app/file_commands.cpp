@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "app/ask_text.h"
+#include "app/list_state.h"
+#include "app/main_state.h"
 #include "app/transaction_list.h"
 #include "import/import_dialog.h"
 #include "ledger/archive.h"
 #include "ledger/ledger_file.h"
-#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/csv_export.h"
 #include "reports/filter.h"
@@ -33,60 +34,83 @@ bool changesSavedOrDropped() {
     return saveLedger();
 }
 
-// The list and both parts of the status bar, for books just loaded or emptied.
-void showOtherBooks() {
-    fillList();
-    updateStatus(0);
-    updateStatus(1);
+// Other books, just loaded or emptied: every row afresh.
+ListRefresh otherBooks(std::string note = "") {
+    ListRefresh r;
+    r.rows = ListRefresh::all;
+    r.note = std::move(note);
+    return r;
+}
+
+// What the status bar says of a filter's description or name that the
+// books just opened do not have.
+std::string droppedFilterNote(const FilterEntries& before, const FilterTextsFound& found) {
+    std::string dropped;
+    if (!found.description) dropped = "description \"" + entryText(before.description) + "\"";
+    if (!found.name) dropped += (dropped.empty() ? "name \"" : " and name \"") + entryText(before.name) + "\"";
+    return dropped.empty() ? "" : "Filter " + dropped + " not in this ledger: dropped";
 }
 
 }  // namespace
 
-void openFile() {
+ListRefresh openFile() {
     std::string path = prompts().fileDialog(
         ledgerFileRequest(false, "Open File", dataFolder, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_LONGNAMES));
-    if (path.empty() || !changesSavedOrDropped()) return;
+    if (path.empty() || !changesSavedOrDropped()) return {};
+    // The filter's description and name are numbers in the old lists: they
+    // follow their texts into the books opened, or go.
+    FilterEntries filtered = filterEntries();
     loadLedger(path);
-    showOtherBooks();
+    return otherBooks(droppedFilterNote(filtered, findFilterTexts(filtered)));
 }
 
-void saveFile() {
+ListRefresh saveFile() {
     if (showMessage("Save this file now?", "Save File", mb::yesNo | mb::iconQuestion) == mb::idYes) saveLedger();
+    return {};
 }
 
-void saveFileAs() { saveLedgerAs(); }
+ListRefresh saveFileAs() {
+    saveLedgerAs();
+    return {};
+}
 
-void newFile() {
-    if (!changesSavedOrDropped()) return;
+ListRefresh newFile() {
+    if (!changesSavedOrDropped()) return {};
     installLedgerImage(LedgerImage{});
     ledgerPath.clear();
     // The filter's description and name pointed into the old lists.
     filterDescrIndex = 0;
     filterNameIndex = 0;
     focusTransaction = 0;
-    showOtherBooks();
+    return otherBooks();
 }
 
-void archiveFile() {
-    if (archiveUpTo(askText("Ending year (or date): ", "Archive date"))) fillList();
+ListRefresh archiveFile() {
+    int moved = archiveUpTo(askText("Ending year (or date): ", "Archive date"));
+    if (moved == 0) return {};
+    // The row to select stays on the same transaction, if it is still here.
+    transactionsArchived(moved);
+    return otherBooks();
 }
 
-void printFile() { printList(); }
-
-void exportFile() {
-    std::vector<int> shown;
-    for (int p = 1; p <= rowCount; ++p) shown.push_back(transactionAtPosition(p));
-    exportCsv(transactionsCsv(shown), "Export");
+ListRefresh printFile() {
+    printList(shownTransactions());
+    return {};
 }
 
-void importFile() {
+ListRefresh exportFile() {
+    exportCsv(transactionsCsv(shownTransactions()), "Export");
+    return {};
+}
+
+ListRefresh importFile() {
     FileDialogRequest request;
     request.caption = "Import";
     request.folder = dataFolder;
     request.filters = {{"Bank statements (*.csv;*.ofx;*.qfx;*.qif)", "*.csv;*.ofx;*.qfx;*.qif"}, {"All files", "*.*"}};
     request.flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     std::string path = prompts().fileDialog(request);
-    if (path.empty()) return;
+    if (path.empty()) return {};
     Bytes bytes;
     std::string error;
     // One byte past the limit tells a file that is too long without reading it all.
@@ -100,35 +124,28 @@ void importFile() {
             error = "the name of its folder has characters Quirvel cannot use. Move the file to a folder with a "
                     "plain name and import it again.";
         showMessage("The file " + path + " could not be opened:\r\n" + error, "Import", mb::ok | mb::iconStop);
-        return;
+        return {};
     }
     if (bytes.size() > maxStatementBytes) {
         showMessage(fileNameOf(path) + " cannot be imported:\r\nit is larger than " +
                         std::to_string(maxStatementBytes >> 20) + " MB, more than any bank statement.",
                     "Import", mb::ok | mb::iconExclamation);
-        return;
+        return {};
     }
     std::vector<ImportRow> rows;
     RememberedBalance closing;
     bool hasClosing = false;
-    if (!showImportPreview(path, bytes, rows, &closing, &hasClosing)) return;
+    if (!showImportPreview(mainWindow, path, bytes, rows, &closing, &hasClosing)) return {};
     auto count = std::count_if(rows.begin(), rows.end(), [](const ImportRow& r) { return r.checked; });
     int first = importCheckedRows(rows, todayPacked(), hasClosing ? &closing : nullptr);
-    if (first == 0) return;
+    if (first == 0) return {};
     // Edit > Undo names the file: "Undo Import 4 rows from checking-us.csv".
     commitStep((count == 1 ? std::string("Import 1 row") : "Import " + std::to_string(count) + " rows") + " from " +
                fileNameOf(path));
     // The first row added, selected, on a tab that shows it.
-    if (currentTab != 1 && !transactionPassesFilter(first)) clickTabOf(tabControl, 0);
-    focusTransaction = first;
-    fillList();
-    focusTransaction = 0;
-    updateStatus(1);
-    if (statusBar) {
-        char part[256] = "";
-        SendMessageA(statusBar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(part));
-        std::string added = std::string(part) + "    " + std::to_string(count) +
-                            (count == 1 ? " row" : " rows") + " added from " + fileNameOf(path);
-        SendMessageA(statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(added.c_str()));
-    }
+    ListRefresh r;
+    r.show = first;
+    r.reveal = true;
+    r.note = std::to_string(count) + (count == 1 ? " row" : " rows") + " added from " + fileNameOf(path);
+    return r;
 }

@@ -5,14 +5,12 @@
 
 #include <string>
 
-#include "app/column_list.h"
 #include "app/commands.h"
+#include "app/main_pages.h"
+#include "app/main_state.h"
 #include "app/transaction_list.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 #include "ui/dialog_template.h"
-
-constexpr int mainWidthUnits = 320;
-constexpr int mainHeightUnits = 300;
 
 
 // A ledger named on the command line, opened instead of the remembered one.
@@ -36,10 +34,6 @@ INT_PTR runMainWindow();
 HWND createMainWindow();
 // Ends the main window: EndDialog when modal, DestroyWindow otherwise.
 void closeMainWindow();
-
-// Status bar part 0 (the file) or 1 (selected row : rows); installed as
-// updateStatus.
-void showStatus(int part);
 
 // Picks dataFolder from the program's location and the shell's folders.
 std::string determineDataFolder();

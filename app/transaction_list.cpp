@@ -2,15 +2,14 @@
 
 #include <commctrl.h>
 
+#include "app/list_state.h"
+#include "app/main_state.h"
 #include "ledger/tax_arithmetic.h"
-#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"
 #include "ui/dialog_template.h"
-
-HWND statusBar = nullptr;
 
 void updateStatus(int part) {
     if (!statusBar) return;
@@ -60,10 +59,11 @@ void fillList() {
     if (!tabControl || !currentList) return;
     currentTab = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + 1;
     if (currentTab == 1) currentType = 0;
+    ++listState.fills;
     rowCount = 0;
     rowMap.assign(1, 0);
     for (int i = 1; i <= transactionCount; ++i) {
-        if (!transactionPassesFilter(i)) continue;
+        if (!transactionPassesFilter(i, currentType)) continue;
         ++rowCount;
         rowMap.push_back(i);
     }
@@ -113,49 +113,4 @@ void refreshListTexts() {
     currentList->select(sel, 1, top);
     selectedRow = sel;
     updateStatus(1);
-}
-
-void tabChanged() {
-    currentTab = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + 1;
-    if (currentTab < 1 || currentTab > 5) return;
-    currentList = lists[currentTab];
-    currentList->publishOrder();
-    currentListId = 2500 + currentTab;
-    currentPage = pages[currentTab];
-    currentType = tabTypeCodes[currentTab - 1] - '0';
-    selectedRow = 0;
-    if (lastFilledTab != currentTab) fillList();
-    lastFilledTab = currentTab;
-}
-
-void drawTab(const DRAWITEMSTRUCT& item) {
-    HBRUSH brush = CreateSolidBrush(RGB(220, 230, 240));
-    RECT r = item.rcItem;
-    r.top += 3;
-    HDC dc = item.hDC;
-    if (item.itemState == ODS_SELECTED) {
-        SetTextColor(dc, RGB(0, 0, 255));
-        SetBkColor(dc, RGB(220, 230, 240));
-        FillRect(dc, &r, brush);
-    } else {
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    }
-    char title[50] = "";
-    TCITEMA tab = {};
-    tab.mask = TCIF_TEXT;
-    tab.pszText = title;
-    tab.cchTextMax = 50;
-    SendMessageA(item.hwndItem, TCM_GETITEMA, item.itemID, reinterpret_cast<LPARAM>(&tab));
-    DrawTextA(dc, title, -1, &r, DT_CENTER | DT_SINGLELINE);
-    DeleteObject(brush);
-}
-
-void stepTab(int step) {
-    if (!mainWindow || !tabControl) return;
-    int count = static_cast<int>(SendMessageA(tabControl, TCM_GETITEMCOUNT, 0, 0));
-    if (count <= 0) return;
-    int next = (static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + step % count + count) % count;
-    clickTabOf(tabControl, next);
 }

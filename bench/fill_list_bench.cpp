@@ -17,7 +17,7 @@
 #include "app/transaction_list.h"
 #include "bench/full_ledger.h"
 #include "ledger/changes.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--write") == 0) {

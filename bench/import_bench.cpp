@@ -136,7 +136,7 @@ int main() {
         };
         HHOOK closer = SetWindowsHookExA(WH_GETMESSAGE, Closer::proc, nullptr, GetCurrentThreadId());
         auto start = Clock::now();
-        showImportPreview("C:\\bench\\statement.csv", bytes, rows);
+        showImportPreview(nullptr, "C:\\bench\\statement.csv", bytes, rows);
         UnhookWindowsHookEx(closer);
         double ms = std::chrono::duration<double, std::milli>(shownAt - start).count();
         if (round == rounds) break;

@@ -6,7 +6,11 @@ set(WIN32_SOURCES
   ui/dialog_template.cpp
   app/column_list.cpp
   app/main_window.cpp
+  app/main_state.cpp
+  app/main_menu.cpp
+  app/main_pages.cpp
   app/transaction_list.cpp
+  app/list_refresh.cpp
   app/commands.cpp
   app/file_commands.cpp
   lists/descr_name_boxes.cpp

@@ -6,7 +6,6 @@
 
 #include "ledger/tax_arithmetic.h"
 #include "ledger/changes.h"
-#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "lists/descr_name_boxes.h"
 #include "text/amount_text.h"
@@ -18,12 +17,10 @@
 std::string rememberedYear;
 double workingRate = 0;
 int appliedTaxMode = 0;
-int browseDirection = 1;
 POINT viewPosition = {0, 0};
 
 namespace {
 
-constexpr int noId = 0xFFFF;
 constexpr INT_PTR reopenView = 100;  // the view ended by "&Next" or "&Prev"
 
 const DWORD dialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
@@ -33,10 +30,26 @@ const DWORD comboStyle = CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT | CBS_DISABLE
 const DWORD optionStyle = BS_AUTORADIOBUTTON | WS_TABSTOP;
 const DWORD groupButtonStyle = BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP;
 
+// The transaction a dialog shows or changes, and the type its layout is
+// for (set when the dialog is asked for, before its template is built).
+struct ShownRecord {
+    int type = 0;         // 1..6
+    int transaction = 0;  // 0: a new one
+};
+ShownRecord shownRecord;
+
+// The record view's place in the list it steps through.
+struct ViewState {
+    const std::vector<int>* shown = nullptr;  // transaction numbers by display position
+    ViewStep step;
+    bool stepped = false;  // "&Next" or "&Prev" ended the view
+};
+ViewState view;
+
 // The entry dialog while it is open (one at a time: it is modal).
 struct EntryState {
     bool initialising = false;   // WM_INITDIALOG's own fills raise no reactions
-    bool changing = false;       // changing focusTransaction rather than adding
+    bool changing = false;       // changing shownRecord.transaction rather than adding
     bool refillingRate = false;  // the rate box is being refilled with the combined rate
     bool completing = false;     // type-ahead is putting a whole item into a box
     Transaction result;          // what "&OK" accepted
@@ -98,19 +111,19 @@ void narrowDateMargins(HWND dialog) {
     SendMessageA(GetDlgItem(dialog, idDateBox), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
 }
 
-bool validType() { return currentType >= 1 && currentType <= 6; }
+bool validType() { return shownRecord.type >= 1 && shownRecord.type <= 6; }
 
 std::string entryCaption(bool changing) {
     std::string kind = "product";
-    if (!isProductType(currentType)) {
-        kind = typeNames[static_cast<size_t>(currentType)];
+    if (!isProductType(shownRecord.type)) {
+        kind = typeNames[static_cast<size_t>(shownRecord.type)];
         for (char& c : kind) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return (changing ? "Change " : "Add new ") + kind + " transaction";
 }
 
 std::string viewCaption() {
-    return (isProductType(currentType) ? std::string("product") : typeNames[static_cast<size_t>(currentType)]) +
+    return (isProductType(shownRecord.type) ? std::string("product") : typeNames[static_cast<size_t>(shownRecord.type)]) +
            " transaction";
 }
 
@@ -127,7 +140,7 @@ void addFieldLabels(cDialogTemplate& t, const char* amountLabel) {
 }
 
 cDialogTemplate entryTemplate(bool changing) {
-    bool product = isProductType(currentType);
+    bool product = isProductType(shownRecord.type);
     cDialogTemplate t(dialogStyle | DS_CENTER, 0, 0, 0, 250, product ? 220 : 105, entryCaption(changing));
     t.add(idDateBox, "EDIT", "", editStyle, WS_EX_CLIENTEDGE, 50, 5, 25, 12);
     t.add(idYearBox, "EDIT", rememberedYear, editStyle, WS_EX_CLIENTEDGE, 121, 5, 25, 12);
@@ -163,7 +176,7 @@ cDialogTemplate entryTemplate(bool changing) {
 }
 
 cDialogTemplate viewTemplate() {
-    bool product = isProductType(currentType);
+    bool product = isProductType(shownRecord.type);
     cDialogTemplate t(dialogStyle, 0, static_cast<short>(viewPosition.x), static_cast<short>(viewPosition.y), 250,
                       product ? 185 : 100, viewCaption());
     t.add(idDateBox, "EDIT", "", readOnlyStyle, WS_EX_CLIENTEDGE, 50, 5, 25, 12);
@@ -346,9 +359,9 @@ void save(HWND dialog) {
         !readAmount(dialog, idShippingBox, record.shipping) || !readAmount(dialog, idTaxBox, record.salesTax))
         return;
     record.date = packDate(fixed);
-    record.type = static_cast<uint8_t>(currentType);
-    uint8_t group = listGroupOf(currentType);
-    if (isProductType(currentType)) {
+    record.type = static_cast<uint8_t>(shownRecord.type);
+    uint8_t group = listGroupOf(shownRecord.type);
+    if (isProductType(shownRecord.type)) {
         int kind = checkedOption(dialog, idSold, idPersonal);
         record.type = static_cast<uint8_t>(2 + (kind ? kind : 1));
     }
@@ -378,7 +391,7 @@ void save(HWND dialog) {
 }
 
 void entryCommand(HWND dialog, int id, int code) {
-    bool product = isProductType(currentType);
+    bool product = isProductType(shownRecord.type);
     switch (id) {
     case idDescrBox:
     case idNameBox:
@@ -428,17 +441,17 @@ BOOL initEntry(HWND dialog) {
     entry.initialising = true;
     addSelectAllKey(dialog);
     narrowDateMargins(dialog);
-    fillDescrNameBoxes(dialog);
+    fillDescrNameBoxes(dialog, shownRecord.type);
     workingRate = combinedTaxRate;
     setBoxText(dialog, idRateBox, formatMask(100 * combinedTaxRate, "0.000"));
     if (entry.changing) {
-        const Transaction& r = transactions[static_cast<size_t>(focusTransaction)];
+        const Transaction& r = transactions[static_cast<size_t>(shownRecord.transaction)];
         loadRecordIntoDialog(dialog);
         appliedTaxMode = r.taxMode;
         // A correction keeps the rate the transaction was recorded at, so
         // that a changed price is taxed as the original was. A rate of 0
         // (a resale, or none used) starts from today's rate as an add does.
-        if (isProductType(currentType) && storedRateUsable(r.taxRate)) {
+        if (isProductType(shownRecord.type) && storedRateUsable(r.taxRate)) {
             setBoxText(dialog, idRateBox, formatMask(r.taxRate, "0.000"));
             workingRate = boxNumber(dialog, idRateBox) / 100;
         }
@@ -466,42 +479,45 @@ INT_PTR CALLBACK entryProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
 
 // --- Record view ---
 
-// Where the view's client area lies, in dialog units from the main window's
+// Where the view's client area lies, in dialog units from its owner's
 // client origin: the place the next view opens at.
-POINT viewOrigin(HWND view) {
+POINT viewOrigin(HWND dialog) {
     POINT p = {0, 0};
-    ClientToScreen(view, &p);
-    if (mainWindow) ScreenToClient(mainWindow, &p);
+    ClientToScreen(dialog, &p);
+    if (HWND owner = GetWindow(dialog, GW_OWNER)) ScreenToClient(owner, &p);
     RECT base = {0, 0, 4, 8};
-    MapDialogRect(view, &base);
+    MapDialogRect(dialog, &base);
     if (base.right > 0) p.x = MulDiv(p.x, 4, base.right);
     if (base.bottom > 0) p.y = MulDiv(p.y, 8, base.bottom);
     return p;
 }
 
-void stepView(HWND view, int by) {
-    if (by > 0 ? selectedRow >= rowCount : selectedRow <= 1) return;
-    int t = transactionAtPosition(selectedRow + by);
-    if (t < 1 || t > transactionCount) return;
-    viewPosition = viewOrigin(view);
-    EndDialog(view, reopenView);
-    browseDirection = by > 0 ? 0 : 1;
-    selectedRow += by;
-    focusTransaction = t;
-    currentType = transactions[static_cast<size_t>(t)].type;
+int transactionAt(const std::vector<int>& shown, int position) {
+    if (position < 1 || position > static_cast<int>(shown.size())) return 0;
+    int t = shown[static_cast<size_t>(position - 1)];
+    return t >= 1 && t <= transactionCount ? t : 0;
 }
 
-INT_PTR CALLBACK viewProc(HWND view, UINT msg, WPARAM wp, LPARAM) {
+void stepView(HWND dialog, int by) {
+    int t = view.shown ? transactionAt(*view.shown, view.step.position + by) : 0;
+    if (t == 0) return;
+    viewPosition = viewOrigin(dialog);
+    view.step = {view.step.position + by, by > 0 ? 0 : 1};
+    view.stepped = true;
+    EndDialog(dialog, reopenView);
+}
+
+INT_PTR CALLBACK viewProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
-        addSelectAllKey(view);
-        narrowDateMargins(view);
-        loadRecordIntoDialog(view);
+        addSelectAllKey(dialog);
+        narrowDateMargins(dialog);
+        loadRecordIntoDialog(dialog);
         return FALSE;  // the loader put the focus on "&Prev" or "&Next"
     case WM_COMMAND:
-        if (LOWORD(wp) == IDCANCEL) EndDialog(view, IDCANCEL);
-        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == idNext) stepView(view, 1);
-        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == idPrev) stepView(view, -1);
+        if (LOWORD(wp) == IDCANCEL) EndDialog(dialog, IDCANCEL);
+        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == idNext) stepView(dialog, 1);
+        if (HIWORD(wp) == BN_CLICKED && LOWORD(wp) == idPrev) stepView(dialog, -1);
         return TRUE;
     default:
         return FALSE;
@@ -519,19 +535,19 @@ int checkedOption(HWND dialog, int first, int last) {
 }
 
 void loadRecordIntoDialog(HWND dialog) {
-    if (focusTransaction < 1 || focusTransaction > transactionCount) return;
-    const Transaction r = transactions[static_cast<size_t>(focusTransaction)];
+    if (shownRecord.transaction < 1 || shownRecord.transaction > transactionCount) return;
+    const Transaction r = transactions[static_cast<size_t>(shownRecord.transaction)];
     std::string date = formatDate(r.date);
     setBoxText(dialog, idDateBox, date.substr(0, 5));
     setBoxText(dialog, idYearBox, date.substr(date.size() - 4));
-    if (currentType == typeExpense && isMileageDescription(descriptionText(r.descrIndex))) showMilesLabel(dialog);
+    if (shownRecord.type == typeExpense && isMileageDescription(descriptionText(r.descrIndex))) showMilesLabel(dialog);
     // Shown as the list shows them, and as the box's items are: a tab or a
     // line break from a file would otherwise break the box's one line.
     setBoxText(dialog, idDescrBox, blankControls(descriptionText(r.descrIndex)));
     setBoxText(dialog, idNameBox, blankControls(nameText(r.nameIndex)));
     setBoxText(dialog, idAmountBox, formatAmount(r.amount));
-    if (isProductType(currentType)) {
-        if (HWND resale = GetDlgItem(dialog, idResale)) ShowWindow(resale, currentType == typeSold ? SW_SHOW : SW_HIDE);
+    if (isProductType(shownRecord.type)) {
+        if (HWND resale = GetDlgItem(dialog, idResale)) ShowWindow(resale, shownRecord.type == typeSold ? SW_SHOW : SW_HIDE);
         for (int id = idSold; id <= idPersonal; ++id) setCheck(dialog, id, id == idSold + (r.type - typeSold));
         setBoxText(dialog, idHandlingBox, formatAmount(r.handling));
         setBoxText(dialog, idShippingBox, formatAmount(r.shipping));
@@ -550,7 +566,7 @@ void loadRecordIntoDialog(HWND dialog) {
     }
     HWND next = GetDlgItem(dialog, idNext), prev = GetDlgItem(dialog, idPrev);
     if (next && prev) {
-        HWND chosen = browseDirection == 1 ? prev : next;
+        HWND chosen = view.step.direction == 1 ? prev : next;
         SendMessageA(chosen == prev ? next : prev, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
         focusControl(dialog, chosen);
         SendMessageA(chosen, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
@@ -558,30 +574,34 @@ void loadRecordIntoDialog(HWND dialog) {
 }
 
 std::optional<Transaction> askTransaction(HWND owner, const EntryRequest& request) {
-    currentType = request.type;
-    int transaction = request.transaction;
-    if (transaction < 0 || transaction > transactionCount || !validType()) return std::nullopt;
-    // A change replaces the transaction of the selected row: never open one
-    // for another transaction, or the save would delete the wrong record.
-    if (transaction != 0 && transactionAtPosition(selectedRow) != transaction) return std::nullopt;
-    focusTransaction = transaction;
+    shownRecord = {request.type, request.transaction};
+    if (request.transaction < 0 || request.transaction > transactionCount || !validType()) return std::nullopt;
     entry = EntryState{};
-    entry.changing = transaction != 0;
+    entry.changing = request.transaction != 0;
     cDialogTemplate t = entryTemplate(entry.changing);
     if (t.runModal(owner, entryProc) != IDOK) return std::nullopt;
     return entry.result;
 }
 
-bool showRecordView() {
-    if (focusTransaction < 1 || focusTransaction > transactionCount || !validType()) return false;
-    cDialogTemplate t = viewTemplate();
-    return t.runModal(mainWindow, viewProc) == reopenView;
+std::optional<ViewStep> showRecordView(HWND owner, const std::vector<int>& shown, ViewStep step) {
+    int t = transactionAt(shown, step.position);
+    if (t == 0) return std::nullopt;
+    shownRecord = {transactions[static_cast<size_t>(t)].type, t};
+    if (!validType()) return std::nullopt;
+    view = {&shown, step, false};
+    cDialogTemplate dialog = viewTemplate();
+    bool stepped = dialog.runModal(owner, viewProc) == reopenView && view.stepped;
+    ViewStep ended = view.step;
+    view = {};
+    if (!stepped) return std::nullopt;
+    return ended;
 }
 
 void resetRecordDialogState() {
     rememberedYear.clear();
     workingRate = 0;
     appliedTaxMode = 0;
-    browseDirection = 1;
     viewPosition = {0, 0};
+    shownRecord = {};
+    view = {};
 }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ledger/tables.h"
 
@@ -22,14 +23,13 @@ enum : int {
 extern std::string rememberedYear;  // the year box at the last "&OK"
 extern double workingRate;          // fraction the entry dialog computes tax with
 extern int appliedTaxMode;          // tax mode last applied; 2 = the tax box is editable
-extern int browseDirection;         // 1: the view opened or moved back; 0: moved on
-extern POINT viewPosition;          // view origin, dialog units from the main window's client origin
+extern POINT viewPosition;          // view origin, dialog units from its owner's client origin
 
 // What the entry dialog is opened for: a new transaction of a type, or a
-// change of transaction number `transaction`, which must be the one in the
-// selected row.
+// change of transaction number `transaction` (the command makes sure it is
+// the one the user selected).
 struct EntryRequest {
-    int type = 0;         // 1..6; becomes currentType
+    int type = 0;         // 1..6; the layout, and the group of the lists offered
     int transaction = 0;  // 0: add
 };
 // The entry dialog, modal over owner. Returns the transaction "&OK"
@@ -38,13 +38,19 @@ struct EntryRequest {
 // description or name the user agreed to add is in its list either way.
 std::optional<Transaction> askTransaction(HWND owner, const EntryRequest& request);
 
-// Shows transaction focusTransaction (of type currentType) read-only. True
-// when "&Next" or "&Prev" ended it: selectedRow, focusTransaction,
-// currentType and browseDirection then name the neighbouring row, which the
-// command selects in the list before it shows the view again.
-bool showRecordView();
+// Where the record view stands in the list it steps through.
+struct ViewStep {
+    int position = 0;   // display position, 1-based
+    int direction = 1;  // 1: opened or moved back (the focus on "&Prev"); 0: moved on
+};
+// Shows, read-only, the transaction at step.position of `shown` (the
+// transaction numbers the list shows, in display order: position p is
+// shown[p - 1]). When "&Next" or "&Prev" ends it, returns the step to the
+// neighbouring row, which the command selects in the list before it shows
+// the view again; nothing when it was closed or there is nothing to show.
+std::optional<ViewStep> showRecordView(HWND owner, const std::vector<int>& shown, ViewStep step);
 
-// Fills the open dialog's boxes from transaction focusTransaction.
+// Fills the open dialog's boxes from the transaction it was opened for.
 void loadRecordIntoDialog(HWND dialog);
 
 // 1-based position of the first checked option among ids first..last;

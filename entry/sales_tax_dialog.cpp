@@ -10,7 +10,6 @@ namespace {
 
 enum : int { idState = 4001, idCounty = 4002, idLocal = 4003, idDistrict = 4004, idStore = 2022 };
 
-constexpr int noId = -1;  // labels
 
 bool initialising = false;
 

@@ -1,22 +1,25 @@
-// Adding, deleting and changing transactions as the main window and the
-// record dialog do it: the table change, the question about entries left
-// unused, and the selection of the current list.
+// Adding, deleting and changing one transaction as the commands do it: the
+// table change and the question about entries a delete leaves unused. The
+// list that shows them is the caller's: it refills it from the results.
 #pragma once
-#include "ledger/tables.h"
+#include <optional>
 
-// Places record at its date position, makes it the row to select and
-// refills the current list. Returns its position, or 0 when the table is
-// full (refused with a message). Leaves ledgerChanged to the caller.
+#include "ledger/tables.h"
+#include "lists/list_maintenance.h"
+
+// Places record at its date position. Returns its position, or 0 when the
+// table is full (refused with a message).
 int insertTransaction(const Transaction& record);
 
-// Deletes the transaction in the selected row of the current list, after
-// offering to remove its description and name when nothing else uses them.
-// Nothing happens while no row is selected. The caller refills the list.
-void deleteTransaction();
+// Deletes transaction t, after offering to remove its description and name
+// when nothing else uses them. `kept` are the description and name of a
+// transaction that is to replace it: they are not offered, and a removal
+// renumbers them with everything else. Returns them as they are numbered
+// afterwards, or nothing when t names no transaction (then nothing changed).
+std::optional<EntryPair> deleteTransaction(int t, EntryPair kept = {});
 
-// The record dialog's change: deletes the selected transaction and inserts
-// record in its place (at its own date position). The delete does not
-// offer record's own description and name for removal, and removals it
-// makes renumber record's indices with everything else. Returns the new
-// position, or 0 (and changes nothing) while no row is selected.
-int changeTransaction(const Transaction& record);
+// The entry dialog's change of transaction t: deletes it and inserts record
+// at its own date position, with record's description and name followed
+// through the removals the delete makes. Returns the new position, or 0
+// (and changes nothing) when t names no transaction.
+int changeTransaction(int t, const Transaction& record);

@@ -693,7 +693,7 @@ cDialogTemplate previewTemplate() {
 
 }  // namespace
 
-bool showImportPreview(const std::string& path, const Bytes& bytes, std::vector<ImportRow>& rows,
+bool showImportPreview(HWND owner, const std::string& path, const Bytes& bytes, std::vector<ImportRow>& rows,
                        RememberedBalance* closing, bool* hasClosing) {
     rows.clear();
     if (hasClosing) *hasClosing = false;
@@ -707,7 +707,7 @@ bool showImportPreview(const std::string& path, const Bytes& bytes, std::vector<
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
     cDialogTemplate t = previewTemplate();
-    bool accepted = t.runModal(mainWindow, previewProc) == IDOK;
+    bool accepted = t.runModal(owner, previewProc) == IDOK;
     if (accepted) {
         RememberedBalance balance;
         bool has = preview.model.closingBalance(todayPacked(), balance);

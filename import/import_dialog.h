@@ -2,6 +2,8 @@
 // it would become, for the user to check, change or leave out before the
 // books change at all.
 #pragma once
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -27,10 +29,10 @@ enum : int {
 };
 
 // Reads the statement in bytes (from the file at path) and shows the
-// preview. On "Import" the rows as the user left them are in rows, with the
+// preview, modal over owner. On "Import" the rows as the user left them are in rows, with the
 // statement's closing balance to remember where it gives one, and true is
 // returned; false for Cancel, and for a file that is no statement at all
 // (said in a message). What the user mapped and chose is remembered for the
 // next statement of the same kind.
-bool showImportPreview(const std::string& path, const Bytes& bytes, std::vector<ImportRow>& rows,
+bool showImportPreview(HWND owner, const std::string& path, const Bytes& bytes, std::vector<ImportRow>& rows,
                        RememberedBalance* closing = nullptr, bool* hasClosing = nullptr);

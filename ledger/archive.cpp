@@ -8,7 +8,6 @@
 
 #include "ledger/side_file.h"
 #include "ledger/changes.h"
-#include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "text/date_text.h"
 #include "ui/prompts.h"
@@ -98,22 +97,22 @@ LedgerImage buildArchiveImage(int k) {
     return image;
 }
 
-bool archiveUpTo(const std::string& answer) {
-    if (answer.empty()) return false;
+int archiveUpTo(const std::string& answer) {
+    if (answer.empty()) return 0;
     std::string date = normalizeDateText(completeArchiveDate(answer));
     if (date.empty()) {
         showMessage("Illegal date", "", mb::ok | mb::iconStop);
-        return false;
+        return 0;
     }
     int k = archiveCount(packDate(date));
 
     // In the process's current folder.
     std::string path = prompts().fileDialog(
         ledgerFileRequest(true, "Archive File", "", ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir));
-    if (path.empty()) return false;
+    if (path.empty()) return 0;
     if (isOwnProgramFile(path)) {
         showMessage(ownProgramFileText(path), "File Error", mb::ok | mb::iconStop);
-        return false;
+        return 0;
     }
     if (!ledgerPath.empty() && sameFile(path, ledgerPath)) {
         // The archive would replace the ledger's own file while the later
@@ -121,7 +120,7 @@ bool archiveUpTo(const std::string& answer) {
         showMessage("The archive cannot be written over the open ledger " + path +
                         ".\r\nChoose another file name for the archive.",
                     "File Error", mb::ok | mb::iconStop);
-        return false;
+        return 0;
     }
 
     std::string error;
@@ -132,7 +131,7 @@ bool archiveUpTo(const std::string& answer) {
         showMessage("The archive could not be written to " + path + ":\r\n" + error +
                         "\r\nNo transactions have been removed from the ledger.",
                     "File Error", mb::ok | mb::iconStop);
-        return false;
+        return 0;
     }
     // The archive takes the statement lines of its rows; the working ledger
     // keeps them all, noted as archived, so that an old statement imported
@@ -149,8 +148,6 @@ bool archiveUpTo(const std::string& answer) {
     // Unsaved, the archived transactions would come back with the ledger
     // and be counted twice: the removal marks the books changed.
     removeArchivedTransactions(k);
-    // Keep the row to select on the same transaction, if it is still here.
-    focusTransaction = focusTransaction > k ? focusTransaction - k : 0;
     showMessage(std::to_string(k) + " transactions moved to " + path + ".", "Archive", mb::ok | mb::iconInformation);
-    return true;
+    return k;
 }

@@ -23,6 +23,6 @@ LedgerImage buildArchiveImage(int k);
 // counts as changed) and says how many went where. Nothing
 // changes for an empty answer, an illegal date, a cancelled file dialog, the
 // open ledger's own file or a file that cannot be written (those two with a
-// message). True when the archive was written and the books changed: the
-// command then refills the list.
-bool archiveUpTo(const std::string& answer);
+// message). Returns how many transactions moved out (the first ones: every
+// later transaction's number drops by that many); 0 when none did.
+int archiveUpTo(const std::string& answer);

@@ -438,9 +438,16 @@ size_t historyBytes() {
 }
 
 void resetChanges() {
+    // State numbers are never given twice, so a state of the old books is
+    // never taken for one of the new.
+    uint64_t next = history.nextId;
     history = History{};
+    history.baseId = history.savedId = next;
+    history.nextId = next + 1;
     changedFlagFollows();
 }
+
+uint64_t booksState() { return currentId(); }
 
 // The tables live in tables.cpp; emptying them is a change like a load.
 // The side data, the tags and the damage mark go with them.

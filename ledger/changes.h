@@ -5,10 +5,10 @@
 // where they stood at the last save or load: changedFlagFollows() is the
 // only writer of ledgerChanged.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "ledger/changes.h"
 #include "ledger/tables.h"
 
 // --- Edits ---
@@ -70,6 +70,12 @@ void markLedgerSaved();
 // Marks the books changed although no table changed (a list entry added
 // again, for example), until the next save or load.
 void markLedgerChanged();
+
+// The state the books are in, as a number: another one after every step,
+// Undo, Redo and new history (a load, new books, an archive), the same
+// while nothing changed (edits not yet in a step count once committed).
+// Whoever shows the books compares it to know when to show them again.
+uint64_t booksState();
 
 // Memory the history holds, for the benchmark.
 size_t historyBytes();

@@ -4,7 +4,6 @@
 
 #include "ledger/side_file.h"
 #include "ledger/changes.h"
-#include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "ui/prompts.h"
 

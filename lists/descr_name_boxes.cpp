@@ -1,9 +1,8 @@
 #include "lists/descr_name_boxes.h"
 
-#include "ledger/list_state.h"
 #include "lists/entry_matching.h"
 
-void fillDescrNameBoxes(HWND dialog) {
+void fillDescrNameBoxes(HWND dialog, int type) {
     const struct {
         int id;
         ListKind kind;
@@ -12,7 +11,7 @@ void fillDescrNameBoxes(HWND dialog) {
         HWND box = GetDlgItem(dialog, b.id);
         if (!box) continue;
         SendMessageA(box, CB_RESETCONTENT, 0, 0);
-        for (const BoxItem& item : descrNameBoxItems(b.kind, currentType)) {
+        for (const BoxItem& item : descrNameBoxItems(b.kind, type)) {
             LRESULT at = SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.first.c_str()));
             if (at >= 0) SendMessageA(box, CB_SETITEMDATA, static_cast<WPARAM>(at), item.second);
         }

@@ -10,9 +10,9 @@
 enum : int { idDescrBox = 2003, idNameBox = 2004 };
 
 // Empties both boxes of the dialog and fills them with the entries of the
-// group of currentType (every group for 0): each text once, each item
+// group of transaction type `type` (every group for 0): each text once, each item
 // carrying its entry number as item data. A box the dialog lacks is skipped.
-void fillDescrNameBoxes(HWND dialog);
+void fillDescrNameBoxes(HWND dialog, int type);
 
 // What a box holds now, in its own (sorted) order, so that a typed text is
 // looked up among exactly the items the user was offered.

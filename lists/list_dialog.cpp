@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "ledger/changes.h"
-#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "lists/list_maintenance.h"
 #include "text/plain_text.h"
@@ -35,7 +34,8 @@ struct {
     std::string oldText;  // text loaded by the first press of "Change"
     bool unusedView = false;
     bool initialising = false;
-    bool mainWasEnabled = false;
+    HWND owner = nullptr;          // disabled while the dialog is open
+    bool ownerWasEnabled = false;
 } state;
 
 ListKind kind() { return listKind == descrList ? descrList : nameList; }
@@ -146,11 +146,17 @@ void listNotified(int code) {
 
 void addPressed() {
     std::string s = editText();
+    const int countBefore = kind() == descrList ? descrCount : nameCount;
     int entry = addEntry(kind(), static_cast<uint8_t>(state.shownGroup), s);
     // A refused text (list full, too long) stays in the box to be corrected.
     if (entry == 0 && !s.empty()) return;
-    commitStep(kind() == descrList ? "Add description" : "Add name");
-    markLedgerChanged();  // also when the text was there already
+    // An entry added is a step of the history, which marks the books changed
+    // until Undo takes it back; a text that was there already marks them
+    // changed all the same.
+    if ((kind() == descrList ? descrCount : nameCount) == countBefore)
+        markLedgerChanged();
+    else
+        commitStep(kind() == descrList ? "Add description" : "Add name");
     setEditText("");
     refill();
     highlightEntry(entry);
@@ -203,17 +209,19 @@ void deletePressed() {
 void deleteAllPressed() {
     std::vector<int> shown;
     for (int i = 0; i < state.shownCount && i < itemCount(); ++i) shown.push_back(entryAt(i));
-    deleteUnusedEntries(kind(), shown);
-    commitStep(kind() == descrList ? "Delete unused descriptions" : "Delete unused names");
-    markLedgerChanged();
+    // As with Add: the removals are a step; none at all still marks the books.
+    if (deleteUnusedEntries(kind(), shown) == 0)
+        markLedgerChanged();
+    else
+        commitStep(kind() == descrList ? "Delete unused descriptions" : "Delete unused names");
     state.shownCount = fillUnusedList(kind());
     chosenEntry = 0;
 }
 
-// Back to the state the main window had before the dialog disabled it. Done
-// before the dialog goes, so the main window can take the activation.
-void restoreMainWindow() {
-    if (mainWindow && state.mainWasEnabled) EnableWindow(mainWindow, TRUE);
+// Back to the state the owner had before the dialog disabled it. Done
+// before the dialog goes, so the owner can take the activation.
+void restoreOwner() {
+    if (state.owner && state.ownerWasEnabled) EnableWindow(state.owner, TRUE);
 }
 
 void centreOnScreen(HWND hwnd) {
@@ -241,13 +249,15 @@ void initialise(HWND hwnd) {
 
 void command(int id, int code) {
     if (id == IDCANCEL) {
-        restoreMainWindow();
+        restoreOwner();
         EndDialog(state.dialog, IDCANCEL);
         return;
     }
     if (id == idEntryList) return listNotified(code);
     if (code != BN_CLICKED || !IsWindowEnabled(item(id))) return;
-    if (id >= idServices && id < idUnused) return showGroup(tabTypeCodes[id - idServices + 1] - '0');
+    // The buttons in the order of the main window's tabs after the first.
+    static const int groupOfButton[] = {typeService, typeEarnings, typeSold, typeExpense};
+    if (id >= idServices && id < idUnused) return showGroup(groupOfButton[id - idServices]);
     switch (id) {
     case idUnused:
         return showUnused();
@@ -276,11 +286,12 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
 
 }  // namespace
 
-void showListMaintenance(int kind) {
+void showListMaintenance(HWND owner, int kind) {
     listKind = kind == 1 ? descrList : nameList;
     state = {};
-    state.mainWasEnabled = mainWindow && IsWindowEnabled(mainWindow);
-    if (mainWindow) EnableWindow(mainWindow, FALSE);
+    state.owner = owner;
+    state.ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (owner) EnableWindow(owner, FALSE);
 
     cDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME, 0, 0, 0, 170, 260,
                       "Process Names List");
@@ -297,7 +308,7 @@ void showListMaintenance(int kind) {
     t.add(idReset, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, 0, 100, 210, 50, 20);
     t.runModal(nullptr, dialogProc);
 
-    restoreMainWindow();
-    if (mainWindow && state.mainWasEnabled && IsWindowVisible(mainWindow)) SetActiveWindow(mainWindow);
-    state.dialog = state.list = nullptr;
+    restoreOwner();
+    if (owner && state.ownerWasEnabled && IsWindowVisible(owner)) SetActiveWindow(owner);
+    state = {};
 }

@@ -3,7 +3,9 @@
 // them through the operations of lists/list_maintenance.h.
 #pragma once
 
+#include <windows.h>
+
 // kind 0 = names, 1 = descriptions. Modal; returns when the dialog closes.
-// The main window is disabled meanwhile, so nothing there can renumber the
-// entries the dialog's list still holds.
-void showListMaintenance(int kind);
+// owner (the main window) is disabled meanwhile, so nothing there can
+// renumber the entries the dialog's list still holds.
+void showListMaintenance(HWND owner, int kind);

@@ -3,13 +3,10 @@
 #include <algorithm>
 
 #include "ledger/changes.h"
-#include "ledger/list_state.h"
 #include "lists/entry_matching.h"
 #include "text/plain_text.h"
 #include "ui/prompts.h"
 
-uint16_t keptDescrIndex = 0;
-uint16_t keptNameIndex = 0;
 int listKind = nameList;
 int chosenEntry = 0;
 
@@ -42,7 +39,8 @@ bool usedByOtherThan(ListKind kind, int e, int t) {
     return false;
 }
 
-void askAboutEntry(ListKind kind, int t, uint16_t kept) {
+void askAboutEntry(ListKind kind, int t, EntryPair& keptPair) {
+    uint16_t& kept = kind == descrList ? keptPair.descrIndex : keptPair.nameIndex;
     int e = indexOf(transactions[t], kind);
     if (e == 0 || e == kept || !inRange(kind, e) || usedByOtherThan(kind, e, t)) return;
     std::string text = entryText(entries(kind)[e]);
@@ -51,8 +49,10 @@ void askAboutEntry(ListKind kind, int t, uint16_t kept) {
     std::string question = std::string(isDescr ? "Description [" : "Name [") + text + "] " + "\r\n" +
                            "not used now... OK to delete it?";
     if (showMessage(question, isDescr ? "Update Descriptions" : "Update names", mb::yesNo | mb::iconQuestion) ==
-        mb::idYes)
+        mb::idYes) {
         removeListEntry(kind, e);
+        followRemoval(kept, e);
+    }
 }
 
 }  // namespace
@@ -61,18 +61,15 @@ void removeListEntry(ListKind kind, int e) {
     if (!inRange(kind, e)) return;
     removeListEntryAt(kind, e);
     if (listKind == kind) followRemoval(chosenEntry, e);
-    followRemoval(kind == descrList ? keptDescrIndex : keptNameIndex, e);
 }
 
-void offerUnusedEntryRemoval() { offerUnusedEntryRemovalFor(transactionAtPosition(selectedRow)); }
-
-void offerUnusedEntryRemovalFor(int t) {
+void offerUnusedEntryRemovalFor(int t, EntryPair& kept) {
     if (t < 1 || t > transactionCount) return;
-    askAboutEntry(descrList, t, keptDescrIndex);
+    askAboutEntry(descrList, t, kept);
     // The answer may have been given after other changes; make sure t is
     // still there before asking about its name.
     if (t > transactionCount) return;
-    askAboutEntry(nameList, t, keptNameIndex);
+    askAboutEntry(nameList, t, kept);
 }
 
 bool entryInUse(ListKind kind, int e) { return e != 0 && usedByOtherThan(kind, e, 0); }
@@ -183,8 +180,6 @@ int deleteUnusedEntries(ListKind kind, std::vector<int> indices) {
 }
 
 void resetListMaintenanceState() {
-    keptDescrIndex = 0;
-    keptNameIndex = 0;
     listKind = nameList;
     chosenEntry = 0;
 }

@@ -9,12 +9,11 @@
 
 #include "ledger/tables.h"
 
-// The description and name of the transaction that replaces the one being
-// deleted (0 for a plain delete). The unused-entry question skips them, and
-// removeListEntry keeps them in step, so after the delete they still name
-// the entries the replacement is to use.
-extern uint16_t keptDescrIndex;
-extern uint16_t keptNameIndex;
+// A description and a name, by their entry numbers (0 = none).
+struct EntryPair {
+    uint16_t descrIndex = 0;
+    uint16_t nameIndex = 0;
+};
 
 // State of the maintenance dialog.
 extern int listKind;     // the dialog's ListKind (nameList or descrList)
@@ -27,17 +26,17 @@ struct ListItem {
 };
 
 // Removes entry e of a list: later entries move down, the count drops, and
-// every reference to a later entry (transactions, chosenEntry, the kept
-// indices) moves down with it; one to e itself becomes 0. An e outside
+// every reference to a later entry (transactions, chosenEntry) moves down
+// with it; one to e itself becomes 0. An e outside
 // 1..count is ignored. (The filter follows its entries by their text after
 // each command.)
 void removeListEntry(ListKind kind, int e);
 
-// Asks, for the transaction in the selected row, whether its description
-// and name should go when no other transaction uses them.
-void offerUnusedEntryRemoval();
-// The same for transaction t.
-void offerUnusedEntryRemovalFor(int t);
+// Asks, for transaction t, whether its description and name should go when
+// no other transaction uses them. Entries of `kept` (those a replacement of
+// t is to use) are not offered, and follow the removals, so that afterwards
+// they still name the entries they named.
+void offerUnusedEntryRemovalFor(int t, EntryPair& kept);
 
 // True when some transaction refers to entry e of the list.
 bool entryInUse(ListKind kind, int e);

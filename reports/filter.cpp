@@ -1,6 +1,5 @@
 #include "reports/filter.h"
 
-#include "ledger/list_state.h"
 #include "text/date_text.h"
 #include "text/plain_text.h"
 
@@ -43,13 +42,13 @@ int selectedItemFor(const std::vector<BoxItem>& items, ListKind kind, int32_t fi
 
 }  // namespace
 
-bool transactionPassesFilter(int t) {
+bool transactionPassesFilter(int t, int type) {
     if (t < 1 || t > transactionCount) return false;
     const Transaction& tr = transactions[t];
     if (tr.date < filterStartDate || tr.date > filterEndDate) return false;
-    if (isProductType(currentType)) {
+    if (isProductType(type)) {
         if (!isProductType(tr.type)) return false;
-    } else if (currentType != 0 && tr.type != currentType) {
+    } else if (type != 0 && tr.type != type) {
         return false;
     }
     return textMatches(descrList, filterDescrIndex, tr.descrIndex) &&
@@ -57,12 +56,6 @@ bool transactionPassesFilter(int t) {
 }
 
 void resetFilterState() { filter = {}; }
-
-void resetFilterValues() {
-    resetFilterState();
-    currentType = 0;
-}
-
 
 
 
@@ -74,18 +67,18 @@ std::vector<std::string> filterYearItems(int currentYear) {
     return years;
 }
 
-FilterDialogStart filterDialogStart() {
+FilterDialogStart filterDialogStart(const FilterValues& v, int type) {
     FilterDialogStart s;
-    s.descrItems = descrNameBoxItems(descrList, currentType);
-    s.nameItems = descrNameBoxItems(nameList, currentType);
-    s.descrSelected = selectedItemFor(s.descrItems, descrList, filterDescrIndex);
-    s.nameSelected = selectedItemFor(s.nameItems, nameList, filterNameIndex);
-    if (filterStartDate != 0) s.startText = formatDate(filterStartDate);
-    if (filterEndDate != 0xFFFF) s.endText = formatDate(filterEndDate);
+    s.descrItems = descrNameBoxItems(descrList, type);
+    s.nameItems = descrNameBoxItems(nameList, type);
+    s.descrSelected = selectedItemFor(s.descrItems, descrList, v.descrIndex);
+    s.nameSelected = selectedItemFor(s.nameItems, nameList, v.nameIndex);
+    if (v.startDate != 0) s.startText = formatDate(v.startDate);
+    if (v.endDate != 0xFFFF) s.endText = formatDate(v.endDate);
     return s;
 }
 
-FilterApplyResult applyFilterEntries(const std::string& startText, const std::string& endText,
+FilterApplyResult applyFilterEntries(FilterValues& v, const std::string& startText, const std::string& endText,
                                      const std::string& yearText, int clockYear) {
     FilterApplyResult result;
     if (!startText.empty()) {
@@ -95,9 +88,9 @@ FilterApplyResult applyFilterEntries(const std::string& startText, const std::st
             return result;
         }
         uint16_t d = packDate(fixed);
-        if (d > filterStartDate) filterStartDate = d;
+        if (d > v.startDate) v.startDate = d;
     } else {
-        filterStartDate = 0;
+        v.startDate = 0;
     }
 
     if (!endText.empty()) {
@@ -107,16 +100,16 @@ FilterApplyResult applyFilterEntries(const std::string& startText, const std::st
             return result;
         }
         uint16_t d = packDate(fixed);
-        if (d < filterEndDate) filterEndDate = d;
+        if (d < v.endDate) v.endDate = d;
     } else {
-        filterEndDate = 0;
+        v.endDate = 0;
     }
 
     if (!trimBlanks(yearText).empty()) {
         std::string y;
         if (parseYearText(yearText, y)) {
-            filterStartDate = packDate("01-01-" + y);
-            filterEndDate = packDate("12-31-" + y);
+            v.startDate = packDate("01-01-" + y);
+            v.endDate = packDate("12-31-" + y);
         } else {
             result.illegalBox = FilterBox::year;
         }
@@ -124,14 +117,14 @@ FilterApplyResult applyFilterEntries(const std::string& startText, const std::st
 
     // Also when the year was refused: an emptied end box must not leave an
     // upper bound of 0, which would hide every transaction.
-    if (filterEndDate == 0) filterEndDate = 0xFFFF;
+    if (v.endDate == 0) v.endDate = 0xFFFF;
     return result;
 }
 
-void applyFilterChoices(const std::vector<BoxItem>& descrItems, const std::string& descrText,
+void applyFilterChoices(FilterValues& v, const std::vector<BoxItem>& descrItems, const std::string& descrText,
                         const std::vector<BoxItem>& nameItems, const std::string& nameText) {
-    filterDescrIndex = boxEntryIndex(descrItems, descrText);
-    filterNameIndex = boxEntryIndex(nameItems, nameText);
+    v.descrIndex = boxEntryIndex(descrItems, descrText);
+    v.nameIndex = boxEntryIndex(nameItems, nameText);
 }
 
 FilterEntries filterEntries() {
@@ -153,4 +146,24 @@ int32_t entryNumber(const std::string* list, int count, const std::string& entry
 void refindFilterEntries(const FilterEntries& f) {
     filterDescrIndex = entryNumber(descriptions.data(), descrCount, f.description);
     filterNameIndex = entryNumber(names.data(), nameCount, f.name);
+}
+
+namespace {
+// The first entry with the text of `entry` (the group byte aside), 0 when
+// no entry has it.
+int32_t entryWithText(ListKind kind, const std::string& entry) {
+    if (entry.empty()) return 0;
+    const std::string wanted = entryText(entry);
+    const std::string* list = kind == descrList ? descriptions.data() : names.data();
+    int count = kind == descrList ? descrCount : nameCount;
+    for (int e = 1; e <= count; ++e)
+        if (entryText(list[e]) == wanted) return e;
+    return 0;
+}
+}  // namespace
+
+FilterTextsFound findFilterTexts(const FilterEntries& f) {
+    filterDescrIndex = entryWithText(descrList, f.description);
+    filterNameIndex = entryWithText(nameList, f.name);
+    return {f.description.empty() || filterDescrIndex != 0, f.name.empty() || filterNameIndex != 0};
 }

@@ -23,17 +23,14 @@ inline uint16_t& filterEndDate = filter.endDate;
 inline int32_t& filterDescrIndex = filter.descrIndex;
 inline int32_t& filterNameIndex = filter.nameIndex;
 
-// True when transaction t (1-based) is to be shown in the current list,
-// given currentType and the filter values. A filter index that lies outside
-// its list names no text and so matches no transaction.
-bool transactionPassesFilter(int t);
+// True when transaction t (1-based) is to be shown in a list of transaction
+// type `type` (0 all, 1 Service, 2 Expense, 3..5 every product, 6 Earnings)
+// under the filter values. A filter index that lies outside its list names
+// no text and so matches no transaction.
+bool transactionPassesFilter(int t, int type);
 
 // The values the program starts with (every transaction passes).
 void resetFilterState();
-
-// "&Reset" in the filter dialog: no bounds, any description and name, all
-// types (currentType 0).
-void resetFilterValues();
 
 // The year list of the filter dialog: the current year minus 4 up to the
 // current year, each with one leading blank.
@@ -47,8 +44,8 @@ struct FilterDialogStart {
     std::string startText;  // "" when there is no lower bound
     std::string endText;    // "" when there is no upper bound
 };
-// Box contents for currentType and the filter values now in force.
-FilterDialogStart filterDialogStart();
+// Box contents for a list of transaction type `type` and the values v.
+FilterDialogStart filterDialogStart(const FilterValues& v, int type);
 
 enum class FilterBox { none, startDate, endDate, year };
 
@@ -62,12 +59,12 @@ struct FilterApplyResult {
 // its bound; a year sets both bounds to that calendar year. Stops at the
 // first illegal box, leaving in force what the boxes before it set. A year
 // must be four digits from 1980 to 2107 (blanks around it ignored).
-FilterApplyResult applyFilterEntries(const std::string& startText, const std::string& endText,
+FilterApplyResult applyFilterEntries(FilterValues& v, const std::string& startText, const std::string& endText,
                                      const std::string& yearText, int clockYear);
 
 // "&OK", the text part: the description and name the boxes hold, looked up
 // among the items the boxes were filled with.
-void applyFilterChoices(const std::vector<BoxItem>& descrItems, const std::string& descrText,
+void applyFilterChoices(FilterValues& v, const std::vector<BoxItem>& descrItems, const std::string& descrText,
                         const std::vector<BoxItem>& nameItems, const std::string& nameText);
 
 // The filter's description and name as the entries they are, so that the
@@ -78,3 +75,10 @@ struct FilterEntries {
 };
 FilterEntries filterEntries();
 void refindFilterEntries(const FilterEntries& entries);
+// Other books were loaded: the filter's description and name stand for the
+// first entries there with the same texts (whatever their group), as the
+// filter matches them. Says which were found; one that was not is dropped.
+struct FilterTextsFound {
+    bool description = true, name = true;
+};
+FilterTextsFound findFilterTexts(const FilterEntries& entries);

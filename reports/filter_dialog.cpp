@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "ledger/list_state.h"
 #include "lists/descr_name_boxes.h"
 #include "reports/filter.h"
 #include "text/date_text.h"
@@ -19,9 +18,14 @@ enum : int {
     idReset = 3024,
 };
 
-constexpr int noId = -1;  // labels
 
-bool initialising = false;
+// The dialog while it is open (one at a time: it is modal).
+struct FilterDialogState {
+    bool initialising = false;
+    int type = 0;               // of the list the dialog was opened over
+    FilterDialogResult result;  // the values the dialog has put in force so far
+};
+FilterDialogState state;
 
 
 // Shows the item standing for entry `wanted` (found by its item data, since
@@ -38,8 +42,8 @@ void initialiseDialog(HWND dialog) {
     HWND years = GetDlgItem(dialog, idYearBox);
     for (const std::string& y : filterYearItems(currentLocalYear()))
         SendMessageA(years, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(y.c_str()));
-    fillDescrNameBoxes(dialog);
-    FilterDialogStart start = filterDialogStart();
+    fillDescrNameBoxes(dialog, state.type);
+    FilterDialogStart start = filterDialogStart(state.result.values, state.type);
     if (start.descrSelected >= 0)
         selectEntry(GetDlgItem(dialog, idDescrBox), start.descrItems[static_cast<size_t>(start.descrSelected)].second);
     if (start.nameSelected >= 0)
@@ -55,18 +59,19 @@ void clearBox(HWND dialog, int id) {
 }
 
 void resetPressed(HWND dialog) {
-    resetFilterValues();
+    state.result.values = {};
+    state.result.allTypes = true;
     for (int id : {int{idDescrBox}, int{idNameBox}, int{idStartBox}, int{idEndBox}}) clearBox(dialog, id);
 }
 
 void okPressed(HWND dialog) {
-    clickTabOf(GetDlgItem(mainWindow, idMainTabs), 0);  // "All Transactions", as a click on it
-    FilterApplyResult r = applyFilterEntries(controlText(dialog, idStartBox), controlText(dialog, idEndBox),
-                                             controlText(dialog, idYearBox), currentLocalYear());
+    // From the first press on, the list is to show "All Transactions".
+    state.result.showAll = true;
+    FilterApplyResult r = applyFilterEntries(state.result.values, controlText(dialog, idStartBox),
+                                             controlText(dialog, idEndBox), controlText(dialog, idYearBox),
+                                             currentLocalYear());
     if (!r.ok()) {
         showMessage("Illegal date", "", mb::ok | mb::iconStop);
-        // The tab switch gave the main list the focus; hand it back to the
-        // box to correct.
         int box = r.illegalBox == FilterBox::startDate ? idStartBox
                   : r.illegalBox == FilterBox::endDate ? idEndBox
                                                        : idYearBox;
@@ -74,20 +79,21 @@ void okPressed(HWND dialog) {
         return;
     }
     HWND descr = GetDlgItem(dialog, idDescrBox), name = GetDlgItem(dialog, idNameBox);
-    applyFilterChoices(boxItems(descr), controlText(dialog, idDescrBox), boxItems(name),
+    applyFilterChoices(state.result.values, boxItems(descr), controlText(dialog, idDescrBox), boxItems(name),
                        controlText(dialog, idNameBox));
+    state.result.accepted = true;
     EndDialog(dialog, IDOK);
 }
 
 INT_PTR CALLBACK filterProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
-        initialising = true;
+        state.initialising = true;
         initialiseDialog(dialog);
-        initialising = false;
+        state.initialising = false;
         return TRUE;
     case WM_COMMAND:
-        if (initialising) return TRUE;
+        if (state.initialising) return TRUE;
         if (HIWORD(wp) != BN_CLICKED) return FALSE;
         switch (LOWORD(wp)) {
         case IDOK:
@@ -128,9 +134,13 @@ cDialogTemplate filterTemplate() {
 
 }  // namespace
 
-bool showFilterDialog() {
+FilterDialogResult showFilterDialog(HWND owner, const FilterValues& inForce, int type) {
+    state = {};
+    state.type = type;
+    state.result.values = inForce;
     cDialogTemplate t = filterTemplate();
-    if (t.runModal(mainWindow, filterProc) != IDOK) return false;
-    selectedRow = 0;
-    return true;
+    t.runModal(owner, filterProc);
+    FilterDialogResult result = state.result;
+    state = {};
+    return result;
 }

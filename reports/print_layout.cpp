@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "ledger/tax_arithmetic.h"
-#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"
@@ -35,7 +34,7 @@ int listLinesPerPage(const ListPrintMetrics& m) {
 
 int listRowsPerPage(const ListPrintMetrics& m) { return std::max(1, listLinesPerPage(m) - 5); }
 
-std::vector<PrintPage> listPrintPages(const ListPrintMetrics& m,
+std::vector<PrintPage> listPrintPages(const ListPrintMetrics& m, const std::vector<int>& shown,
                                       const std::function<int(const std::string&)>& textWidth) {
     const int rowsPerPage = listRowsPerPage(m);
     const int left = m.leftMargin;
@@ -48,8 +47,7 @@ std::vector<PrintPage> listPrintPages(const ListPrintMetrics& m,
     PrintPage* page = nullptr;
     int rowsOnPage = 0;
     int y = 0;
-    for (int position = 1; position <= rowCount; ++position) {
-        int n = transactionAtPosition(position);
+    for (int n : shown) {
         if (n < 1 || n > transactionCount) continue;
         const Transaction& t = transactions[n];
 

@@ -31,8 +31,8 @@ int listLinesPerPage(const ListPrintMetrics& m);
 // than one, so that odd printer metrics cannot stall the job.
 int listRowsPerPage(const ListPrintMetrics& m);
 
-// The pages for display positions 1..rowCount of the current list, in the
-// order the list shows them. Every page starts with the heading line and an
+// The pages for the transactions `shown` (their numbers, in the order the
+// list shows them). Every page starts with the heading line and an
 // empty line. Empty cells give no item. No rows, no pages.
-std::vector<PrintPage> listPrintPages(const ListPrintMetrics& m,
+std::vector<PrintPage> listPrintPages(const ListPrintMetrics& m, const std::vector<int>& shown,
                                       const std::function<int(const std::string&)>& textWidth);

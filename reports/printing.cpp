@@ -65,7 +65,7 @@ int textWidth(HDC dc, const std::string& text) {
 
 }  // namespace
 
-void printList() {
+void printList(const std::vector<int>& shown) {
     cPrinterDC printer(prompts().printDialog(printDialogFlags));
     HDC dc = printer.get();
     if (!dc) return;
@@ -83,7 +83,7 @@ void printList() {
         m.topMargin = GetDeviceCaps(dc, PHYSICALOFFSETY);
         m.printableHeight = GetDeviceCaps(dc, VERTRES);
         m.lineHeight = tm.tmHeight + tm.tmExternalLeading;
-        pages = listPrintPages(m, [dc](const std::string& s) { return textWidth(dc, s); });
+        pages = listPrintPages(m, shown, [dc](const std::string& s) { return textWidth(dc, s); });
     }
     if (pages.empty()) return;  // an empty list leaves no empty job behind
 

@@ -5,14 +5,15 @@
 #include <commdlg.h>
 
 #include <string>
+#include <vector>
 
 // The print dialog's choices for every printout: all pages, never a
 // selection, never to a file.
 constexpr unsigned long printDialogFlags = PD_NOPAGENUMS | PD_NOSELECTION | PD_HIDEPRINTTOFILE;
 
-// The File menu's Print: the rows of the current list in display order,
-// one line each, with the column headings on every page.
-void printList();
+// The File menu's Print: the transactions `shown` (the list's, in display
+// order), one line each, with the column headings on every page.
+void printList(const std::vector<int>& shown);
 
 // The spooler's document calls. A stand-in printer DC (a metafile or a
 // memory DC) takes no document, so tests point these elsewhere.

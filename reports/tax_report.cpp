@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "ledger/tax_arithmetic.h"
-#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "text/amount_text.h"
@@ -52,13 +51,12 @@ int64_t taxOn(double rate, int64_t cents) {
 
 }  // namespace
 
-void computeTaxReport() {
+void computeTaxReport(const std::vector<int>& shown) {
     showZeroAmounts = true;
 
     int64_t services = 0, expenses = 0, miles = 0, productSales = 0, salesTaxCollected = 0;
     int64_t resaleSales = 0, productPurchases = 0, personalUse = 0, earnings = 0, grossSales = 0;
-    for (int r = 1; r <= rowCount && r < static_cast<int>(rowMap.size()); ++r) {
-        int n = rowMap[r];
+    for (int n : shown) {
         if (n < 1 || n > transactionCount) continue;
         const Transaction& t = transactions[n];
         if (t.date < filterStartDate || t.date > filterEndDate) continue;

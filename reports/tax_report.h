@@ -11,11 +11,11 @@ constexpr int taxReportLines = 18;
 extern std::array<std::string, taxReportLines> taxReportLabels;
 extern std::array<std::string, taxReportLines> taxReportValues;
 
-// Fills both tables from rows 1..rowCount of rowMap, each row rechecked
-// against the filter's date bounds. Sums are kept in 64 bits, so large
+// Fills both tables from the transactions the main list shows (their
+// numbers, in any order), each rechecked against the filter's date bounds. Sums are kept in 64 bits, so large
 // ledgers are not wrapped. Leaves showZeroAmounts set (zeros read "0.00")
 // until endTaxReport().
-void computeTaxReport();
+void computeTaxReport(const std::vector<int>& shown);
 
 // The report window has closed: amounts show zero as empty again.
 void endTaxReport();

@@ -66,14 +66,14 @@ INT_PTR CALLBACK reportProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
 
 }  // namespace
 
-void showTaxReport() {
-    computeTaxReport();
+void showTaxReport(HWND owner, const std::vector<int>& shown) {
+    computeTaxReport(shown);
     cDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_3DLOOK, 0, 0, 0, 200, 275,
                       "Tax Report");
     t.add(idReportPrint, "BUTTON", "&Print", BS_PUSHBUTTON | WS_TABSTOP, 0, 50, 220, 50, 25);
     t.add(idReportClose, "BUTTON", "&Close", BS_PUSHBUTTON | WS_TABSTOP, 0, 120, 220, 50, 25);
     t.add(idReportExport, "BUTTON", "&Export", BS_PUSHBUTTON | WS_TABSTOP, 0, 85, 250, 50, 20);
-    t.runModal(mainWindow, reportProc);
+    t.runModal(owner, reportProc);
     endTaxReport();
 }
 

@@ -4,7 +4,6 @@
 
 #include "text/plain_text.h"
 
-HWND mainWindow = nullptr;
 
 // A code page's character is at least one byte and at most two UTF-16
 // units: one unit per byte is always room enough.

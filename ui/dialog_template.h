@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-// The main window, owner of the program's dialogs and prompts; null while
-// there is none. The main window sets it when it is created.
-extern HWND mainWindow;
+// The id of a control nothing refers to (a label): what a dialog template
+// stores for it, 0xFFFF, whether written as -1 or as a word.
+constexpr int noId = 0xFFFF;
 
 class cDialogTemplate {
 public:

@@ -119,9 +119,24 @@ void cQuestionFreeze::thaw() {
 
 namespace {
 
+// The thread's main window: its first visible top-level window that no
+// other window owns (null when there is none).
+HWND threadMainWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM found) {
+            if (!IsWindowVisible(w) || GetWindow(w, GW_OWNER)) return TRUE;
+            *reinterpret_cast<HWND*>(found) = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 // A dialog belongs to the window that asks for it (when that closes, it is
 // the one to come back), the main window when none is active.
-HWND ownerFor(const cQuestionFreeze& freeze) { return freeze.asker() ? freeze.asker() : mainWindow; }
+HWND ownerFor(const cQuestionFreeze& freeze) { return freeze.asker() ? freeze.asker() : threadMainWindow(); }
 
 class SystemPrompts : public Prompts {
 public:
@@ -208,7 +223,7 @@ public:
         static HMODULE module = LoadLibraryA("hhctrl.ocx");
         if (!module) return;
         auto fn = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpA")));
-        if (fn) fn(mainWindow, path.c_str(), command, 0);
+        if (fn) fn(threadMainWindow(), path.c_str(), command, 0);
     }
 };
 

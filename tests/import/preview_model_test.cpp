@@ -6,7 +6,6 @@
 #include "import/preview_model.h"
 #include "import/proposals.h"
 #include "ledger/changes.h"
-#include "ledger/list_state.h"
 #include "ledger/tables.h"
 #include "ledger/tax_arithmetic.h"
 #include "reports/csv_export.h"
@@ -44,7 +43,6 @@ protected:
     }
     void TearDown() override {
         resetLedgerTables();
-        resetListState();
         resetTaxReport();
     }
     ScriptedPrompts prompts;
@@ -183,10 +181,7 @@ TEST_F(PreviewModel, AProductRowsTaxOptionRateAndTaxAreShownAndChanged) {
         EXPECT_EQ(t.salesTax, c.salesTax);
         EXPECT_EQ(transactionTotal(t), 12000) << "the bank's amount, tax and all";
         if (c.mode == modeTaxIncluded) {  // the tax report's figures of the sale
-            rowMap.assign(1, 0);
-            rowMap.push_back(1);
-            rowCount = 1;
-            computeTaxReport();
+            computeTaxReport({1});
             EXPECT_EQ(taxReportValues[1], "120.00");  // gross sales, tax included
             EXPECT_EQ(taxReportValues[7], "111.63");  // subject to tax
             EXPECT_EQ(taxReportValues[8], "8.37");    // sales and use tax

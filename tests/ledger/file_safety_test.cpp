@@ -11,7 +11,6 @@
 
 #include "ledger/changes.h"
 #include "ledger/archive.h"
-#include "ledger/list_state.h"
 #include "ledger/settings.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/support/ledger_invariants.h"
@@ -34,12 +33,10 @@ class FileSafety : public ::testing::Test {
 protected:
     void SetUp() override {
         resetLedgerTables();
-        resetListState();
         dataFolder = folder.path();
     }
     void TearDown() override {
         setWriteFault(0, false);
-        resetListState();
     }
 
     std::vector<std::string> filesInFolder() const {

@@ -2,7 +2,6 @@
 
 #include "ledger/changes.h"
 #include "entry/transaction_ops.h"
-#include "ledger/list_state.h"
 #include "reports/filter.h"
 #include "lists/list_maintenance.h"
 #include "tests/support/scripted_prompts.h"
@@ -14,11 +13,9 @@ class ListMaintenance : public ::testing::Test {
 protected:
     void SetUp() override {
         resetLedgerTables();
-        resetListState();
         resetFilterState();
         resetListMaintenanceState();
     }
-    void TearDown() override { resetListState(); }
 
     static int add(uint16_t descr, uint16_t name = 0, int32_t amount = 100) {
         Transaction t;
@@ -28,11 +25,6 @@ protected:
         t.nameIndex = name;
         t.amount = amount;
         return placeTransaction(t);
-    }
-    static void showAll() {
-        rowCount = transactionCount;
-        rowMap.assign(1, 0);
-        for (int i = 1; i <= transactionCount; ++i) rowMap.push_back(i);
     }
     static std::vector<std::string> shownDescriptions() {
         std::vector<std::string> v;
@@ -49,9 +41,7 @@ TEST_F(ListMaintenance, DeletingTheOnlyUserOfAnEntryRenumbersTheRest) {
     add(4, 0, 3);
     add(5, 0, 4);
     add(4, 0, 5);
-    showAll();
-    selectedRow = 2;
-    deleteTransaction();
+    deleteTransaction(2);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Description [Three] \r\nnot used now... OK to delete it?");
     EXPECT_EQ(prompts.messages[0].title, "Update Descriptions");
@@ -71,12 +61,8 @@ TEST_F(ListMaintenance, RemovalKeepsEveryOtherReferenceInStep) {
     add(4, 2);
     listKind = descrList;
     chosenEntry = 4;
-    keptDescrIndex = 3;
-    keptNameIndex = 2;
     removeListEntry(descrList, 2);
     EXPECT_EQ(chosenEntry, 3);
-    EXPECT_EQ(keptDescrIndex, 2);
-    EXPECT_EQ(keptNameIndex, 2);  // names are another list
     EXPECT_EQ(transactions[1].nameIndex, 2);
     EXPECT_EQ(descriptionText(transactions[1].descrIndex), "D");
 
@@ -84,7 +70,6 @@ TEST_F(ListMaintenance, RemovalKeepsEveryOtherReferenceInStep) {
     // its neighbour.
     removeListEntry(descrList, 3);
     EXPECT_EQ(chosenEntry, 0);
-    EXPECT_EQ(keptDescrIndex, 2);
 
     // Out of range: nothing.
     removeListEntry(descrList, 0);
@@ -102,24 +87,21 @@ TEST_F(ListMaintenance, UnusedEntryQuestions) {
     add(2, 2);  // 3: only user of Hedge and Bob
     add(0, 0);  // 4: nothing to ask about
     add(3, 0);  // 5: an empty description is not worth asking about
-    showAll();
 
-    for (int row : {1, 4, 5}) {
-        selectedRow = row;
-        offerUnusedEntryRemoval();
+    for (int t : {1, 4, 5}) {
+        EntryPair none;
+        offerUnusedEntryRemovalFor(t, none);
     }
     EXPECT_TRUE(prompts.messages.empty());
 
     // The replacement's own entries are not offered.
-    selectedRow = 3;
-    keptDescrIndex = 2;
-    keptNameIndex = 2;
-    offerUnusedEntryRemoval();
+    EntryPair kept{2, 2};
+    offerUnusedEntryRemovalFor(3, kept);
     EXPECT_TRUE(prompts.messages.empty());
 
-    keptDescrIndex = keptNameIndex = 0;
+    EntryPair none;
     prompts.answers = {mb::idNo, mb::idYes};
-    offerUnusedEntryRemoval();
+    offerUnusedEntryRemovalFor(3, none);
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].text, "Name [Bob] \r\nnot used now... OK to delete it?");
     EXPECT_EQ(prompts.messages[1].title, "Update names");
@@ -127,6 +109,21 @@ TEST_F(ListMaintenance, UnusedEntryQuestions) {
     EXPECT_EQ(descrCount, 3);  // No keeps it
     EXPECT_EQ(nameCount, 1);   // Yes removes it
     EXPECT_EQ(transactions[3].nameIndex, 0);  // names none now; the delete follows
+}
+
+// A kept entry after one removed follows it down; one before it stays.
+TEST_F(ListMaintenance, KeptEntriesFollowTheRemovals) {
+    for (const char* d : {"Lawn", "Hedge", "Moss"}) appendListEntry(descrList, 1, d);
+    for (const char* n : {"Ann", "Bob"}) appendListEntry(nameList, 1, n);
+    add(2, 2);  // the only user of Hedge and Bob
+    EntryPair kept{3, 1};
+    prompts.answers = {mb::idYes, mb::idYes};
+    offerUnusedEntryRemovalFor(1, kept);
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(kept.descrIndex, 2);
+    EXPECT_EQ(descriptionText(kept.descrIndex), "Moss");
+    EXPECT_EQ(kept.nameIndex, 1);
+    EXPECT_EQ(nameText(kept.nameIndex), "Ann");
 }
 
 class Combining : public ListMaintenance {

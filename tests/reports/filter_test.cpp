@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "ledger/list_state.h"
 #include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
@@ -12,7 +11,6 @@ class Filter : public ::testing::Test {
 protected:
     void SetUp() override {
         resetLedgerTables();
-        resetListState();
         resetFilterState();
     }
     void TearDown() override { resetFilterState(); }
@@ -28,9 +26,10 @@ protected:
     std::vector<int> shown() {
         std::vector<int> out;
         for (int i = 1; i <= transactionCount; ++i)
-            if (transactionPassesFilter(i)) out.push_back(i);
+            if (transactionPassesFilter(i, listType)) out.push_back(i);
         return out;
     }
+    int listType = 0;  // the type of the list the filter is for
 };
 
 TEST_F(Filter, DateBoundsAreInclusive) {
@@ -42,11 +41,11 @@ TEST_F(Filter, DateBoundsAreInclusive) {
     filterStartDate = packDate("03-01-2024");
     filterEndDate = packDate("03-31-2024");
     EXPECT_EQ(shown(), (std::vector<int>{2, 3}));
-    EXPECT_FALSE(transactionPassesFilter(0));
-    EXPECT_FALSE(transactionPassesFilter(5));
+    EXPECT_FALSE(transactionPassesFilter(0, 0));
+    EXPECT_FALSE(transactionPassesFilter(5, 0));
 }
 
-TEST_F(Filter, TypeRuleByCurrentType) {
+TEST_F(Filter, TypeRuleByTheListsType) {
     const char* dates[] = {"", "01-01-2024", "01-02-2024", "01-03-2024", "01-04-2024", "01-05-2024", "01-06-2024"};
     for (int type = 1; type <= 6; ++type) add(dates[type], type);
     struct Case {
@@ -56,7 +55,7 @@ TEST_F(Filter, TypeRuleByCurrentType) {
         {0, {1, 2, 3, 4, 5, 6}}, {1, {1}}, {2, {2}}, {3, {3, 4, 5}}, {4, {3, 4, 5}}, {5, {3, 4, 5}}, {6, {6}},
     };
     for (const auto& c : cases) {
-        currentType = c.currentType;
+        listType = c.currentType;
         std::vector<int> types;
         for (int i : shown()) types.push_back(transactions[i].type);
         EXPECT_EQ(types, c.types) << "currentType " << c.currentType;
@@ -126,20 +125,18 @@ TEST_F(Filter, YearItems) {
 TEST_F(Filter, TypedDatesOnlyNarrowTheRange) {
     filterStartDate = packDate("03-01-2024");
     filterEndDate = packDate("10-31-2024");
-    EXPECT_TRUE(applyFilterEntries("01-01-2024", "12-31-2024", "", 2024).ok());
+    EXPECT_TRUE(applyFilterEntries(filter, "01-01-2024", "12-31-2024", "", 2024).ok());
     EXPECT_EQ(formatDate(filterStartDate), "03-01-2024");
     EXPECT_EQ(formatDate(filterEndDate), "10-31-2024");
 
-    EXPECT_TRUE(applyFilterEntries("4/1/24", "9-30-", "", 2024).ok());
+    EXPECT_TRUE(applyFilterEntries(filter, "4/1/24", "9-30-", "", 2024).ok());
     EXPECT_EQ(formatDate(filterStartDate), "04-01-2024");
     EXPECT_EQ(formatDate(filterEndDate), "09-30-2024");
 
-    currentType = 2;
     filterDescrIndex = 4;
-    resetFilterValues();  // the way to widen
-    EXPECT_EQ(currentType, 0);
+    resetFilterState();  // "&Reset": the way to widen
     EXPECT_EQ(filterDescrIndex, 0);
-    EXPECT_TRUE(applyFilterEntries("01-01-2024", "12-31-2024", "", 2024).ok());
+    EXPECT_TRUE(applyFilterEntries(filter, "01-01-2024", "12-31-2024", "", 2024).ok());
     EXPECT_EQ(formatDate(filterStartDate), "01-01-2024");
     EXPECT_EQ(formatDate(filterEndDate), "12-31-2024");
 }
@@ -147,17 +144,17 @@ TEST_F(Filter, TypedDatesOnlyNarrowTheRange) {
 TEST_F(Filter, EmptyBoxesRemoveTheirBounds) {
     filterStartDate = packDate("03-01-2024");
     filterEndDate = packDate("10-31-2024");
-    EXPECT_TRUE(applyFilterEntries("", "", "", 2024).ok());
+    EXPECT_TRUE(applyFilterEntries(filter, "", "", "", 2024).ok());
     EXPECT_EQ(filterStartDate, 0);
     EXPECT_EQ(filterEndDate, 0xFFFF);
 }
 
 TEST_F(Filter, YearSetsBothBoundsWhateverTheDates) {
     filterStartDate = packDate("06-01-2024");
-    EXPECT_TRUE(applyFilterEntries("07-01-2024", "08-01-2024", " 2023 ", 2024).ok());
+    EXPECT_TRUE(applyFilterEntries(filter, "07-01-2024", "08-01-2024", " 2023 ", 2024).ok());
     EXPECT_EQ(formatDate(filterStartDate), "01-01-2023");
     EXPECT_EQ(formatDate(filterEndDate), "12-31-2023");
-    EXPECT_TRUE(applyFilterEntries("", "", "   ", 2024).ok());  // blanks only: no year
+    EXPECT_TRUE(applyFilterEntries(filter, "", "", "   ", 2024).ok());  // blanks only: no year
     EXPECT_EQ(filterStartDate, 0);
     EXPECT_EQ(filterEndDate, 0xFFFF);
 }
@@ -165,25 +162,25 @@ TEST_F(Filter, YearSetsBothBoundsWhateverTheDates) {
 TEST_F(Filter, IllegalBoxStopsWithWhatWasAppliedBefore) {
     filterStartDate = packDate("03-01-2024");
     filterEndDate = packDate("10-31-2024");
-    EXPECT_EQ(applyFilterEntries("13-01-2024", "09-30-2024", "2023", 2024).illegalBox, FilterBox::startDate);
+    EXPECT_EQ(applyFilterEntries(filter, "13-01-2024", "09-30-2024", "2023", 2024).illegalBox, FilterBox::startDate);
     EXPECT_EQ(formatDate(filterStartDate), "03-01-2024");
     EXPECT_EQ(formatDate(filterEndDate), "10-31-2024");
 
-    EXPECT_EQ(applyFilterEntries("04-01-2024", "09-32-2024", "2023", 2024).illegalBox, FilterBox::endDate);
+    EXPECT_EQ(applyFilterEntries(filter, "04-01-2024", "09-32-2024", "2023", 2024).illegalBox, FilterBox::endDate);
     EXPECT_EQ(formatDate(filterStartDate), "04-01-2024");  // the start of the same press is in force
     EXPECT_EQ(formatDate(filterEndDate), "10-31-2024");
 }
 
 TEST_F(Filter, YearOutsideTheDateRangeIsRefused) {
     for (const char* year : {"1979", "2108", "23", "02023", "20x3", "abcd", "20 23", "-2023"}) {
-        resetFilterValues();
-        FilterApplyResult r = applyFilterEntries("05-01-2024", "", year, 2024);
+        resetFilterState();
+        FilterApplyResult r = applyFilterEntries(filter, "05-01-2024", "", year, 2024);
         EXPECT_EQ(r.illegalBox, FilterBox::year) << year;
         EXPECT_EQ(formatDate(filterStartDate), "05-01-2024") << year;
         EXPECT_EQ(filterEndDate, 0xFFFF) << year;  // never left at 0, which would hide everything
     }
     for (const char* year : {"1980", "2107"}) {
-        EXPECT_TRUE(applyFilterEntries("", "", year, 2024).ok()) << year;
+        EXPECT_TRUE(applyFilterEntries(filter, "", "", year, 2024).ok()) << year;
         EXPECT_EQ(formatDate(filterEndDate), std::string("12-31-") + year);
     }
 }
@@ -191,10 +188,10 @@ TEST_F(Filter, YearOutsideTheDateRangeIsRefused) {
 TEST_F(Filter, BoxTextsChooseTheFirstEntryOrClear) {
     std::vector<BoxItem> descr = {{"Mowing", 3}, {"Fuel", 7}};
     std::vector<BoxItem> name = {{"Smith", 2}};
-    applyFilterChoices(descr, "fuel", name, "SMITH");
+    applyFilterChoices(filter, descr, "fuel", name, "SMITH");
     EXPECT_EQ(filterDescrIndex, 7);
     EXPECT_EQ(filterNameIndex, 2);
-    applyFilterChoices(descr, "Fue", name, "");  // typed text that names no item
+    applyFilterChoices(filter, descr, "Fue", name, "");  // typed text that names no item
     EXPECT_EQ(filterDescrIndex, 0);
     EXPECT_EQ(filterNameIndex, 0);
     EXPECT_EQ(boxEntryIndex(descr, " Fuel"), 0);
@@ -215,7 +212,7 @@ TEST_F(Filter, TypeAheadTakesAnItemBeginningWithTheText) {
 }
 
 TEST_F(Filter, DialogStartShowsTheFilterInForce) {
-    FilterDialogStart empty = filterDialogStart();
+    FilterDialogStart empty = filterDialogStart(filter, listType);
     EXPECT_EQ(empty.descrSelected, -1);
     EXPECT_EQ(empty.nameSelected, -1);
     EXPECT_EQ(empty.startText, "");
@@ -225,12 +222,12 @@ TEST_F(Filter, DialogStartShowsTheFilterInForce) {
     appendListEntry(descrList, 2, "Fuel");
     appendListEntry(descrList, 1, "mowing");
     appendListEntry(nameList, 2, "Shell");
-    currentType = 1;  // Services tab: Service entries only
+    listType = 1;  // Services tab: Service entries only
     filterDescrIndex = 3;
     filterNameIndex = 1;
     filterStartDate = packDate("01-15-2024");
     filterEndDate = packDate("02-15-2024");
-    FilterDialogStart s = filterDialogStart();
+    FilterDialogStart s = filterDialogStart(filter, listType);
     EXPECT_EQ(s.descrItems, (std::vector<BoxItem>{{"Mowing", 1}}));
     ASSERT_EQ(s.descrSelected, 0);  // "mowing" selects the item that stands for it
     EXPECT_TRUE(s.nameItems.empty());
@@ -239,7 +236,7 @@ TEST_F(Filter, DialogStartShowsTheFilterInForce) {
     EXPECT_EQ(s.endText, "02-15-2024");
 
     filterDescrIndex = 9;  // beyond the list
-    EXPECT_EQ(filterDialogStart().descrSelected, -1);
+    EXPECT_EQ(filterDialogStart(filter, listType).descrSelected, -1);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "ledger/list_state.h"
 #include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "reports/print_layout.h"
@@ -16,7 +15,6 @@ class PrintLayout : public ::testing::Test {
 protected:
     void SetUp() override {
         resetLedgerTables();
-        resetListState();
         showZeroAmounts = false;
         m.pixelsPerInchX = 300;
         m.pixelsPerInchY = 300;
@@ -25,19 +23,16 @@ protected:
         m.lineHeight = 50;
         m.printableHeight = 60 * 50 + 49;  // L = 60
     }
-    void TearDown() override { resetListState(); }
-
     // n listed rows, row r showing transaction r with amount r cents.
     void listed(int n) {
-        rowMap.assign(1, 0);
+        shown.clear();
         for (int i = 1; i <= n; ++i) {
             transactions[i].date = packDate("01-01-2024");
             transactions[i].type = typeService;
             transactions[i].amount = i;
-            rowMap.push_back(i);
+            shown.push_back(i);
         }
         transactionCount = static_cast<uint16_t>(n);
-        rowCount = static_cast<uint16_t>(n);
     }
     const PrintTextItem* at(const PrintPage& page, const std::string& text, int y) {
         for (const auto& item : page)
@@ -56,13 +51,14 @@ protected:
         return ys;
     }
     ListPrintMetrics m;
+    std::vector<int> shown;  // the transactions the list shows, in display order
 };
 
 TEST_F(PrintLayout, FiftyFiveRowsPerPageAtSixtyLines) {
     EXPECT_EQ(listLinesPerPage(m), 60);
     EXPECT_EQ(listRowsPerPage(m), 55);
     listed(56);
-    auto pages = listPrintPages(m, tenPerCharacter);
+    auto pages = listPrintPages(m, shown, tenPerCharacter);
     ASSERT_EQ(pages.size(), 2u);
     const int headingY = 150 - 30;
     EXPECT_EQ(rowLines(pages[0]).size(), 55u);
@@ -79,7 +75,7 @@ TEST_F(PrintLayout, FiftyFiveRowsPerPageAtSixtyLines) {
 
 TEST_F(PrintLayout, HeadingPositions) {
     listed(1);
-    auto pages = listPrintPages(m, tenPerCharacter);
+    auto pages = listPrintPages(m, shown, tenPerCharacter);
     ASSERT_EQ(pages.size(), 1u);
     const int y = 120;
     struct Case {
@@ -120,10 +116,9 @@ TEST_F(PrintLayout, CellsAndRightEdges) {
     t.taxMode = modeTaxAdded;
     t.salesTax = 600;
     placeTransaction(t);
-    rowMap = {0, 1, 2, 3};
-    rowCount = 3;
+    shown = {1, 2, 3};
     showZeroAmounts = true;  // as if the tax report were still open: zeros stay empty
-    auto pages = listPrintPages(m, tenPerCharacter);
+    auto pages = listPrintPages(m, shown, tenPerCharacter);
     showZeroAmounts = false;
     ASSERT_EQ(pages.size(), 1u);
     const int row1 = 220, row2 = 270, row3 = 320;
@@ -146,8 +141,8 @@ TEST_F(PrintLayout, CellsAndRightEdges) {
 
 TEST_F(PrintLayout, RowsFollowTheDisplayOrder) {
     listed(3);
-    displayOrder = {0, 3, 2, 1};  // sorted the other way round
-    auto pages = listPrintPages(m, tenPerCharacter);
+    shown = {3, 2, 1};  // sorted the other way round
+    auto pages = listPrintPages(m, shown, tenPerCharacter);
     ASSERT_EQ(pages.size(), 1u);
     std::vector<std::string> totals;
     for (const auto& item : pages[0])
@@ -156,7 +151,7 @@ TEST_F(PrintLayout, RowsFollowTheDisplayOrder) {
 }
 
 TEST_F(PrintLayout, EmptyListAndOddMetrics) {
-    EXPECT_TRUE(listPrintPages(m, tenPerCharacter).empty());
+    EXPECT_TRUE(listPrintPages(m, shown, tenPerCharacter).empty());
     listed(3);
     ListPrintMetrics odd[4] = {m, m, m, m};
     odd[0].lineHeight = 0;
@@ -165,7 +160,7 @@ TEST_F(PrintLayout, EmptyListAndOddMetrics) {
     odd[3].printableHeight = 0;
     for (const auto& o : odd) {
         EXPECT_EQ(listRowsPerPage(o), 1);
-        EXPECT_EQ(listPrintPages(o, tenPerCharacter).size(), 3u);
+        EXPECT_EQ(listPrintPages(o, shown, tenPerCharacter).size(), 3u);
     }
     ListPrintMetrics six = m;
     six.printableHeight = 6 * 50;

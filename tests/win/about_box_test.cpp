@@ -16,7 +16,7 @@ using AboutBox = MainWindowTest;
 // Runs the box with `steps` inside it; the steps must close it.
 void withAbout(std::function<void(HWND)> steps) {
     whenDialogOpens("About Quirvel", std::move(steps));
-    showAbout();
+    showAbout(mainWindow);
 }
 
 void pressEscape(HWND box) { SendMessageA(box, WM_COMMAND, IDCANCEL, 0); }

@@ -8,7 +8,7 @@
 #include "app/file_commands.h"
 #include "app/ask_text.h"
 #include "app/main_window.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 #include "ledger/tables.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/win/modal_driver.h"
@@ -107,7 +107,7 @@ TEST_F(ArchiveCommand, MovesTheOldTransactionsIntoTheArchiveFile) {
         prompts.messages.clear();
         answerPrompt(c.answer, c.finish);
 
-        archiveFile();
+        command(cmdArchive);
 
         ASSERT_EQ(prompts.fileRequests.size(), 1u);
         const FileDialogRequest& request = prompts.fileRequests[0];
@@ -197,7 +197,7 @@ TEST_F(ArchiveCommand, NothingChangesWithoutALegalAnswer) {
         prompts.chosenFiles = {folder.file("never.qvl")};
         answerPrompt(c.answer, c.finish);
 
-        archiveFile();
+        command(cmdArchive);
 
         EXPECT_TRUE(prompts.fileRequests.empty());
         if (c.illegal) {
@@ -235,7 +235,7 @@ TEST_F(ArchiveCommand, TheFileDialogStartsInTheCurrentFolder) {
         EXPECT_FALSE(IsWindowEnabled(main));
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
-    archiveFile();
+    command(cmdArchive);
     SetCurrentDirectoryA(before);
     EXPECT_TRUE(allDialogsHandled());
     EXPECT_EQ(shownFolder + "\\", folder.path());

@@ -6,7 +6,7 @@
 #include "ledger/changes.h"
 #include "app/main_window.h"
 #include "ledger/ledger_file.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 #include "ledger/tables.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/win/modal_driver.h"

@@ -7,7 +7,7 @@
 
 #include "app/main_window.h"
 #include "app/transaction_list.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 #include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
@@ -325,7 +325,7 @@ TEST_F(FilterDialog, IllegalDateKeepsTheDialogOpen) {
         {"", "", "24", "", ""},
     };
     for (const Case& c : cases) {
-        resetFilterValues();
+        resetFilterState();
         clickTab(2);
         prompts.messages.clear();
         static const Case* now;
@@ -338,9 +338,9 @@ TEST_F(FilterDialog, IllegalDateKeepsTheDialogOpen) {
             click(d, IDOK);
             EXPECT_TRUE(IsWindow(d));
             EXPECT_EQ(itemText(d, 3021), now->start);  // the input stays
-            EXPECT_EQ(currentTab, 1);                  // already switched
             closeBox(d);
         });
+        EXPECT_EQ(currentTab, 1);  // "&OK" was pressed: All Transactions
         SCOPED_TRACE(std::string(c.start) + " " + c.end + " " + c.year);
         ASSERT_EQ(prompts.messages.size(), 1u);
         EXPECT_EQ(prompts.messages[0].text, "Illegal date");
@@ -366,14 +366,14 @@ TEST_F(FilterDialog, ResetAppliesAtOnceAndCloseBoxAppliesNothing) {
         click(d, 3024);
         for (int id : {3021, 3022, 2003, 2004}) EXPECT_EQ(itemText(d, id), "") << id;
         EXPECT_EQ(itemText(d, 3023), " 2023");
-        EXPECT_EQ(filterStartDate, 0);
-        EXPECT_EQ(filterEndDate, 0xFFFF);
-        EXPECT_EQ(filterDescrIndex, 0);
-        EXPECT_EQ(filterNameIndex, 0);
-        EXPECT_EQ(currentType, 0);
         setItemText(d, 3021, "05-05-2024");
         closeBox(d);
     });
+    // What "&Reset" did is in force.
+    EXPECT_EQ(filterEndDate, 0xFFFF);
+    EXPECT_EQ(filterDescrIndex, 0);
+    EXPECT_EQ(filterNameIndex, 0);
+    EXPECT_EQ(currentType, 0);
     EXPECT_EQ(filterStartDate, 0);  // the typed date was not applied
     EXPECT_EQ(rows(2), before);     // nor the list refilled
     EXPECT_EQ(currentTab, 2);

@@ -18,7 +18,7 @@
 #include "ledger/side_file.h"
 #include "text/date_text.h"
 #include "ledger/changes.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 #include "ledger/tables.h"
 #include "tests/support/ledger_builders.h"
 #include "tests/win/modal_driver.h"

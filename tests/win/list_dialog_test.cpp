@@ -9,7 +9,7 @@
 #include "ledger/changes.h"
 #include "app/main_window.h"
 #include "app/transaction_list.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 #include "ledger/tables.h"
 #include "lists/list_dialog.h"
 #include "lists/list_maintenance.h"
@@ -52,7 +52,7 @@ protected:
             steps(d);
             PostMessageA(d, WM_CLOSE, 0, 0);
         });
-        showListMaintenance(kind);
+        showListMaintenance(mainWindow, kind);
     }
 
     static HWND list(HWND d) { return GetDlgItem(d, 5000); }

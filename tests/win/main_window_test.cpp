@@ -11,7 +11,7 @@
 
 #include "app/commands.h"
 #include "app/main_window.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 #include "ledger/settings.h"
 #include "ledger/window_placement.h"
 #include "reports/csv_export.h"

@@ -41,7 +41,7 @@ protected:
 
     std::vector<DrawnText> print() {
         prompts.printer = capture.metafileDC();
-        printList();
+        printList(shownTransactions());
         return capture.texts();
     }
 
@@ -173,10 +173,10 @@ TEST_F(Printing, RowsInDisplayOrderWithFiguresEndingAtTheirColumns) {
 
 TEST_F(Printing, CancelledDialogAndEmptyListPrintNothing) {
     start();
-    printList();  // the print dialog is cancelled
+    printList(shownTransactions());  // the print dialog is cancelled
     HDC dc = capture.metafileDC();
     prompts.printer = dc;
-    printList();  // an empty list: no job at all
+    printList(shownTransactions());  // an empty list: no job at all
     EXPECT_EQ(prompts.printRequests, (std::vector<unsigned long>{printDialogFlags, printDialogFlags}));
     EXPECT_TRUE(capture.calls.empty());
     EXPECT_EQ(GetObjectType(dc), 0u);  // deleted
@@ -203,7 +203,7 @@ TEST_F(Printing, ARefusalAbortsTheJobAndIsToldOnce) {
         prompts.messages.clear();
         HDC dc = capture.metafileDC();
         prompts.printer = dc;
-        printList();
+        printList(shownTransactions());
         EXPECT_EQ(capture.calls, c.calls) << c.call;
         ASSERT_EQ(prompts.messages.size(), 1u) << c.call;
         EXPECT_EQ(prompts.messages[0].text, "The printer did not accept the job.");
@@ -224,7 +224,7 @@ TEST_F(Printing, RenderedPageHasInkWhereTheTextStands) {
     installLedger(image);
     start();
     prompts.printer = capture.bitmapDC(816, 1056, prefix);
-    printList();
+    printList(shownTransactions());
     std::string page = prefix + "1.bmp";
     EXPECT_GT(inkInside(page, RECT{72, 44, 110, 62}), 0);     // "Date" at 0.75 in, 0.5 in down
     EXPECT_GT(inkInside(page, RECT{700, 44, 749, 62}), 0);    // "Total" ending near 7.8 in

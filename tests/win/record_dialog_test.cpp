@@ -7,7 +7,7 @@
 #include "app/commands.h"
 #include "app/main_window.h"
 #include "entry/record_dialog.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 #include "ledger/tables.h"
 #include "lists/descr_name_boxes.h"
 #include "tests/support/ledger_builders.h"
@@ -797,11 +797,12 @@ TEST_F(RecordDialog, ChangingKeepsTheStoredTaxAndMovesByDate) {
     EXPECT_EQ(selectedRow, 7);
     EXPECT_EQ(ledgerChanged, 1);
 
-    // A number that is not the selected row's transaction opens nothing.
-    EXPECT_FALSE(askTransaction(main, {typeSold, 3}));
+    // A number that names no transaction opens nothing, nor does a view of
+    // a position the list does not have.
     EXPECT_FALSE(askTransaction(main, {typeSold, 99}));
-    focusTransaction = 0;
-    showRecordView();
+    EXPECT_FALSE(askTransaction(main, {typeSold, -1}));
+    EXPECT_FALSE(showRecordView(main, shownTransactions(), {0, 1}));
+    EXPECT_FALSE(showRecordView(main, shownTransactions(), {rowCount + 1, 1}));
 }
 
 // A sale or purchase recorded at another rate than today's keeps its rate
@@ -961,7 +962,7 @@ TEST_F(RecordDialog, ViewShowsTheRowAndStepsThroughTheList) {
         EXPECT_EQ(itemText(d, 2003), "Interest");
         EXPECT_EQ(statusText(1), " 7 : 7");
         click(d, 2051);  // the last row: nothing happens
-        EXPECT_EQ(focusTransaction, 7);
+        EXPECT_TRUE(IsWindowVisible(d));
         EXPECT_EQ(selectedRow, 7);
         click(d, 2052);
     });
@@ -974,7 +975,7 @@ TEST_F(RecordDialog, ViewShowsTheRowAndStepsThroughTheList) {
     EXPECT_EQ(selectedRow, 6);
     EXPECT_EQ(currentList->selected(), 6);
     EXPECT_EQ(currentType, typePersonal);
-    EXPECT_EQ(browseDirection, 1);
+    EXPECT_EQ(focusTransaction, 6);  // the next fill selects the row last looked at
 }
 
 TEST_F(RecordDialog, PrevOnTheFirstRowDoesNothing) {

@@ -103,7 +103,7 @@ TEST_F(ReportDialog, LinesStandAtTheirPlacesWithTheFigures) {
         }
         click(d, idReportClose);
     });
-    showTaxReport();
+    showTaxReport(mainWindow, shownTransactions());
     EXPECT_TRUE(sawDialog);
     EXPECT_FALSE(showZeroAmounts);  // zeros are empty again once it has closed
 }
@@ -121,7 +121,7 @@ TEST_F(ReportDialog, ExportWritesTheLinesAndEscCloses) {
         // Esc, as the dialog's own loop hands it over.
         PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
     });
-    showTaxReport();
+    showTaxReport(mainWindow, shownTransactions());
     ASSERT_EQ(prompts.fileRequests.size(), 1u);
     EXPECT_EQ(prompts.fileRequests[0].caption, "Export Tax Report");
     Bytes written = folder.read("report.csv");
@@ -142,7 +142,7 @@ TEST_F(ReportDialog, ExportRefusesTheOpenLedgerAndAsksAgain) {
         EXPECT_TRUE(IsWindow(d));
         click(d, idReportClose);
     });
-    showTaxReport();
+    showTaxReport(mainWindow, shownTransactions());
     EXPECT_TRUE(allDialogsHandled());
     EXPECT_EQ(prompts.fileRequests.size(), 2u);
     EXPECT_EQ(prompts.messageTexts(),
@@ -182,7 +182,7 @@ TEST_F(ReportDialog, FrameButtonsAndACancelledPrint) {
         SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
     });
     PrintCapture capture;
-    showTaxReport();
+    showTaxReport(mainWindow, shownTransactions());
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(prompts.printRequests, std::vector<unsigned long>{printDialogFlags});
     EXPECT_TRUE(capture.calls.empty());
@@ -218,7 +218,7 @@ TEST_F(ReportDialog, TheRealPrintDialogComesBackToTheReport) {
         EXPECT_EQ(GetActiveWindow(), d);
         click(d, idReportClose);
     });
-    showTaxReport();
+    showTaxReport(mainWindow, shownTransactions());
     EXPECT_EQ(prompts.printRequests.size(), 1u);
     EXPECT_TRUE(IsWindowEnabled(main));
 }
@@ -230,7 +230,7 @@ TEST_F(ReportDialog, PrintsOnePageAtTheReportsPlaces) {
         click(d, idReportPrint);
         click(d, idReportClose);
     });
-    showTaxReport();
+    showTaxReport(mainWindow, shownTransactions());
     EXPECT_EQ(capture.calls, (std::vector<std::string>{"StartDoc Quirvel Tax Report", "StartPage", "EndPage", "EndDoc"}));
     std::vector<DrawnText> texts = capture.texts();
     ASSERT_EQ(texts.size(), 34u);  // 18 labels and 16 values
@@ -288,7 +288,7 @@ TEST_F(ReportDialog, RefusedPrintJobIsReportedAndTheReportStaysOpen) {
         stillOpen = IsWindow(d) != FALSE;
         click(d, idReportClose);
     });
-    showTaxReport();
+    showTaxReport(mainWindow, shownTransactions());
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "The printer did not accept the job.");
@@ -304,7 +304,7 @@ TEST_F(ReportDialog, RenderedReportHasInkInItsColumns) {
     const char* dir = std::getenv("QUIRVEL_RENDER_DIR");
     std::string prefix = dir ? std::string("Z:") + dir + "/report-page" : folder.file("report-page");
     PrintCapture capture;
-    computeTaxReport();
+    computeTaxReport(shownTransactions());
     prompts.printer = capture.bitmapDC(816, 1056, prefix);
     printTaxReport();
     endTaxReport();

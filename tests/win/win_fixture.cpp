@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/main_window.h"
-#include "ledger/list_state.h"
+#include "app/list_state.h"
 #include "tests/win/modal_driver.h"
 
 void MainWindowTest::SetUp() {

@@ -1,6 +1,8 @@
 // What the main window's transaction list shows: the current tab, the rows
-// of the last fill and the selection. Plain values, so that the logic that
-// reads them (filter, report, printing, deleting) builds and tests anywhere.
+// of the last fill and the selection. Plain values, kept by the main window
+// and its commands only: the dialogs and reports below them are handed the
+// values they need (the type of the list, the transactions it shows) and
+// never read these. Portable, so that the rules here are tested anywhere.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -20,6 +22,7 @@ struct ListState {
     // the current list is sorted now. The list puts its order here each time
     // it shows its rows; empty (the identity) while no list exists (host tests).
     std::vector<int> displayOrder;
+    unsigned fills = 0;          // how many times the list was filled (tests count them)
 };
 extern ListState listState;
 
@@ -34,13 +37,22 @@ inline int& selectedRow = listState.selectedRow;
 inline int& focusTransaction = listState.focusTransaction;
 inline std::vector<int>& displayOrder = listState.displayOrder;
 
-extern const char tabTypeCodes[];  // "01632": currentType chosen by tabs 1..5
-
-
-// The main window's tab control.
-constexpr int idMainTabs = 1100;
+// The transaction type each tab shows (tabs 1..5: all, Service, Earnings,
+// products, Expense).
+int tabType(int tab);
 
 // The transaction number shown at a display position (0 when none).
 int transactionAtPosition(int position);
+// The transaction numbers of every row, in display order: what the record
+// view steps through, and what the tax report, printing and export cover.
+std::vector<int> shownTransactions();
+
+// The selected row's transaction was deleted (before the list is filled
+// again): one row fewer, and the selection moves as the list's own rule says.
+void rowRemoved();
+
+// The focus transaction after the first k transactions were archived: it
+// keeps its transaction when that is still there.
+void transactionsArchived(int k);
 
 void resetListState();
