@@ -3,7 +3,10 @@
 # only its own layer and those below it (text/, then the platform seam in ui/, then
 # ledger/, then lists/, then entry/, reports/ and import/, then app/), nothing but the entry point
 # includes the main window, and no module includes one that includes it back
-# (a module is a .h and its .cpp). Prints each fault and fails on any.
+# (a module is a .h and its .cpp). The main list's state and the main
+# window's handles belong to app/: nothing below it includes the one or
+# names the other, and ui/ keeps no window of the program's own. Prints
+# each fault and fails on any.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,6 +38,26 @@ while read -r file included; do
     fault "$file includes $included (only the entry point may)"
   fi
 done <<< "$includes"
+
+# The list's state and the main window's handles, below app/.
+while read -r file included; do
+  [ -n "$file" ] || continue
+  case "$file" in app/*) continue ;; esac
+  case "$included" in
+    app/list_state.h) fault "$file includes $included (the main list's state is app/'s own; pass its values down)" ;;
+    app/main_state.h) fault "$file includes $included (the main window's handles are app/'s own)" ;;
+  esac
+done <<< "$includes"
+# Names of the main window's globals only: a member or a parameter of the
+# same name (a dialog's own selected row) is its own business.
+handles='(?<![.>A-Za-z0-9_])(mainWindow|mainState|statusBar|currentPage|currentList|listState|currentTab|focusTransaction|rowMap|displayOrder)\b'
+while IFS= read -r hit; do
+  [ -n "$hit" ] && fault "${hit%%:*} names the main window's state below app/: ${hit#*:}"
+done < <(grep -HnP "$handles" {ui,text,ledger,lists,entry,reports,import}/*.{h,cpp} 2>/dev/null | grep -vE ':[0-9]+:[[:space:]]*//' | cut -d: -f1,3-)
+# A window handle kept at file scope in ui/ would be a window of the program's own.
+while IFS= read -r hit; do
+  [ -n "$hit" ] && fault "${hit%%:*} keeps a window of its own in ui/: ${hit#*:}"
+done < <(grep -HnE '^(extern[[:space:]]+|static[[:space:]]+)?HWND[[:space:]]+[A-Za-z_][A-Za-z0-9_]*[[:space:]]*(=[^=]|;)' ui/*.{h,cpp} 2>/dev/null | cut -d: -f1,3-)
 
 # Module to module, each edge once; tsort reports any cycle.
 edges=$(echo "$includes" | sed -E 's/\.(h|cpp) / /; s/\.h$//' | awk 'NF == 2 && $1 != $2' | sort -u)
