@@ -39,6 +39,7 @@ set(WIN32_TESTS
   tests/win/about_box_test.cpp
   tests/win/archive_command_test.cpp
   tests/win/commands_test.cpp
+  tests/win/refresh_test.cpp
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp
