@@ -1,5 +1,7 @@
-// The main window: toolbar, five tab pages each with a transaction list,
-// the status bar and the menu.
+// The main window: its start-up, its message handlers and its end. What
+// it is made of lives beside it in app/: its handles in main_state, its
+// menu, shortcuts and toolbar in main_menu, its pages in main_pages, the
+// list's state in list_state, its commands in commands and file_commands.
 #pragma once
 #include <windows.h>
 

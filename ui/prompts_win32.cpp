@@ -119,18 +119,17 @@ void cQuestionFreeze::thaw() {
 
 namespace {
 
+BOOL CALLBACK findUnownedWindow(HWND w, LPARAM found) {
+    if (!IsWindowVisible(w) || GetWindow(w, GW_OWNER)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
 // The thread's main window: its first visible top-level window that no
 // other window owns (null when there is none).
 HWND threadMainWindow() {
     HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM found) {
-            if (!IsWindowVisible(w) || GetWindow(w, GW_OWNER)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), findUnownedWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
