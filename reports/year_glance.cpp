@@ -1,0 +1,260 @@
+#include "reports/year_glance.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <unordered_set>
+
+#include "ledger/file_access.h"
+#include "ledger/tax_arithmetic.h"
+#include "reports/csv_export.h"
+#include "text/date_text.h"
+#include "text/plain_text.h"
+
+namespace {
+
+// The text of entry `index` (1-based) of an image's list, "" for none.
+const std::string& entryAt(const std::vector<std::string>& list, uint16_t index) {
+    static const std::string none;
+    return index >= 1 && index <= list.size() ? list[index - 1u] : none;
+}
+
+std::string textAt(const std::vector<std::string>& list, uint16_t index) { return entryText(entryAt(list, index)); }
+
+// What a transaction adds to the income (+) or the expenses, as the tax
+// report's income lines count it.
+struct Money {
+    bool income = false, expense = false, mileage = false;
+    int64_t amount = 0;
+};
+
+Money moneyOf(const Transaction& t, const LedgerImage& image) {
+    Money m;
+    switch (t.type) {
+    case typeService:
+    case typeEarnings: m.income = true; m.amount = t.amount; break;
+    case typeSold:
+        m.income = true;
+        m.amount = t.amount - (t.taxMode == modeTaxIncluded ? t.salesTax : 0);
+        break;
+    case typeBought:
+        m.income = true;
+        m.amount = -(static_cast<int64_t>(t.amount) + (t.taxMode != modeTaxIncluded ? t.salesTax : 0));
+        break;
+    case typeExpense:
+        if (isMileageDescription(textAt(image.descriptions, t.descrIndex)))
+            m.mileage = true;
+        else
+            m.expense = true;
+        m.amount = t.amount;
+        break;
+    default: break;  // personal use is no income and no expense
+    }
+    return m;
+}
+
+// Packed dates: day in bits 0-4, month in 5-8, years since 1980 above.
+int yearOf(uint16_t packed) { return 1980 + (packed >> 9); }
+int monthOf(uint16_t packed) { return (packed >> 5) & 15; }
+
+std::string folded(const std::string& s) {
+    std::string f = s;
+    for (char& c : f) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return f;
+}
+
+// Every field of a transaction with its texts: two sources that share one
+// hold the same transaction.
+std::string transactionKey(const Transaction& t, const LedgerImage& image) {
+    std::string key = std::to_string(t.date) + '|' + std::to_string(t.type) + '|' + std::to_string(t.amount) + '|' +
+                      std::to_string(t.handling) + '|' + std::to_string(t.shipping) + '|' +
+                      std::to_string(t.salesTax) + '|' + std::to_string(t.taxMode) + '|';
+    key += textAt(image.descriptions, t.descrIndex);
+    key += '\x1F';
+    key += textAt(image.names, t.nameIndex);
+    return key;
+}
+
+void addTo(GlanceLine& line, int month, int64_t amount, bool compared) {
+    if (compared) {
+        line.compared += amount;
+    } else {
+        line.months[static_cast<size_t>(month - 1)] += amount;
+        line.total += amount;
+    }
+}
+
+void sumSection(GlanceSection& s) {
+    std::sort(s.lines.begin(), s.lines.end(), [](const GlanceLine& a, const GlanceLine& b) {
+        std::string fa = folded(a.label), fb = folded(b.label);
+        return fa != fb ? fa < fb : a.label < b.label;
+    });
+    s.total = GlanceLine{};
+    for (const GlanceLine& l : s.lines) {
+        for (size_t m = 0; m < 12; ++m) s.total.months[m] += l.months[m];
+        s.total.total += l.total;
+        s.total.compared += l.compared;
+    }
+}
+
+}  // namespace
+
+GlanceSource workingSource() {
+    GlanceSource s;
+    s.image = currentLedgerImage();
+    return s;
+}
+
+GlanceSource readArchiveSource(const std::string& path) {
+    GlanceSource s;
+    s.path = path;
+    if (!fileExists(path)) {
+        s.problem = "not found";
+        return s;
+    }
+    Bytes bytes;
+    std::string error;
+    if (!readWholeFile(path, bytes, error, maxLedgerFileBytes)) {
+        s.problem = "could not be read: " + error;
+        return s;
+    }
+    DecodeResult r = decodeLedger(bytes, combinedTaxRate);
+    if (r.status != DecodeStatus::ok) {
+        s.problem = "not a Quirvel file";
+        return s;
+    }
+    if (r.missingTransactions || r.missingEntries) {
+        s.problem = "damaged: the file ends early";
+        return s;
+    }
+    s.image = std::move(r.image);
+    s.image.beside = SideData{};
+    return s;
+}
+
+void leaveOutRepeatedSources(std::vector<GlanceSource>& sources) {
+    std::unordered_set<std::string> seen;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        GlanceSource& s = sources[i];
+        if (!s.problem.empty()) continue;
+        std::vector<std::string> keys;
+        keys.reserve(s.image.transactions.size());
+        size_t repeated = SIZE_MAX;
+        for (const Transaction& t : s.image.transactions) {
+            keys.push_back(transactionKey(t, s.image));
+            if (repeated == SIZE_MAX && seen.count(keys.back())) repeated = keys.size();
+        }
+        if (repeated != SIZE_MAX) {
+            s.problem = "holds transactions that other books read here hold too";
+            s.image = LedgerImage{};
+            continue;
+        }
+        seen.insert(keys.begin(), keys.end());
+    }
+}
+
+std::vector<GlanceSource> glanceSources(const std::vector<std::string>& extraArchives) {
+    std::vector<GlanceSource> sources;
+    sources.push_back(workingSource());
+    std::vector<std::string> paths;
+    for (const ArchiveNote& a : ledger.beside.archives) paths.push_back(a.path);
+    paths.insert(paths.end(), extraArchives.begin(), extraArchives.end());
+    std::vector<std::string> done;
+    for (const std::string& p : paths) {
+        std::string key = folded(p);
+        if (p.empty() || std::find(done.begin(), done.end(), key) != done.end()) continue;
+        done.push_back(key);
+        sources.push_back(readArchiveSource(p));
+    }
+    leaveOutRepeatedSources(sources);
+    return sources;
+}
+
+std::vector<int> glanceYears(const std::vector<GlanceSource>& sources) {
+    std::vector<int> years;
+    for (const GlanceSource& s : sources)
+        for (const Transaction& t : s.image.transactions) {
+            int y = yearOf(t.date);
+            if (std::find(years.begin(), years.end(), y) == years.end()) years.push_back(y);
+        }
+    std::sort(years.begin(), years.end());
+    return years;
+}
+
+Glance computeGlance(const std::vector<GlanceSource>& sources, int year, int comparedYear, GlanceGroup group) {
+    Glance g;
+    g.year = year;
+    g.comparedYear = comparedYear;
+    g.group = group;
+    // Lines by their exact text: the filter matches texts exactly, so a
+    // double click shows just the transactions a line adds up.
+    std::map<std::string, size_t> incomeAt, expenseAt;
+    auto lineFor = [](GlanceSection& s, std::map<std::string, size_t>& at, const std::string& label) -> GlanceLine& {
+        auto found = at.find(label);
+        if (found != at.end()) return s.lines[found->second];
+        at[label] = s.lines.size();
+        s.lines.push_back(GlanceLine{label, {}, 0, 0});
+        return s.lines.back();
+    };
+    for (const GlanceSource& s : sources) {
+        for (const Transaction& t : s.image.transactions) {
+            const int y = yearOf(t.date), month = monthOf(t.date);
+            const bool inYear = y == year, inCompared = y == comparedYear;
+            if ((!inYear && !inCompared) || month < 1 || month > 12) continue;
+            Money m = moneyOf(t, s.image);
+            if (m.mileage) {
+                if (inYear) addTo(g.miles, month, m.amount, false);
+                if (inCompared) addTo(g.miles, month, m.amount, true);
+                continue;
+            }
+            if (!m.income && !m.expense) continue;
+            const std::string& label = group == GlanceGroup::description ? entryAt(s.image.descriptions, t.descrIndex)
+                                                                         : entryAt(s.image.names, t.nameIndex);
+            GlanceLine& line = m.income ? lineFor(g.income, incomeAt, entryText(label))
+                                        : lineFor(g.expenses, expenseAt, entryText(label));
+            if (inYear) addTo(line, month, m.amount, false);
+            if (inCompared) {
+                addTo(line, month, m.amount, true);
+                (m.income ? g.comparedIncome : g.comparedExpenses)[static_cast<size_t>(month - 1)] += m.amount;
+            }
+        }
+    }
+    sumSection(g.income);
+    sumSection(g.expenses);
+    for (size_t m = 0; m < 12; ++m) g.net.months[m] = g.income.total.months[m] - g.expenses.total.months[m];
+    g.net.total = g.income.total.total - g.expenses.total.total;
+    g.net.compared = g.income.total.compared - g.expenses.total.compared;
+    return g;
+}
+
+std::string glanceLabel(const GlanceLine& line, GlanceGroup group) {
+    std::string shown = trimBlanks(blankControls(line.label));
+    if (!shown.empty()) return shown;
+    return group == GlanceGroup::description ? "(no description)" : "(no name)";
+}
+
+const char* glanceMonthName(int month) {
+    static const char* const names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    return month >= 1 && month <= 12 ? names[month - 1] : "";
+}
+
+std::string glanceCsv(const Glance& g) {
+    const std::string y = std::to_string(g.year), c = std::to_string(g.comparedYear);
+    std::string csv = "\xEF\xBB\xBF";
+    csv += std::string("Section,") + (g.group == GlanceGroup::description ? "Description" : "Name");
+    for (int m = 1; m <= 12; ++m) csv += std::string(",") + glanceMonthName(m) + " " + y;
+    csv += "," + y + "," + c + ",Change\r\n";
+    auto line = [&](const std::string& section, const std::string& label, const GlanceLine& l) {
+        csv += csvField(section) + "," + csvField(utf8FromWindows1252(spreadsheetText(label)));
+        for (int64_t v : l.months) csv += "," + plainAmount(v);
+        csv += "," + plainAmount(l.total) + "," + plainAmount(l.compared) + "," + plainAmount(l.change()) + "\r\n";
+    };
+    for (const GlanceLine& l : g.income.lines) line("Income", glanceLabel(l, g.group), l);
+    line("Income", "Total income", g.income.total);
+    for (const GlanceLine& l : g.expenses.lines) line("Expenses", glanceLabel(l, g.group), l);
+    line("Expenses", "Total expenses", g.expenses.total);
+    line("", "Net", g.net);
+    line("Miles", "Mileage (miles)", g.miles);
+    return csv;
+}
