@@ -11,7 +11,7 @@ namespace {
 
 // One edit of the tables, with what it needs to be made again or taken back.
 struct Edit {
-    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry, addLines, setLine, addBalance } kind;
+    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry, addLines, setLine, addBalance, addArchive } kind;
     explicit Edit(Kind k) : kind(k) {}
     ListKind list = nameList;
     int at = 0;  // transaction position, entry number or bank line number (from 0)
@@ -24,6 +24,7 @@ struct Edit {
     // setLine: before, after.
     mutable std::vector<BankLine> lines;
     RememberedBalance balance;    // addBalance: appended, always the last one
+    ArchiveNote archive;          // addArchive: appended, always the last one
 };
 
 struct Step {
@@ -174,6 +175,12 @@ int apply(const Edit& edit, bool forward) {
         else
             ledger.beside.balances.pop_back();
         return 0;
+    case Edit::addArchive:
+        if (forward)
+            ledger.beside.archives.push_back(edit.archive);
+        else
+            ledger.beside.archives.pop_back();
+        return 0;
     }
     return 0;
 }
@@ -184,9 +191,10 @@ int apply(const Edit& edit, bool forward) {
 bool fits(const Step& step, bool forward) {
     int tx = transactionCount, counts[2] = {nameCount, descrCount};
     size_t lines = ledger.beside.lines.size(), balances = ledger.beside.balances.size();
+    size_t archives = ledger.beside.archives.size();
     auto check = [&](const Edit& e) {
-        if (e.kind == Edit::addLines || e.kind == Edit::addBalance) {
-            size_t& n = e.kind == Edit::addLines ? lines : balances;
+        if (e.kind == Edit::addLines || e.kind == Edit::addBalance || e.kind == Edit::addArchive) {
+            size_t& n = e.kind == Edit::addLines ? lines : e.kind == Edit::addBalance ? balances : archives;
             size_t added = e.kind == Edit::addLines ? static_cast<size_t>(e.at) : 1;
             if (forward) {
                 n += added;
@@ -238,7 +246,8 @@ void record(Edit edit) {
 }
 
 size_t editBytes(const Edit& e) {
-    size_t n = sizeof(Edit) + e.entryBefore.capacity() + e.entryAfter.capacity() + e.references.capacity() * sizeof(int);
+    size_t n = sizeof(Edit) + e.entryBefore.capacity() + e.entryAfter.capacity() + e.references.capacity() * sizeof(int) +
+               e.archive.path.capacity();
     n += e.lines.capacity() * sizeof(BankLine);
     for (const BankLine& l : e.lines)
         n += l.bankId.capacity() + l.memo.capacity();  // the shared texts are held once for all
@@ -343,6 +352,13 @@ void setBankLine(size_t i, const BankLine& line) {
     e.at = static_cast<int>(i);
     e.lines = {ledger.beside.lines[i], line};
     ledger.beside.lines[i] = line;
+    record(std::move(e));
+}
+
+void addArchiveNote(const ArchiveNote& archive) {
+    Edit e{Edit::addArchive};
+    e.archive = archive;
+    ledger.beside.archives.push_back(archive);
     record(std::move(e));
 }
 

@@ -37,6 +37,9 @@ void removeListEntryAt(ListKind list, int e);
 void addBankLines(std::vector<BankLine> lines);
 void setBankLine(size_t i, const BankLine& line);
 void addRememberedBalance(const RememberedBalance& balance);
+// Remembers another archive file of these books (one the user named), as
+// the last of ledger.beside.archives.
+void addArchiveNote(const ArchiveNote& archive);
 
 // --- Steps ---
 

@@ -258,3 +258,81 @@ std::string glanceCsv(const Glance& g) {
     line("Miles", "Mileage (miles)", g.miles);
     return csv;
 }
+
+std::vector<std::string> glanceCellFiles(const std::vector<GlanceSource>& sources, const GlanceCell& cell,
+                                         GlanceGroup group) {
+    std::vector<std::string> files;
+    for (const GlanceSource& s : sources) {
+        for (const Transaction& t : s.image.transactions) {
+            if (yearOf(t.date) != cell.year || (cell.month != 0 && monthOf(t.date) != cell.month)) continue;
+            Money m = moneyOf(t, s.image);
+            bool counts = false;
+            switch (cell.line) {
+            case GlanceCell::miles: counts = m.mileage; break;
+            case GlanceCell::incomeTotal: counts = m.income; break;
+            case GlanceCell::expensesTotal: counts = m.expense; break;
+            case GlanceCell::net: counts = m.income || m.expense; break;
+            case GlanceCell::item: {
+                const std::string& entry = group == GlanceGroup::description ? entryAt(s.image.descriptions, t.descrIndex)
+                                                                             : entryAt(s.image.names, t.nameIndex);
+                counts = (cell.income ? m.income : m.expense) && entryText(entry) == cell.label;
+                break;
+            }
+            }
+            if (counts) {
+                files.push_back(s.path);
+                break;
+            }
+        }
+    }
+    return files;
+}
+
+namespace {
+
+int64_t wholeOf(int64_t hundredths, bool up) {
+    int64_t q = hundredths / 100, r = hundredths % 100;
+    if (r != 0 && (hundredths > 0) == up) q += up ? 1 : -1;
+    return q;
+}
+
+}  // namespace
+
+GlanceAxis glanceAxis(const Glance& g) {
+    int64_t low = 0, high = 0;
+    auto take = [&](int64_t v) {
+        low = std::min(low, wholeOf(v, false));
+        high = std::max(high, wholeOf(v, true));
+    };
+    for (size_t m = 0; m < 12; ++m) {
+        take(g.income.total.months[m]);
+        take(g.expenses.total.months[m]);
+        take(g.net.months[m]);
+        take(g.comparedIncome[m]);
+        take(g.comparedExpenses[m]);
+        take(g.comparedIncome[m] - g.comparedExpenses[m]);
+    }
+    GlanceAxis a;
+    if (high == low) high = low + 1;
+    // About five steps from low to high.
+    int64_t span = high - low, step = 1;
+    while (step * 5 < span) {
+        if (step * 2 * 5 >= span) { step *= 2; break; }
+        if (step * 5 * 5 >= span) { step *= 5; break; }
+        step *= 10;
+    }
+    a.step = step;
+    a.low = low >= 0 ? 0 : -((-low + step - 1) / step) * step;
+    a.high = high <= 0 ? 0 : ((high + step - 1) / step) * step;
+    if (a.high == a.low) a.high = a.low + step;
+    return a;
+}
+
+std::string wholeUnits(int64_t units) {
+    std::string digits = std::to_string(units < 0 ? -units : units), out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return units < 0 ? "-" + out : out;
+}

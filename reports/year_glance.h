@@ -66,6 +66,30 @@ struct Glance {
 
 Glance computeGlance(const std::vector<GlanceSource>& sources, int year, int comparedYear, GlanceGroup group);
 
+// A cell of the table: a line and a month of a year, or the whole year.
+struct GlanceCell {
+    enum Line { item, incomeTotal, expensesTotal, net, miles };
+    Line line = item;
+    bool income = true;  // an item line: under Income, else under Expenses
+    std::string label;   // an item line's text
+    int year = 0;
+    int month = 0;  // 1..12; 0 for the whole year
+};
+// The files that hold transactions of the cell: "" for the working books,
+// else the archive files' paths, in the order of the sources.
+std::vector<std::string> glanceCellFiles(const std::vector<GlanceSource>& sources, const GlanceCell& cell,
+                                         GlanceGroup group);
+
+// The chart's money axis in whole currency units: from low to high in steps
+// of step (1, 2 or 5 times a power of ten), taking in every bar and the net
+// of both years, and 0.
+struct GlanceAxis {
+    int64_t low = 0, high = 0, step = 1;
+};
+GlanceAxis glanceAxis(const Glance& g);
+// Whole currency units with thousands grouped: "12,500", "-300".
+std::string wholeUnits(int64_t units);
+
 // What a line is called in the table: its text, or "(no description)" /
 // "(no name)".
 std::string glanceLabel(const GlanceLine& line, GlanceGroup group);

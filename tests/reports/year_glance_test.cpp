@@ -211,3 +211,45 @@ TEST_F(YearGlance, CsvKeepsTheSpreadsheetRule) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(YearGlance, CellFilesAndTheChartsAxis) {
+    LedgerImage old;
+    old.descriptions = {entry(1, "Consulting")};
+    old.transactions = {makeTransaction("05-05-2024", typeService, 1, 0, 70000)};
+    folder.write("old.qvl", encodeLedger(old));
+    LedgerImage books;
+    books.descriptions = {entry(1, "Consulting"), entry(2, "Rent")};
+    books.transactions = {makeTransaction("05-06-2024", typeService, 1, 0, 100),
+                          makeTransaction("02-01-2025", typeExpense, 2, 0, 123456)};
+    installLedgerImage(books);
+    ledger.beside.archives.push_back({folder.file("old.qvl"), 0, 0});
+    std::vector<GlanceSource> sources = glanceSources();
+
+    GlanceCell may{GlanceCell::item, true, "Consulting", 2024, 5};
+    EXPECT_EQ(glanceCellFiles(sources, may, GlanceGroup::description),
+              (std::vector<std::string>{"", folder.file("old.qvl")}));
+    may.month = 6;
+    EXPECT_TRUE(glanceCellFiles(sources, may, GlanceGroup::description).empty());
+    GlanceCell rent{GlanceCell::item, false, "Rent", 2025, 0};
+    EXPECT_EQ(glanceCellFiles(sources, rent, GlanceGroup::description), std::vector<std::string>{""});
+    rent.income = true;  // not income
+    EXPECT_TRUE(glanceCellFiles(sources, rent, GlanceGroup::description).empty());
+    GlanceCell net{GlanceCell::net, true, "", 2024, 0};
+    EXPECT_EQ(glanceCellFiles(sources, net, GlanceGroup::description).size(), 2u);
+
+    // 1,234.56 of expenses and a net of -1,234.56; 701 a month the year before.
+    GlanceAxis a = glanceAxis(computeGlance(sources, 2025, 2024, GlanceGroup::description));
+    EXPECT_EQ(a.step, 500);
+    EXPECT_EQ(a.low, -1500);
+    EXPECT_EQ(a.high, 1500);
+    EXPECT_EQ(wholeUnits(1234567), "1,234,567");
+    EXPECT_EQ(wholeUnits(-300), "-300");
+    EXPECT_EQ(wholeUnits(0), "0");
+    GlanceAxis none = glanceAxis(computeGlance(sources, 2030, 2029, GlanceGroup::description));
+    EXPECT_EQ(none.low, 0);
+    EXPECT_GT(none.high, 0);  // an empty year still has an axis to draw
+}
+
+}  // namespace
