@@ -25,6 +25,7 @@
 #include "reports/filter_dialog.h"
 #include "lists/list_dialog.h"
 #include "reports/tax_report_dialog.h"
+#include "reports/year_glance_dialog.h"
 #include "lists/list_maintenance.h"
 #include "ui/dialog_template.h"
 #include "ui/prompts.h"
@@ -138,6 +139,20 @@ ListRefresh filterCommand() {
     selectedRow = 0;
     r.rows = ListRefresh::all;
     r.tab = 1;  // "All Transactions"
+    return r;
+}
+
+// View > Year at a Glance: a double click on a cell puts its month and its
+// description or name in force as the filter and shows All Transactions.
+ListRefresh yearAtAGlance() {
+    GlanceChoice chosen = showYearAtAGlance(mainWindow);
+    if (!chosen.show) return rowsAsTheyAre();
+    filter = chosen.filter;
+    selectedRow = 0;
+    ListRefresh r;
+    r.rows = ListRefresh::all;
+    r.tab = 1;
+    r.note = chosen.note;
     return r;
 }
 
@@ -262,7 +277,7 @@ const CommandHandler commandHandlers[] = {
     {cmdNew, plain<newFile>}, {cmdArchive, plain<archiveFile>}, {cmdPrint, rowsKept<printFile>},
     {cmdExport, rowsKept<exportFile>}, {cmdImport, plain<importFile>},
     {cmdExit, plain<quitCommand>}, {idQuit, plain<quitCommand>},
-    {idRept, rowsKept<taxReport>}, {cmdTaxReport, rowsKept<taxReport>},
+    {idRept, rowsKept<taxReport>}, {cmdTaxReport, rowsKept<taxReport>}, {cmdYearGlance, plain<yearAtAGlance>},
     {idServ, [](int id) { return addRecord(id - 1000); }}, {idExps, [](int id) { return addRecord(id - 1000); }},
     {idProd, [](int id) { return addRecord(id - 1000); }}, {idEarn, [](int id) { return addRecord(id - 1000); }},
     {cmdAddService, [](int) { return addRecord(typeService); }},

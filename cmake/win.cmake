@@ -22,6 +22,9 @@ set(WIN32_SOURCES
   app/ask_text.cpp
   reports/printing.cpp
   reports/tax_report_dialog.cpp
+  reports/glance_chart.cpp
+  reports/glance_print.cpp
+  reports/year_glance_dialog.cpp
   import/import_dialog.cpp
 )
 

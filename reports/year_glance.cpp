@@ -8,6 +8,7 @@
 #include "ledger/file_access.h"
 #include "ledger/tax_arithmetic.h"
 #include "reports/csv_export.h"
+#include "text/amount_text.h"
 #include "text/date_text.h"
 #include "text/plain_text.h"
 
@@ -335,4 +336,25 @@ std::string wholeUnits(int64_t units) {
         out += digits[i];
     }
     return units < 0 ? "-" + out : out;
+}
+
+std::vector<GlanceRow> glanceRows(const Glance& g) {
+    std::vector<GlanceRow> rows;
+    rows.push_back({GlanceRow::heading, true, "Income", nullptr});
+    for (const GlanceLine& l : g.income.lines) rows.push_back({GlanceRow::item, true, "    " + glanceLabel(l, g.group), &l});
+    rows.push_back({GlanceRow::incomeTotal, true, "Total income", &g.income.total});
+    rows.push_back({GlanceRow::heading, false, "Expenses", nullptr});
+    for (const GlanceLine& l : g.expenses.lines)
+        rows.push_back({GlanceRow::item, false, "    " + glanceLabel(l, g.group), &l});
+    rows.push_back({GlanceRow::expensesTotal, false, "Total expenses", &g.expenses.total});
+    rows.push_back({GlanceRow::net, true, "Net", &g.net});
+    rows.push_back({GlanceRow::miles, true, "Mileage (miles)", &g.miles});
+    return rows;
+}
+
+std::string glanceCellText(const GlanceLine& l, int column) {
+    if (column >= 1 && column <= 12) return formatAmount(l.months[static_cast<size_t>(column - 1)]);
+    if (column == 13) return formatAmount(l.total);
+    if (column == 14) return formatAmount(l.compared);
+    return formatAmount(l.change());
 }

@@ -66,6 +66,21 @@ struct Glance {
 
 Glance computeGlance(const std::vector<GlanceSource>& sources, int year, int comparedYear, GlanceGroup group);
 
+// The table's rows, as the dialog shows and the printout prints them:
+// "Income", its lines, "Total income", "Expenses", its lines, "Total
+// expenses", "Net", "Mileage (miles)".
+struct GlanceRow {
+    enum Kind { heading, item, incomeTotal, expensesTotal, net, miles };
+    Kind kind = heading;
+    bool income = true;                // under Income (headings and items), else Expenses
+    std::string label;                 // as shown; items indented
+    const GlanceLine* line = nullptr;  // into the glance; null for a heading
+};
+std::vector<GlanceRow> glanceRows(const Glance& g);
+// A cell's text: columns 1..12 the months, 13 the year, 14 the compared
+// year, 15 the change; zero shows empty.
+std::string glanceCellText(const GlanceLine& line, int column);
+
 // A cell of the table: a line and a month of a year, or the whole year.
 struct GlanceCell {
     enum Line { item, incomeTotal, expensesTotal, net, miles };
