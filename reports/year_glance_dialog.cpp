@@ -29,6 +29,7 @@ struct GlanceState {
     GlanceGroup group = GlanceGroup::description;
     std::vector<GlanceRow> rows;
     SIZE minimum = {0, 0};  // the window's size at its template: its smallest
+    HFONT bold = nullptr;   // headings and totals in the table
     GlanceChoice choice;
 };
 GlanceState state;
@@ -114,6 +115,8 @@ void fillTable() {
             SendMessageA(table, LVM_SETITEMTEXTA, r, reinterpret_cast<LPARAM>(&it));
         }
     }
+    // Every number column as wide as its widest text or its heading.
+    for (int c = 1; c <= 15; ++c) SendMessageA(table, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), LVSCW_AUTOSIZE_USEHEADER);
     SendMessageA(table, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(table, nullptr, TRUE);
 }
@@ -121,7 +124,7 @@ void fillTable() {
 void createColumns() {
     HWND table = item(idGlanceTable);
     SendMessageA(table, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    RECT units = {0, 0, 150, 48};  // the label column, a number column, in dialog units
+    RECT units = {0, 0, 110, 40};  // the label column, a number column, in dialog units
     MapDialogRect(state.dialog, &units);
     for (int c = 0; c <= 15; ++c) {
         std::string title = c == 0 ? "" : c <= 12 ? glanceMonthName(c) : c == 15 ? "Change" : "";
@@ -281,13 +284,32 @@ BOOL initialise(HWND dialog) {
     int year = withTransactions.empty() ? currentLocalYear() : withTransactions.back();
     selectYear(idGlanceYear, year);
     selectYear(idGlanceCompare, year - 1);
+    LOGFONTA lf = {};
+    if (GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof lf, &lf)) {
+        lf.lfWeight = FW_BOLD;
+        state.bold = CreateFontIndirectA(&lf);
+    }
     createColumns();
     layout();
     recompute();
     return TRUE;
 }
 
+// Headings and totals stand out in bold.
+LRESULT customDraw(NMLVCUSTOMDRAW& draw) {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    size_t row = draw.nmcd.dwItemSpec;
+    if (row >= state.rows.size() || state.rows[row].kind == GlanceRow::item || !state.bold) return CDRF_DODEFAULT;
+    SelectObject(draw.nmcd.hdc, state.bold);
+    return CDRF_NEWFONT;
+}
+
 INT_PTR notified(const NMHDR& n) {
+    if (n.idFrom == idGlanceTable && n.code == NM_CUSTOMDRAW) {
+        SetWindowLongPtrA(state.dialog, DWLP_MSGRESULT, customDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&n))));
+        return TRUE;
+    }
     if (n.idFrom != idGlanceTable || n.code != NM_DBLCLK) return FALSE;
     const auto& a = reinterpret_cast<const NMITEMACTIVATE&>(n);
     LVHITTESTINFO hit = {};
@@ -353,6 +375,7 @@ GlanceChoice showYearAtAGlance(HWND owner) {
     state = GlanceState{};
     cDialogTemplate t = glanceTemplate();
     t.runModal(owner, glanceProc);
+    if (state.bold) DeleteObject(state.bold);
     GlanceChoice choice = state.choice;
     state = GlanceState{};
     return choice;
