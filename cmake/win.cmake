@@ -43,6 +43,7 @@ set(WIN32_TESTS
   tests/win/archive_command_test.cpp
   tests/win/commands_test.cpp
   tests/win/refresh_test.cpp
+  tests/win/year_glance_test.cpp
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp
