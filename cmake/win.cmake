@@ -117,6 +117,9 @@ target_link_options(fill_list_bench PRIVATE -static -mconsole)
 add_executable(import_bench EXCLUDE_FROM_ALL bench/import_bench.cpp resources/quirvel.rc)
 target_link_libraries(import_bench PRIVATE quirvel_win psapi)
 target_link_options(import_bench PRIVATE -static -mconsole)
+add_executable(glance_bench EXCLUDE_FROM_ALL bench/glance_bench.cpp resources/quirvel.rc)
+target_link_libraries(glance_bench PRIVATE quirvel_win psapi)
+target_link_options(glance_bench PRIVATE -static -mconsole)
 # The start-up benchmark's floor: an empty dialog with Quirvel's manifest,
 # resources and import libraries; and Quirvel's start-up timed from inside.
 add_executable(empty_dialog EXCLUDE_FROM_ALL WIN32 bench/empty_dialog.cpp resources/quirvel.rc)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <map>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "ledger/file_access.h"
@@ -29,7 +29,9 @@ struct Money {
     int64_t amount = 0;
 };
 
-Money moneyOf(const Transaction& t, const LedgerImage& image) {
+// mileage: per description entry, 1 when it is the mileage description, 0
+// when not, 2 while unknown (a cache the caller keeps for the image).
+Money moneyOf(const Transaction& t, const LedgerImage& image, std::vector<uint8_t>& mileage) {
     Money m;
     switch (t.type) {
     case typeService:
@@ -42,13 +44,16 @@ Money moneyOf(const Transaction& t, const LedgerImage& image) {
         m.income = true;
         m.amount = -(static_cast<int64_t>(t.amount) + (t.taxMode != modeTaxIncluded ? t.salesTax : 0));
         break;
-    case typeExpense:
-        if (isMileageDescription(textAt(image.descriptions, t.descrIndex)))
+    case typeExpense: {
+        size_t e = t.descrIndex < mileage.size() ? t.descrIndex : 0;
+        if (mileage[e] == 2) mileage[e] = isMileageDescription(textAt(image.descriptions, t.descrIndex)) ? 1 : 0;
+        if (mileage[e])
             m.mileage = true;
         else
             m.expense = true;
         m.amount = t.amount;
         break;
+    }
     default: break;  // personal use is no income and no expense
     }
     return m;
@@ -64,16 +69,44 @@ std::string folded(const std::string& s) {
     return f;
 }
 
-// Every field of a transaction with its texts: two sources that share one
-// hold the same transaction.
-std::string transactionKey(const Transaction& t, const LedgerImage& image) {
-    std::string key = std::to_string(t.date) + '|' + std::to_string(t.type) + '|' + std::to_string(t.amount) + '|' +
-                      std::to_string(t.handling) + '|' + std::to_string(t.shipping) + '|' +
-                      std::to_string(t.salesTax) + '|' + std::to_string(t.taxMode) + '|';
-    key += textAt(image.descriptions, t.descrIndex);
-    key += '\x1F';
-    key += textAt(image.names, t.nameIndex);
-    return key;
+uint64_t mix(uint64_t hash, uint64_t value) {
+    for (int i = 0; i < 8; ++i) {
+        hash ^= (value >> (8 * i)) & 0xFF;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+uint64_t textHash(const std::string& entry) {
+    uint64_t hash = 14695981039346656037ull;
+    for (size_t i = 1; i < entry.size(); ++i) {  // the text, not its group byte
+        hash ^= static_cast<unsigned char>(entry[i]);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+// Every field of a transaction with its texts, hashed: two sources that
+// share one hold the same transaction. entryHashes: each list's entries'.
+uint64_t transactionKey(const Transaction& t, const std::vector<uint64_t>& descrHashes,
+                        const std::vector<uint64_t>& nameHashes) {
+    uint64_t h = 14695981039346656037ull;
+    h = mix(h, t.date);
+    h = mix(h, t.type);
+    h = mix(h, static_cast<uint32_t>(t.amount));
+    h = mix(h, static_cast<uint32_t>(t.handling));
+    h = mix(h, static_cast<uint32_t>(t.shipping));
+    h = mix(h, static_cast<uint32_t>(t.salesTax));
+    h = mix(h, t.taxMode);
+    h = mix(h, t.descrIndex < descrHashes.size() ? descrHashes[t.descrIndex] : 0);
+    return mix(h, t.nameIndex < nameHashes.size() ? nameHashes[t.nameIndex] : 0);
+}
+
+// Each entry's text hash, 1-based (0 for none).
+std::vector<uint64_t> entryHashes(const std::vector<std::string>& list) {
+    std::vector<uint64_t> hashes(1, 0);
+    for (const std::string& e : list) hashes.push_back(textHash(e));
+    return hashes;
 }
 
 void addTo(GlanceLine& line, int month, int64_t amount, bool compared) {
@@ -134,18 +167,19 @@ GlanceSource readArchiveSource(const std::string& path) {
 }
 
 void leaveOutRepeatedSources(std::vector<GlanceSource>& sources) {
-    std::unordered_set<std::string> seen;
+    std::unordered_set<uint64_t> seen;
     for (size_t i = 0; i < sources.size(); ++i) {
         GlanceSource& s = sources[i];
         if (!s.problem.empty()) continue;
-        std::vector<std::string> keys;
+        std::vector<uint64_t> keys;
         keys.reserve(s.image.transactions.size());
-        size_t repeated = SIZE_MAX;
+        const std::vector<uint64_t> descr = entryHashes(s.image.descriptions), name = entryHashes(s.image.names);
+        bool repeated = false;
         for (const Transaction& t : s.image.transactions) {
-            keys.push_back(transactionKey(t, s.image));
-            if (repeated == SIZE_MAX && seen.count(keys.back())) repeated = keys.size();
+            keys.push_back(transactionKey(t, descr, name));
+            repeated = repeated || seen.count(keys.back()) != 0;
         }
-        if (repeated != SIZE_MAX) {
+        if (repeated) {
             s.problem = "holds transactions that other books read here hold too";
             s.image = LedgerImage{};
             continue;
@@ -189,30 +223,37 @@ Glance computeGlance(const std::vector<GlanceSource>& sources, int year, int com
     g.group = group;
     // Lines by their exact text: the filter matches texts exactly, so a
     // double click shows just the transactions a line adds up.
-    std::map<std::string, size_t> incomeAt, expenseAt;
-    auto lineFor = [](GlanceSection& s, std::map<std::string, size_t>& at, const std::string& label) -> GlanceLine& {
+    std::unordered_map<std::string, size_t> incomeAt, expenseAt;
+    auto lineFor = [](GlanceSection& s, std::unordered_map<std::string, size_t>& at, const std::string& label) {
         auto found = at.find(label);
-        if (found != at.end()) return s.lines[found->second];
+        if (found != at.end()) return found->second;
         at[label] = s.lines.size();
         s.lines.push_back(GlanceLine{label, {}, 0, 0});
-        return s.lines.back();
+        return s.lines.size() - 1;
     };
     for (const GlanceSource& s : sources) {
+        // Entry number to line number, found once per entry of this source.
+        const std::vector<std::string>& list = group == GlanceGroup::description ? s.image.descriptions : s.image.names;
+        std::vector<size_t> incomeLine(list.size() + 1, SIZE_MAX), expenseLine(list.size() + 1, SIZE_MAX);
+        std::vector<uint8_t> mileageEntry(s.image.descriptions.size() + 1, 2);  // 2: not known yet
         for (const Transaction& t : s.image.transactions) {
             const int y = yearOf(t.date), month = monthOf(t.date);
             const bool inYear = y == year, inCompared = y == comparedYear;
             if ((!inYear && !inCompared) || month < 1 || month > 12) continue;
-            Money m = moneyOf(t, s.image);
+            Money m = moneyOf(t, s.image, mileageEntry);
             if (m.mileage) {
                 if (inYear) addTo(g.miles, month, m.amount, false);
                 if (inCompared) addTo(g.miles, month, m.amount, true);
                 continue;
             }
             if (!m.income && !m.expense) continue;
-            const std::string& label = group == GlanceGroup::description ? entryAt(s.image.descriptions, t.descrIndex)
-                                                                         : entryAt(s.image.names, t.nameIndex);
-            GlanceLine& line = m.income ? lineFor(g.income, incomeAt, entryText(label))
-                                        : lineFor(g.expenses, expenseAt, entryText(label));
+            uint16_t entry = group == GlanceGroup::description ? t.descrIndex : t.nameIndex;
+            if (entry > list.size()) entry = 0;  // names nothing
+            size_t& known = (m.income ? incomeLine : expenseLine)[entry];
+            if (known == SIZE_MAX)
+                known = m.income ? lineFor(g.income, incomeAt, entryText(entryAt(list, entry)))
+                                 : lineFor(g.expenses, expenseAt, entryText(entryAt(list, entry)));
+            GlanceLine& line = (m.income ? g.income : g.expenses).lines[known];
             if (inYear) addTo(line, month, m.amount, false);
             if (inCompared) {
                 addTo(line, month, m.amount, true);
@@ -264,9 +305,10 @@ std::vector<std::string> glanceCellFiles(const std::vector<GlanceSource>& source
                                          GlanceGroup group) {
     std::vector<std::string> files;
     for (const GlanceSource& s : sources) {
+        std::vector<uint8_t> mileage(s.image.descriptions.size() + 1, 2);
         for (const Transaction& t : s.image.transactions) {
             if (yearOf(t.date) != cell.year || (cell.month != 0 && monthOf(t.date) != cell.month)) continue;
-            Money m = moneyOf(t, s.image);
+            Money m = moneyOf(t, s.image, mileage);
             bool counts = false;
             switch (cell.line) {
             case GlanceCell::miles: counts = m.mileage; break;

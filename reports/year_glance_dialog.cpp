@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <type_traits>
 #include <vector>
 
 #include "ledger/changes.h"
@@ -30,6 +31,8 @@ struct GlanceState {
     std::vector<GlanceRow> rows;
     SIZE minimum = {0, 0};  // the window's size at its template: its smallest
     HFONT bold = nullptr;   // headings and totals in the table
+    INT charWidths[256] = {};
+    std::string cellBuffer;
     GlanceChoice choice;
 };
 GlanceState state;
@@ -90,35 +93,60 @@ void setColumnTitle(HWND table, int column, const std::string& title) {
     SendMessageA(table, LVM_SETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&c));
 }
 
+// The width of a text in the table's font, from the widths of its
+// characters (measured once): a switch sizes fifteen columns of every row.
+int textWidth(const std::string& text) {
+    int w = 0;
+    for (unsigned char c : text) w += state.charWidths[c];
+    return w;
+}
+
+void measureCharacters() {
+    HWND table = item(idGlanceTable);
+    HDC dc = GetDC(table);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(table, WM_GETFONT, 0, 0)));
+    if (!GetCharWidth32A(dc, 0, 255, state.charWidths))
+        for (INT& w : state.charWidths) w = 8;
+    SelectObject(dc, old);
+    ReleaseDC(table, dc);
+}
+
 void fillTable() {
     const Glance& g = state.glance;
     state.rows = glanceRows(g);
-
     HWND table = item(idGlanceTable);
     SendMessageA(table, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(table, LVM_DELETEALLITEMS, 0, 0);
     setColumnTitle(table, 13, std::to_string(g.year));
     setColumnTitle(table, 14, std::to_string(g.comparedYear));
-    for (size_t r = 0; r < state.rows.size(); ++r) {
-        const std::string& label = state.rows[r].label;
-        LVITEMA it = {};
-        it.mask = LVIF_TEXT;
-        it.iItem = static_cast<int>(r);
-        it.pszText = const_cast<char*>(label.c_str());
-        SendMessageA(table, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&it));
-        const GlanceLine* l = state.rows[r].line;
-        if (!l) continue;
-        for (int c = 1; c <= 15; ++c) {
-            std::string text = glanceCellText(*l, c);
-            it.iSubItem = c;
-            it.pszText = const_cast<char*>(text.c_str());
-            SendMessageA(table, LVM_SETITEMTEXTA, r, reinterpret_cast<LPARAM>(&it));
-        }
-    }
+    // The rows are drawn from the glance as they are shown (a virtual list).
+    SendMessageA(table, LVM_SETITEMCOUNT, state.rows.size(), 0);
     // Every number column as wide as its widest text or its heading.
-    for (int c = 1; c <= 15; ++c) SendMessageA(table, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), LVSCW_AUTOSIZE_USEHEADER);
+    const int padding = textWidth("0000");
+    for (int c = 1; c <= 15; ++c) {
+        int width = textWidth(c <= 12 ? glanceMonthName(c) : c == 13 ? std::to_string(g.year)
+                                                     : c == 14   ? std::to_string(g.comparedYear)
+                                                                 : "Change");
+        for (const GlanceRow& r : state.rows)
+            if (r.line) width = std::max(width, textWidth(glanceCellText(*r.line, c)));
+        SendMessageA(table, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), MAKELPARAM(width + padding, 0));
+    }
     SendMessageA(table, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(table, nullptr, TRUE);
+}
+
+// A cell's text, asked for by the list as it draws it.
+template <class Info> void giveText(Info& info, std::string& buffer) {
+    auto& it = info.item;
+    if (!(it.mask & LVIF_TEXT) || it.iItem < 0 || static_cast<size_t>(it.iItem) >= state.rows.size()) return;
+    const GlanceRow& r = state.rows[static_cast<size_t>(it.iItem)];
+    buffer = it.iSubItem == 0 ? r.label : r.line ? glanceCellText(*r.line, it.iSubItem) : std::string();
+    if (it.cchTextMax <= 0) return;
+    if constexpr (std::is_same_v<decltype(it.pszText), LPWSTR>) {
+        std::wstring wide = wideText(buffer);
+        lstrcpynW(it.pszText, wide.c_str(), it.cchTextMax);
+    } else {
+        lstrcpynA(it.pszText, buffer.c_str(), it.cchTextMax);
+    }
 }
 
 void createColumns() {
@@ -290,6 +318,7 @@ BOOL initialise(HWND dialog) {
         state.bold = CreateFontIndirectA(&lf);
     }
     createColumns();
+    measureCharacters();
     layout();
     recompute();
     return TRUE;
@@ -306,6 +335,14 @@ LRESULT customDraw(NMLVCUSTOMDRAW& draw) {
 }
 
 INT_PTR notified(const NMHDR& n) {
+    if (n.idFrom == idGlanceTable && n.code == LVN_GETDISPINFOA) {
+        giveText(*reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&n)), state.cellBuffer);
+        return TRUE;
+    }
+    if (n.idFrom == idGlanceTable && n.code == LVN_GETDISPINFOW) {
+        giveText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&n)), state.cellBuffer);
+        return TRUE;
+    }
     if (n.idFrom == idGlanceTable && n.code == NM_CUSTOMDRAW) {
         SetWindowLongPtrA(state.dialog, DWLP_MSGRESULT, customDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&n))));
         return TRUE;
@@ -363,7 +400,7 @@ cDialogTemplate glanceTemplate() {
     t.add(IDCANCEL, "BUTTON", "C&lose", BS_PUSHBUTTON | WS_TABSTOP, 0, 444, 3, 40, 14);
     t.add(idGlanceChart, glanceChartClass, "", 0, WS_EX_CLIENTEDGE, 4, 22, 512, 120);
     t.add(idGlanceProblems, "STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 4, 146, 512, 10);
-    t.add(idGlanceTable, WC_LISTVIEWA, "", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
+    t.add(idGlanceTable, WC_LISTVIEWA, "", LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
           WS_EX_CLIENTEDGE, 4, 158, 512, 168);
     return t;
 }

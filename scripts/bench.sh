@@ -4,7 +4,9 @@
 #                                     filling and sorting the main list, and
 #                                     the memory and time of Undo and Redo,
 #                                     and a 5000-line statement imported into
-#                                     books that remember 20,000 earlier lines
+#                                     books that remember 20,000 earlier lines,
+#                                     and the year at a glance over a full
+#                                     ledger and ten archive files
 #   scripts/bench.sh startup [--peers] [EXE..]
 #                                     start to last paint of Quirvel with 5000
 #                                     transactions against the floor, an empty
@@ -31,13 +33,14 @@ pick_build "bench: timing"
 out="$root/build/$build"
 
 if [ "$mode" != startup ]; then
-  "$root/scripts/build.sh" "$build" --target ledger_bench fill_list_bench import_bench >/dev/null
+  "$root/scripts/build.sh" "$build" --target ledger_bench fill_list_bench import_bench glance_bench >/dev/null
   trap stop_wine EXIT
   start_display
   boot_prefix "$out/wineprefix"
   wine "$out/ledger_bench.exe"
   wine "$out/fill_list_bench.exe"
   wine "$out/import_bench.exe"
+  wine "$out/glance_bench.exe"
   exit 0
 fi
 
