@@ -121,7 +121,7 @@ void fillTable() {
     // The rows are drawn from the glance as they are shown (a virtual list).
     SendMessageA(table, LVM_SETITEMCOUNT, state.rows.size(), 0);
     // Every number column as wide as its widest text or its heading.
-    const int padding = textWidth("0000");
+    const int padding = textWidth("000");
     for (int c = 1; c <= 15; ++c) {
         int width = textWidth(c <= 12 ? glanceMonthName(c) : c == 13 ? std::to_string(g.year)
                                                      : c == 14   ? std::to_string(g.comparedYear)
