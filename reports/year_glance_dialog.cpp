@@ -384,7 +384,7 @@ INT_PTR CALLBACK glanceProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 cDialogTemplate glanceTemplate() {
-    cDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | DS_MODALFRAME | DS_CENTER |
+    cDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN | DS_MODALFRAME | DS_CENTER |
                           DS_3DLOOK,
                       0, 0, 0, 520, 330, "Year at a Glance");
     const DWORD years = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
