@@ -12,6 +12,7 @@
 #include "app/list_state.h"
 #include "app/main_pages.h"
 #include "app/main_state.h"
+#include "app/status_texts.h"
 #include "app/transaction_list.h"
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
@@ -129,12 +130,19 @@ ListRefresh deleteSelected() {
 }
 
 ListRefresh filterCommand() {
+    const FilterValues before = filter;
     FilterDialogResult chosen = showFilterDialog(mainWindow, filter, currentType);
     filter = chosen.values;
     if (chosen.allTypes) currentType = 0;
     ListRefresh r;
     r.rows = ListRefresh::keep;  // "&Reset" alone takes effect at the next fill
-    if (!chosen.showAll) return r;
+    if (!chosen.showAll) {
+        // Until then the status bar goes on saying what the rows pass.
+        const bool same = filter.startDate == before.startDate && filter.endDate == before.endDate &&
+                          filter.descrIndex == before.descrIndex && filter.nameIndex == before.nameIndex;
+        if (!same && !listState.filledFilterText) listState.filledFilterText = filterStatusText(before);
+        return r;
+    }
     selectedRow = 0;
     r.rows = ListRefresh::all;
     r.tab = 1;  // "All Transactions"
