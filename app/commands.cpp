@@ -82,12 +82,19 @@ ListRefresh rowsAsTheyAre() {
     return r;
 }
 
+// A record added or changed at position t: selected at the fill, or said to
+// be out of the list's sight when the filter hides it.
+ListRefresh showRecord(int t) {
+    ListRefresh r;
+    r.show = t;
+    if (t > 0 && !transactionPassesFilter(t, 0)) r.note = hiddenRecordNote;
+    return r;
+}
+
 ListRefresh addRecord(int type) {
     std::optional<Transaction> record = askTransaction(mainWindow, {type, 0});
     if (!record) return rowsAsTheyAre();
-    ListRefresh r;
-    r.show = insertTransaction(*record);  // 0 when the table was full
-    return r;
+    return showRecord(insertTransaction(*record));  // 0 when the table was full
 }
 
 // The record view, stepping through the rows as the list shows them; the
@@ -115,10 +122,8 @@ ListRefresh changeSelected() {
     if (t == 0) return {};
     std::optional<Transaction> record = askTransaction(mainWindow, {currentType, t});
     if (!record) return rowsAsTheyAre();
-    ListRefresh r;
     // Replacing it may offer to remove the old description and name.
-    r.show = keepingFilterEntries([&] { return changeTransaction(t, *record); });
-    return r;
+    return showRecord(keepingFilterEntries([&] { return changeTransaction(t, *record); }));
 }
 
 ListRefresh deleteSelected() {
