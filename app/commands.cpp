@@ -8,6 +8,7 @@
 
 #include "app/about_box.h"
 #include "app/file_commands.h"
+#include "app/find_command.h"
 #include "app/list_refresh.h"
 #include "app/list_state.h"
 #include "app/main_pages.h"
@@ -292,6 +293,7 @@ const CommandHandler commandHandlers[] = {
     {cmdPreviousTab, [](int) { stepTab(-1); return ListRefresh{}; }},
     {cmdContents, rowsKept<helpContents>}, {cmdAbout, rowsKept<about>},
     {cmdUndo, [](int) { return undoOrRedo(true); }}, {cmdRedo, [](int) { return undoOrRedo(false); }},
+    {cmdFind, plain<findCommand>}, {cmdFindNext, plain<findNextCommand>},
 };
 
 ListRefresh dispatch(int id) {

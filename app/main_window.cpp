@@ -6,6 +6,7 @@
 #include <shlobj.h>  // CSIDL values
 
 #include "app/commands.h"
+#include "app/find_command.h"
 #include "app/list_state.h"
 #include "app/main_menu.h"
 #include "app/main_pages.h"
@@ -355,6 +356,7 @@ void resetAllState() {
     resetListMaintenanceState();
     resetRecordDialogState();
     resetTaxReport();
+    resetFindState();
     helpPath.clear();
     helpInBrowser = false;
     savedPlacement = WindowPlacement{};
