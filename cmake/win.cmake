@@ -43,6 +43,7 @@ set(WIN32_TESTS
   tests/win/commands_test.cpp
   tests/win/refresh_test.cpp
   tests/win/find_test.cpp
+  tests/win/filter_status_test.cpp
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp
