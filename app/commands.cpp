@@ -8,10 +8,12 @@
 
 #include "app/about_box.h"
 #include "app/file_commands.h"
+#include "app/find_command.h"
 #include "app/list_refresh.h"
 #include "app/list_state.h"
 #include "app/main_pages.h"
 #include "app/main_state.h"
+#include "app/status_texts.h"
 #include "app/transaction_list.h"
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
@@ -82,12 +84,19 @@ ListRefresh rowsAsTheyAre() {
     return r;
 }
 
+// A record added or changed at position t: selected at the fill, or said to
+// be out of the list's sight when the filter hides it.
+ListRefresh showRecord(int t) {
+    ListRefresh r;
+    r.show = t;
+    if (t > 0 && !transactionPassesFilter(t, 0)) r.note = hiddenRecordNote;
+    return r;
+}
+
 ListRefresh addRecord(int type) {
     std::optional<Transaction> record = askTransaction(mainWindow, {type, 0});
     if (!record) return rowsAsTheyAre();
-    ListRefresh r;
-    r.show = insertTransaction(*record);  // 0 when the table was full
-    return r;
+    return showRecord(insertTransaction(*record));  // 0 when the table was full
 }
 
 // The record view, stepping through the rows as the list shows them; the
@@ -115,10 +124,8 @@ ListRefresh changeSelected() {
     if (t == 0) return {};
     std::optional<Transaction> record = askTransaction(mainWindow, {currentType, t});
     if (!record) return rowsAsTheyAre();
-    ListRefresh r;
     // Replacing it may offer to remove the old description and name.
-    r.show = keepingFilterEntries([&] { return changeTransaction(t, *record); });
-    return r;
+    return showRecord(keepingFilterEntries([&] { return changeTransaction(t, *record); }));
 }
 
 ListRefresh deleteSelected() {
@@ -130,12 +137,19 @@ ListRefresh deleteSelected() {
 }
 
 ListRefresh filterCommand() {
+    const FilterValues before = filter;
     FilterDialogResult chosen = showFilterDialog(mainWindow, filter, currentType);
     filter = chosen.values;
     if (chosen.allTypes) currentType = 0;
     ListRefresh r;
     r.rows = ListRefresh::keep;  // "&Reset" alone takes effect at the next fill
-    if (!chosen.showAll) return r;
+    if (!chosen.showAll) {
+        // Until then the status bar goes on saying what the rows pass.
+        const bool same = filter.startDate == before.startDate && filter.endDate == before.endDate &&
+                          filter.descrIndex == before.descrIndex && filter.nameIndex == before.nameIndex;
+        if (!same && !listState.filledFilterText) listState.filledFilterText = filterStatusText(before);
+        return r;
+    }
     selectedRow = 0;
     r.rows = ListRefresh::all;
     r.tab = 1;  // "All Transactions"
@@ -294,6 +308,7 @@ const CommandHandler commandHandlers[] = {
     {cmdPreviousTab, [](int) { stepTab(-1); return ListRefresh{}; }},
     {cmdContents, rowsKept<helpContents>}, {cmdAbout, rowsKept<about>},
     {cmdUndo, [](int) { return undoOrRedo(true); }}, {cmdRedo, [](int) { return undoOrRedo(false); }},
+    {cmdFind, plain<findCommand>}, {cmdFindNext, plain<findNextCommand>},
 };
 
 ListRefresh dispatch(int id) {

@@ -10,6 +10,7 @@
 #include "app/ask_text.h"
 #include "app/list_state.h"
 #include "app/main_state.h"
+#include "app/status_texts.h"
 #include "app/transaction_list.h"
 #include "import/import_dialog.h"
 #include "ledger/archive.h"
@@ -137,8 +138,12 @@ ListRefresh importFile() {
     bool hasClosing = false;
     if (!showImportPreview(mainWindow, path, bytes, rows, &closing, &hasClosing)) return {};
     auto count = std::count_if(rows.begin(), rows.end(), [](const ImportRow& r) { return r.checked; });
+    const uint32_t firstNewTag = ledger.nextTag;  // every transaction added now is tagged from here on
     int first = importCheckedRows(rows, todayPacked(), hasClosing ? &closing : nullptr);
     if (first == 0) return {};
+    int hidden = 0;
+    for (int t = 1; t <= transactionCount; ++t)
+        if (transactionTags[static_cast<size_t>(t)] >= firstNewTag && !transactionPassesFilter(t, 0)) ++hidden;
     // Edit > Undo names the file: "Undo Import 4 rows from checking-us.csv".
     commitStep((count == 1 ? std::string("Import 1 row") : "Import " + std::to_string(count) + " rows") + " from " +
                fileNameOf(path));
@@ -146,6 +151,6 @@ ListRefresh importFile() {
     ListRefresh r;
     r.show = first;
     r.reveal = true;
-    r.note = std::to_string(count) + (count == 1 ? " row" : " rows") + " added from " + fileNameOf(path);
+    r.note = addedRowsNote(static_cast<int>(count), fileNameOf(path), hidden);
     return r;
 }

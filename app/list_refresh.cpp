@@ -1,7 +1,6 @@
 #include "app/list_refresh.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include "app/list_state.h"
 #include "app/main_pages.h"
@@ -28,10 +27,8 @@ void refreshList(const ListRefresh& r, bool booksChanged) {
         updateStatus(1);
     }
     updateStatus(0);
-    if (!r.note.empty() && statusBar) {
-        char part[256] = "";
-        SendMessageA(statusBar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(part));
-        std::string text = std::string(part) + "    " + r.note;
-        SendMessageA(statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    // The filter's part: a command may have changed the filter or the texts
+    // of its description and name.
+    updateStatus(2);
+    addStatusNote(r.note);
 }

@@ -5,6 +5,7 @@
 // never read these. Portable, so that the rules here are tested anywhere.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct ListState {
     // it shows its rows; empty (the identity) while no list exists (host tests).
     std::vector<int> displayOrder;
     unsigned fills = 0;          // how many times the list was filled (tests count them)
+    // The status bar's text for the filter the rows were filled with, while
+    // another one is in force: "&Reset" takes effect at once, yet the rows
+    // stay until the next fill, which forgets this.
+    std::optional<std::string> filledFilterText;
 };
 extern ListState listState;
 

@@ -20,6 +20,8 @@ enum : int {
     cmdNew = 107, cmdExport = 108, cmdImport = 109, cmdNextTab = 310, cmdPreviousTab = 311,
     // After the Edit menu's own items: taking changes back and making them again.
     cmdUndo = 206, cmdRedo = 207,
+    // Then looking for a text in the list's rows, and looking again.
+    cmdFind = 208, cmdFindNext = 209,
     // After the View menu's own items: the year at a glance.
     cmdYearGlance = 306,
 };

@@ -48,6 +48,9 @@ HMENU buildMainMenu() {
     AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(edit, MF_STRING | MF_GRAYED, cmdUndo, "&Undo\tCtrl+Z");
     AppendMenuA(edit, MF_STRING | MF_GRAYED, cmdRedo, "&Redo\tCtrl+Y");
+    AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(edit, MF_STRING, cmdFind, "&Find...\tCtrl+F");
+    AppendMenuA(edit, MF_STRING, cmdFindNext, "Find Ne&xt\tF3");
     HMENU view = CreatePopupMenu();
     AppendMenuA(view, MF_STRING, cmdFiltered, "&Filtered");
     AppendMenuA(view, MF_STRING, cmdFormData, "&Form data");
@@ -72,6 +75,7 @@ HACCEL buildMainAccelerators() {
         {FVIRTKEY | FCONTROL, VK_TAB, cmdNextTab}, {FVIRTKEY | FCONTROL | FSHIFT, VK_TAB, cmdPreviousTab},
         {FVIRTKEY | FCONTROL, 'Z', cmdUndo},    {FVIRTKEY | FCONTROL, 'Y', cmdRedo},
         {FVIRTKEY | FCONTROL | FSHIFT, 'Z', cmdRedo},
+        {FVIRTKEY | FCONTROL, 'F', cmdFind},    {FVIRTKEY, VK_F3, cmdFindNext},
     };
     return CreateAcceleratorTableA(keys, static_cast<int>(sizeof keys / sizeof keys[0]));
 }

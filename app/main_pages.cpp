@@ -139,7 +139,10 @@ void layoutMainWindow(HWND hwnd) {
     SetWindowPos(tabControl, nullptr, 0, 0, tabs.right + dx, tabs.bottom + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (int tab = 1; tab <= 5; ++tab)
         if (pages[tab]) fitPage(hwnd, tab);  // the others are fitted when they are created
-    if (statusBar) SendMessageA(statusBar, WM_SIZE, 0, 0);
+    if (statusBar) {
+        SendMessageA(statusBar, WM_SIZE, 0, 0);
+        fitStatusParts();
+    }
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 

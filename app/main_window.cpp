@@ -6,6 +6,7 @@
 #include <shlobj.h>  // CSIDL values
 
 #include "app/commands.h"
+#include "app/find_command.h"
 #include "app/list_state.h"
 #include "app/main_menu.h"
 #include "app/main_pages.h"
@@ -149,10 +150,9 @@ void createStatusBar(HWND hwnd) {
     statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(idStatusBar)), GetModuleHandleA(nullptr),
                                 nullptr);
-    RECT parts = {250, 0, 250 + 999, 0};
-    MapDialogRect(hwnd, &parts);
-    int edges[2] = {parts.left, parts.right};
-    SendMessageA(statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    // Three parts: the ledger file, the selected row and the row count, and
+    // the filter; their edges follow their texts (fitStatusParts).
+    fitStatusParts();
 }
 
 void initialise(HWND hwnd) {
@@ -166,6 +166,7 @@ void initialise(HWND hwnd) {
     openStartupLedger();
     createStatusBar(hwnd);
     updateStatus(0);
+    updateStatus(2);
     helpPath = dataFolder + helpFileName;
     fillList();
 
@@ -355,6 +356,7 @@ void resetAllState() {
     resetListMaintenanceState();
     resetRecordDialogState();
     resetTaxReport();
+    resetFindState();
     helpPath.clear();
     helpInBrowser = false;
     savedPlacement = WindowPlacement{};

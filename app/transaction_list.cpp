@@ -2,14 +2,69 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/list_state.h"
 #include "app/main_state.h"
+#include "app/status_layout.h"
+#include "app/status_texts.h"
 #include "ledger/tax_arithmetic.h"
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "text/amount_text.h"
 #include "text/date_text.h"
 #include "ui/dialog_template.h"
+
+namespace {
+
+std::string statusPart(int part) {
+    size_t length = LOWORD(SendMessageA(statusBar, SB_GETTEXTLENGTHA, static_cast<WPARAM>(part), 0));
+    std::string text(length + 1, '\0');
+    SendMessageA(statusBar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(std::min(length, std::char_traits<char>::length(text.c_str())));
+    return text;
+}
+
+void setStatusPart(int part, const std::string& text) {
+    SendMessageA(statusBar, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+}  // namespace
+
+void fitStatusParts() {
+    if (!statusBar) return;
+    RECT bar;
+    GetClientRect(statusBar, &bar);
+    HDC dc = GetDC(statusBar);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(statusBar, WM_GETFONT, 0, 0));
+    HGDIOBJ before = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    int borders[3] = {};  // around a part, above and below, between parts
+    SendMessageA(statusBar, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    // A part draws its text inside its frame, a few pixels in from the left.
+    const int margins = 2 * (borders[0] + GetSystemMetrics(SM_CXEDGE)) + borders[2] + 8;
+    auto needs = [&](int part) {
+        std::string text = statusPart(part);
+        if (text.empty()) return 0;
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx) + margins;
+    };
+    const int file = std::max(needs(0), margins), count = needs(1);
+    int filter = needs(2);
+    // A size grip lies over the last part's right end (none on a maximised window).
+    const bool grip = (GetWindowLongA(statusBar, GWL_STYLE) & SBARS_SIZEGRIP) && !IsZoomed(GetParent(statusBar));
+    if (filter > 0 && grip) filter += GetSystemMetrics(SM_CXVSCROLL);
+    SelectObject(dc, before);
+    ReleaseDC(statusBar, dc);
+
+    StatusEdges e = statusPartEdges(static_cast<int>(bar.right), file, count, filter);
+    int edges[3] = {e.fileEnd, e.countEnd, -1};
+    int now[3] = {};
+    if (SendMessageA(statusBar, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(now)) == 3 && now[0] == edges[0] &&
+        now[1] == edges[1] && now[2] == edges[2])
+        return;  // as they are: no redraw
+    SendMessageA(statusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+}
 
 void updateStatus(int part) {
     if (!statusBar) return;
@@ -18,13 +73,21 @@ void updateStatus(int part) {
         size_t slash = ledgerPath.find_last_of('\\');
         if (slash != std::string::npos && ledgerPath.substr(0, slash + 1) == dataFolder)
             shown = ledgerPath.substr(slash + 1);
-        SendMessageA(statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-        return;
+        setStatusPart(0, shown);
+    } else if (part == 1) {
+        selectedRow = currentList ? currentList->selected() : 0;
+        auto number = [](int v) { return (v >= 0 ? " " : "") + std::to_string(v); };
+        setStatusPart(1, number(selectedRow) + " :" + number(rowCount));
+    } else {
+        setStatusPart(2, listState.filledFilterText ? *listState.filledFilterText : filterStatusText(filter));
     }
-    selectedRow = currentList ? currentList->selected() : 0;
-    auto number = [](int v) { return (v >= 0 ? " " : "") + std::to_string(v); };
-    std::string text = number(selectedRow) + " :" + number(rowCount);
-    SendMessageA(statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    fitStatusParts();
+}
+
+void addStatusNote(const std::string& note) {
+    if (!statusBar || note.empty()) return;
+    setStatusPart(1, statusPart(1) + "    " + note);
+    fitStatusParts();
 }
 
 namespace {
@@ -60,6 +123,8 @@ void fillList() {
     currentTab = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)) + 1;
     if (currentTab == 1) currentType = 0;
     ++listState.fills;
+    listState.filledFilterText.reset();
+    updateStatus(2);
     rowCount = 0;
     rowMap.assign(1, 0);
     for (int i = 1; i <= transactionCount; ++i) {

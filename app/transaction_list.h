@@ -5,8 +5,13 @@
 #include <string>
 
 // Status bar part 0 names the ledger file (without the data folder), part 1
-// reads "selected row : rows".
+// reads "selected row : rows", part 2 says the filter the rows pass ("" when
+// none narrows them). The parts then share the bar as their texts need.
 void updateStatus(int part);
+// A command's note after the row count in part 1 ("    " between them).
+void addStatusNote(const std::string& note);
+// The parts' edges for the bar's width and texts now (after a resize).
+void fitStatusParts();
 
 // The current tab's rows afresh from the transactions that pass the filter,
 // the row of focusTransaction selected (else the last row).

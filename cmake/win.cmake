@@ -13,6 +13,8 @@ set(WIN32_SOURCES
   app/list_refresh.cpp
   app/commands.cpp
   app/file_commands.cpp
+  app/find_dialog.cpp
+  app/find_command.cpp
   lists/descr_name_boxes.cpp
   entry/record_dialog.cpp
   reports/filter_dialog.cpp
@@ -43,6 +45,8 @@ set(WIN32_TESTS
   tests/win/archive_command_test.cpp
   tests/win/commands_test.cpp
   tests/win/refresh_test.cpp
+  tests/win/find_test.cpp
+  tests/win/filter_status_test.cpp
   tests/win/year_glance_test.cpp
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp

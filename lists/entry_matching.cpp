@@ -2,28 +2,10 @@
 
 #include "text/plain_text.h"
 
-namespace {
-
-// Windows-1252 lower case: ASCII, the accented block and the few letters
-// that live in 0x80-0x9F.
-unsigned char foldCase(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-    switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
-    }
-}
-
-}  // namespace
-
 bool sameTextIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (foldCase(static_cast<unsigned char>(a[i])) != foldCase(static_cast<unsigned char>(b[i]))) return false;
+        if (lowerLetter(static_cast<unsigned char>(a[i])) != lowerLetter(static_cast<unsigned char>(b[i]))) return false;
     return true;
 }
 

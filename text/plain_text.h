@@ -1,6 +1,7 @@
 // Plain text shown in columns: the list, the printout and the dialogs' boxes.
 #pragma once
 #include <string>
+#include <string_view>
 
 // A text with every control character (a tab, a line break, ...) replaced
 // by a blank: such characters would break the list's and the print's columns.
@@ -10,3 +11,10 @@ void blankControlsFrom(std::string& text, size_t from);
 
 // The text without the blanks at either end.
 std::string trimBlanks(const std::string& text);
+
+// A letter of the ANSI code page (Windows-1252) in lower case: ASCII, the
+// accented block and the few letters that live in 0x80-0x9F. Any other
+// character as it is.
+unsigned char lowerLetter(unsigned char c);
+// True when `part` stands somewhere in `text`, letter case ignored.
+bool containsIgnoringCase(std::string_view text, std::string_view part);
