@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds Quirvel.exe and its help, and starts it
-# under Wine on the demonstration ledger (a bicycle shop's year 2025). The
-# program runs from build/demo, a folder of its own with a fresh copy of the
-# ledger and settings that name it, so a user's own books are never touched.
+# under Wine on the demonstration ledger (a bicycle shop's year 2025, whose
+# books remember the archive file of its year 2024). The program runs from
+# build/demo, a folder of its own with fresh copies of the ledger and the
+# archive, the side file that makes the books remember it, and settings that
+# name the ledger, so a user's own books are never touched.
 # On a machine without a screen it runs on a virtual display and saves a
 # screenshot instead. The 32-bit program is started where the machine runs
 # 32-bit code, the 64-bit one where it does not.
@@ -28,6 +30,9 @@ cp "build/$build/Quirvel.exe" "build/$build/Quirvel.chm" "$demo/"
 # Under Wine, F1 opens these pages in the browser: the help file shows blank.
 cp -r "build/$build/help" "$demo/help"
 cp samples/demo.qvl "$demo/demo.qvl"
+cp samples/demo-2024.qvl "$demo/demo-2024.qvl"
+# The side file that remembers the archive, by the path Quirvel opens it by.
+python3 scripts/write_demo_side_file.py "$demo/demo.qvl" "$(winepath -w "$demo/demo-2024.qvl")"
 # Settings: the ledger, then the state, county, local and district rates.
 printf '%s\r\n.0625\r\n0\r\n.01\r\n0\r\n' "$(winepath -w "$demo/demo.qvl")" > "$demo/quirvel.ini"
 

@@ -8,7 +8,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for pkg in cmake make g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth \
-           imagemagick xdotool x11-utils fp-utils nsis p7zip-full clang libclang-rt-dev; do
+           imagemagick xdotool x11-utils fp-utils nsis p7zip-full clang libclang-rt-dev python3; do
   have_pkg "$pkg" || need+=("$pkg")
 done
 if ! have_pkg wine32:i386; then

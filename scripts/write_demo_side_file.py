@@ -1,0 +1,73 @@
+#!/usr/bin/env python3
+"""Writes the side file of the demonstration ledger, LEDGER-import, so that
+the books remember an archive file of the year 2024:
+
+    scripts/write_demo_side_file.py LEDGER ARCHIVE_WINDOWS_PATH
+
+The side file names the ledger's bytes as the program does (their size and
+64-bit FNV-1a hash) and holds one archive record, cutoff 12-31-2024, written
+on 01-07-2025. It is written as Quirvel writes a side file: a header,
+tab-separated records with their texts escaped, "end COUNT", every line
+ending in CR LF. The archive's path is the one the program will open, as
+Windows names it (winepath -w under Wine).
+"""
+import datetime
+import sys
+
+HEADER = "Quirvel side file 2"
+CUTOFF = datetime.date(2024, 12, 31)
+WRITTEN_ON = datetime.date(2025, 1, 7)
+# Longer paths are cut by the program; a demonstration's path must not be.
+MAX_PATH_BYTES = 1024
+
+
+def packed(day):
+    """A date as the program packs it in 16 bits."""
+    return day.day + day.month * 32 + (day.year - 1980) * 512
+
+
+def fnv1a64(data):
+    value = 14695981039346656037
+    for byte in data:
+        value = ((value ^ byte) * 1099511628211) & 0xFFFFFFFFFFFFFFFF
+    return value
+
+
+def escape_field(text):
+    """A text as one field of a line: backslash, tab, CR and LF escaped."""
+    return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r").replace("\n", "\\n")
+
+
+def side_file(ledger_bytes, archive_path):
+    # The program's paths are ANSI strings: the archive's path is written in
+    # the same code page as its bytes.
+    if not archive_path or len(archive_path.encode("cp1252")) > MAX_PATH_BYTES:
+        raise ValueError("the archive's path must be 1 to %d bytes long" % MAX_PATH_BYTES)
+    records = [
+        b"ledger\t1\t%d\t%016x" % (len(ledger_bytes), fnv1a64(ledger_bytes)),
+        b"archive\t1\t" + escape_field(archive_path).encode("cp1252")
+        + b"\t%d\t%d" % (packed(CUTOFF), packed(WRITTEN_ON)),
+    ]
+    lines = [HEADER.encode("ascii")] + records + [b"end %d" % len(records)]
+    return b"".join(line + b"\r\n" for line in lines)
+
+
+def main(argv):
+    if len(argv) != 3:
+        sys.stderr.write("usage: write_demo_side_file.py LEDGER ARCHIVE_WINDOWS_PATH\n")
+        return 2
+    ledger, archive_path = argv[1], argv[2]
+    with open(ledger, "rb") as f:
+        ledger_bytes = f.read()
+    try:
+        data = side_file(ledger_bytes, archive_path)
+    except (ValueError, UnicodeEncodeError) as e:
+        sys.stderr.write("write_demo_side_file.py: %s\n" % e)
+        return 1
+    with open(ledger + "-import", "wb") as f:
+        f.write(data)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
