@@ -8,6 +8,7 @@ namespace {
 
 const COLORREF incomeColour = RGB(46, 139, 87), expensesColour = RGB(200, 70, 60), netColour = RGB(30, 80, 200);
 const COLORREF comparedIncomeColour = RGB(196, 226, 206), comparedExpensesColour = RGB(242, 205, 200);
+const COLORREF comparedNetColour = RGB(170, 190, 235);
 const COLORREF gridColour = RGB(225, 225, 225), axisColour = RGB(110, 110, 110);
 
 void fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
@@ -65,7 +66,8 @@ void drawGlanceChart(HDC dc, const RECT& area, const Glance& g, HFONT font) {
     x = legendEntry(dc, x, area.top, h, expensesColour, "Expenses " + year, false);
     x = legendEntry(dc, x, area.top, h, netColour, "Net " + year, true);
     x = legendEntry(dc, x, area.top, h, comparedIncomeColour, "Income " + compared, false);
-    legendEntry(dc, x, area.top, h, comparedExpensesColour, "Expenses " + compared, false);
+    x = legendEntry(dc, x, area.top, h, comparedExpensesColour, "Expenses " + compared, false);
+    legendEntry(dc, x, area.top, h, comparedNetColour, "Net " + compared, true);
 
     const double span = static_cast<double>(axis.high - axis.low);
     auto yOf = [&](int64_t hundredths) {
@@ -82,7 +84,7 @@ void drawGlanceChart(HDC dc, const RECT& area, const Glance& g, HFONT font) {
     const int zero = yOf(0);
     const double slot = (plot.right - plot.left) / 12.0;
     SetTextAlign(dc, TA_CENTER | TA_TOP);
-    POINT net[12];
+    POINT net[12], comparedNet[12];
     for (int m = 0; m < 12; ++m) {
         int left = plot.left + static_cast<int>(slot * m);
         auto at = [&](double part) { return left + static_cast<int>(slot * part); };
@@ -91,14 +93,19 @@ void drawGlanceChart(HDC dc, const RECT& area, const Glance& g, HFONT font) {
         fill(dc, at(0.18), zero, at(0.46), yOf(g.income.total.months[static_cast<size_t>(m)]), incomeColour);
         fill(dc, at(0.54), zero, at(0.82), yOf(g.expenses.total.months[static_cast<size_t>(m)]), expensesColour);
         net[m] = {at(0.5), yOf(g.net.months[static_cast<size_t>(m)])};
+        comparedNet[m] = {at(0.5), yOf(g.comparedIncome[static_cast<size_t>(m)] - g.comparedExpenses[static_cast<size_t>(m)])};
         const char* name = glanceMonthName(m + 1);
         TextOutA(dc, at(0.5), plot.bottom + h / 6, name, static_cast<int>(strlen(name)));
     }
+    HPEN faint = CreatePen(PS_SOLID, std::max(2, h / 6), comparedNetColour);
+    HGDIOBJ oldPen = SelectObject(dc, faint);
+    Polyline(dc, comparedNet, 12);
     HPEN pen = CreatePen(PS_SOLID, std::max(2, h / 6), netColour);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    SelectObject(dc, pen);
     Polyline(dc, net, 12);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
+    DeleteObject(faint);
     for (const POINT& p : net) fill(dc, p.x - h / 5, p.y - h / 5, p.x + h / 5, p.y + h / 5, netColour);
     line(dc, plot.left, plot.top, plot.left, plot.bottom, axisColour, 1);
     SetTextAlign(dc, TA_LEFT | TA_TOP);
