@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine. They report; they never fail.
 #   scripts/bench.sh                  loading and saving a full ledger,
+#                                     Find over the full list,
 #                                     filling and sorting the main list, and
 #                                     the memory and time of Undo and Redo,
 #                                     and a 5000-line statement imported into

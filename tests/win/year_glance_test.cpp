@@ -140,6 +140,7 @@ TEST_F(YearGlanceDialog, ADoubleClickFiltersTheMainList) {
     EXPECT_EQ(currentTab, 1);
     ASSERT_EQ(rows(1).size(), 1u);
     EXPECT_EQ(rows(1)[0].substr(0, 10), "03-05-2025");
+    EXPECT_EQ(statusText(2), "Filter: 03-2025, Consulting");  // the filter says what narrows the list
 }
 
 // Cells of the archived year cannot be shown in the list: the dialog says
