@@ -11,13 +11,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include <psapi.h>
 
 #include "app/commands.h"
 #include "app/find_dialog.h"
 #include "app/main_window.h"
 #include "app/transaction_list.h"
 #include "bench/full_ledger.h"
+#include "bench/peak_memory.h"
 #include "ledger/changes.h"
 #include "app/list_state.h"
 
@@ -60,14 +60,8 @@ int main(int argc, char** argv) {
 
     // A thousand steps of the kinds a user makes: a changed amount, a
     // transaction deleted and another added, a name renamed.
-    auto peak = [] {
-        PROCESS_MEMORY_COUNTERS c = {};
-        c.cb = sizeof c;
-        GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof c);
-        return static_cast<double>(c.PeakWorkingSetSize) / (1024 * 1024);
-    };
     const int steps = 1000;
-    double peakBefore = peak();
+    double peakBefore = peakMiB();
     for (int i = 0; i < steps; ++i) {
         int at = 1 + (i * 7919) % transactionCount;
         if (i % 3 == 0) {
@@ -84,7 +78,7 @@ int main(int argc, char** argv) {
         }
         commitStep("Step");
     }
-    double peakAfter = peak();
+    double peakAfter = peakMiB();
     std::printf("undo history: %d steps over %u transactions hold %.2f MiB; peak memory grew %.2f MiB (%.1f to %.1f)\n",
                 steps, transactionCount, static_cast<double>(historyBytes()) / (1024 * 1024), peakAfter - peakBefore,
                 peakBefore, peakAfter);

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include <psapi.h>
 
 #include "app/main_window.h"
+#include "bench/peak_memory.h"
 #include "ledger/changes.h"
 #include "ledger/ledger_file.h"
 #include "ledger/tables.h"
@@ -45,7 +45,7 @@ LedgerImage yearOfBooks(int year) {
         t.descrIndex = static_cast<uint16_t>(i % 50 == 0 && t.type == 2 ? 121 : 1 + i % 120);
         t.nameIndex = static_cast<uint16_t>(1 + i % 300);
         t.amount = 100 + (i * 37) % 90000;
-        t.taxMode = isProductType(t.type) ? static_cast<uint8_t>(i % 4) : modeNoTax;
+        t.taxMode = isProductType(t.type) ? static_cast<uint8_t>(i % 4) : static_cast<uint8_t>(modeNoTax);
         t.salesTax = isProductType(t.type) ? t.amount / 16 : 0;
         image.transactions.push_back(t);
     }
@@ -100,13 +100,6 @@ LRESULT CALLBACK onActivate(int code, WPARAM wp, LPARAM lp) {
         if (std::string(caption) == "Year at a Glance") PostMessageA(reinterpret_cast<HWND>(wp), WM_APP + 1, 0, 0);
     }
     return CallNextHookEx(activation, code, wp, lp);
-}
-
-double peakMiB() {
-    PROCESS_MEMORY_COUNTERS c = {};
-    c.cb = sizeof c;
-    GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof c);
-    return static_cast<double>(c.PeakWorkingSetSize) / (1024 * 1024);
 }
 
 }  // namespace

@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <string>
 
-#include <psapi.h>
 
 #include "app/main_window.h"
+#include "bench/peak_memory.h"
 #include "import/import_dialog.h"
 #include "ledger/changes.h"
 #include "ledger/tables.h"
@@ -91,13 +91,6 @@ void rememberEarlierLines() {
         b.archivedTo = "C:\\bench\\2019.qvl";
         lines.push_back(b);
     }
-}
-
-double peakMiB() {
-    PROCESS_MEMORY_COUNTERS c = {};
-    c.cb = sizeof c;
-    GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof c);
-    return static_cast<double>(c.PeakWorkingSetSize) / (1024 * 1024);
 }
 
 }  // namespace

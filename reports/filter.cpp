@@ -1,5 +1,7 @@
 #include "reports/filter.h"
 
+#include <functional>
+
 #include "text/date_text.h"
 #include "text/plain_text.h"
 
@@ -148,22 +150,20 @@ void refindFilterEntries(const FilterEntries& f) {
     filterNameIndex = entryNumber(names.data(), nameCount, f.name);
 }
 
-namespace {
-// The first entry with the text of `entry` (the group byte aside), 0 when
-// no entry has it.
-int32_t entryWithText(ListKind kind, const std::string& entry) {
-    if (entry.empty()) return 0;
-    const std::string wanted = entryText(entry);
+int32_t firstEntryWhere(ListKind kind, const std::function<bool(const std::string&)>& matches) {
     const std::string* list = kind == descrList ? descriptions.data() : names.data();
     int count = kind == descrList ? descrCount : nameCount;
     for (int e = 1; e <= count; ++e)
-        if (entryText(list[e]) == wanted) return e;
+        if (matches(entryText(list[e]))) return e;
     return 0;
 }
-}  // namespace
+
+int32_t firstEntryWithText(ListKind kind, const std::string& text) {
+    return firstEntryWhere(kind, [&](const std::string& t) { return t == text; });
+}
 
 FilterTextsFound findFilterTexts(const FilterEntries& f) {
-    filterDescrIndex = entryWithText(descrList, f.description);
-    filterNameIndex = entryWithText(nameList, f.name);
+    filterDescrIndex = f.description.empty() ? 0 : firstEntryWithText(descrList, entryText(f.description));
+    filterNameIndex = f.name.empty() ? 0 : firstEntryWithText(nameList, entryText(f.name));
     return {f.description.empty() || filterDescrIndex != 0, f.name.empty() || filterNameIndex != 0};
 }

@@ -2,6 +2,7 @@
 // description and one name (matched by text, whatever their group).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,6 +76,12 @@ struct FilterEntries {
 };
 FilterEntries filterEntries();
 void refindFilterEntries(const FilterEntries& entries);
+// The first entry of the open books' list whose text (the group byte
+// aside) matches, whatever its group, as the filter matches texts; 0 when
+// none does.
+int32_t firstEntryWhere(ListKind kind, const std::function<bool(const std::string&)>& matches);
+int32_t firstEntryWithText(ListKind kind, const std::string& text);
+
 // Other books were loaded: the filter's description and name stand for the
 // first entries there with the same texts (whatever their group), as the
 // filter matches them. Says which were found; one that was not is dropped.

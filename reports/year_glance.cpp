@@ -1,7 +1,6 @@
 #include "reports/year_glance.h"
 
 #include <algorithm>
-#include <cctype>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -63,9 +62,10 @@ Money moneyOf(const Transaction& t, const LedgerImage& image, std::vector<uint8_
 int yearOf(uint16_t packed) { return 1980 + (packed >> 9); }
 int monthOf(uint16_t packed) { return (packed >> 5) & 15; }
 
+// Letter case folded as the code page's letters fold (accented ones too).
 std::string folded(const std::string& s) {
     std::string f = s;
-    for (char& c : f) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : f) c = static_cast<char>(lowerLetter(static_cast<unsigned char>(c)));
     return f;
 }
 

@@ -213,17 +213,6 @@ void addArchivePressed() {
 
 // --- A double click on a cell ---
 
-// The first entry of the working books' list with the text (any group):
-// the filter matches by text.
-int32_t entryWithText(ListKind kind, const std::string& text, bool mileage) {
-    int count = kind == descrList ? descrCount : nameCount;
-    for (int e = 1; e <= count; ++e) {
-        std::string t = entryText(kind == descrList ? descriptions[e] : names[e]);
-        if (mileage ? isMileageDescription(t) : t == text) return e;
-    }
-    return 0;
-}
-
 // "MM-DD-YYYY".
 std::string monthDay(int month, int day, int year) {
     auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
@@ -260,9 +249,9 @@ void cellChosen(int row, int column) {
     f.endDate = packDate(monthDay(lastMonth, lastDay, cell.year));
     if (cell.line == GlanceCell::item) {
         ListKind kind = state.group == GlanceGroup::description ? descrList : nameList;
-        (kind == descrList ? f.descrIndex : f.nameIndex) = entryWithText(kind, cell.label, false);
+        (kind == descrList ? f.descrIndex : f.nameIndex) = firstEntryWithText(kind, cell.label);
     } else if (cell.line == GlanceCell::miles) {
-        f.descrIndex = entryWithText(descrList, "", true);
+        f.descrIndex = firstEntryWhere(descrList, isMileageDescription);
     }
     if (files.size() > 1) state.choice.note = "More of these are in archive files";
     state.choice.show = true;
