@@ -94,6 +94,15 @@ LedgerImage buildArchiveImage(int k) {
         copy.tag = p->second;
         image.beside.lines.push_back(std::move(copy));
     }
+    // So do the tax form's lines of its descriptions, and the years' rates
+    // and inventories, for a worksheet of an archived year.
+    for (const std::string& d : image.descriptions)
+        if (const TaxLineAssignment* a = d.empty() ? nullptr
+                                                   : findAssignment(ledger.beside.tax, static_cast<uint8_t>(d[0]),
+                                                                    entryText(d)))
+            image.beside.tax.assignments.push_back(*a);
+    image.beside.tax.rates = ledger.beside.tax.rates;
+    image.beside.tax.inventories = ledger.beside.tax.inventories;
     return image;
 }
 

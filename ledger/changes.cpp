@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +12,7 @@ namespace {
 
 // One edit of the tables, with what it needs to be made again or taken back.
 struct Edit {
-    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry, addLines, setLine, addBalance, addArchive } kind;
+    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry, addLines, setLine, addBalance, addArchive, setTax } kind;
     explicit Edit(Kind k) : kind(k) {}
     ListKind list = nameList;
     int at = 0;  // transaction position, entry number or bank line number (from 0)
@@ -25,6 +26,7 @@ struct Edit {
     mutable std::vector<BankLine> lines;
     RememberedBalance balance;    // addBalance: appended, always the last one
     ArchiveNote archive;          // addArchive: appended, always the last one
+    std::shared_ptr<const TaxFacts> taxBefore, taxAfter;  // setTax: the whole facts, which are few
 };
 
 struct Step {
@@ -181,6 +183,9 @@ int apply(const Edit& edit, bool forward) {
         else
             ledger.beside.archives.pop_back();
         return 0;
+    case Edit::setTax:
+        ledger.beside.tax = forward ? *edit.taxAfter : *edit.taxBefore;
+        return 0;
     }
     return 0;
 }
@@ -205,6 +210,7 @@ bool fits(const Step& step, bool forward) {
             return true;
         }
         if (e.kind == Edit::setLine) return e.at >= 0 && static_cast<size_t>(e.at) < lines;
+        if (e.kind == Edit::setTax) return true;
         bool inserts = (e.kind == Edit::insertTx || e.kind == Edit::insertEntry) == forward;
         bool isTx = e.kind == Edit::insertTx || e.kind == Edit::removeTx || e.kind == Edit::setTx;
         int& count = isTx ? tx : counts[e.list];
@@ -249,6 +255,8 @@ size_t editBytes(const Edit& e) {
     size_t n = sizeof(Edit) + e.entryBefore.capacity() + e.entryAfter.capacity() + e.references.capacity() * sizeof(int) +
                e.archive.path.capacity();
     n += e.lines.capacity() * sizeof(BankLine);
+    for (const auto& facts : {e.taxBefore, e.taxAfter})
+        if (facts) n += sizeof(TaxFacts) + facts->assignments.capacity() * sizeof(TaxLineAssignment);
     for (const BankLine& l : e.lines)
         n += l.bankId.capacity() + l.memo.capacity();  // the shared texts are held once for all
     return n;
@@ -324,7 +332,21 @@ void setListEntry(ListKind list, int e, const std::string& entry) {
     edit.entryBefore = entries(list)[e];
     edit.entryAfter = entry;
     entries(list)[e] = entry;
+    const std::string before = edit.entryBefore;
     record(std::move(edit));
+    // A renamed description keeps its line on the tax form, in the same step.
+    if (list == descrList && !before.empty() && !entry.empty())
+        setTaxFacts(withRenamedDescription(ledger.beside.tax, static_cast<uint8_t>(before[0]), entryText(before),
+                                           static_cast<uint8_t>(entry[0]), entryText(entry)));
+}
+
+void setTaxFacts(const TaxFacts& facts) {
+    if (facts == ledger.beside.tax) return;
+    Edit e{Edit::setTax};
+    e.taxBefore = std::make_shared<const TaxFacts>(ledger.beside.tax);
+    e.taxAfter = std::make_shared<const TaxFacts>(facts);
+    ledger.beside.tax = facts;
+    record(std::move(e));
 }
 
 void removeListEntryAt(ListKind list, int e) {

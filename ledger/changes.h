@@ -40,6 +40,10 @@ void addRememberedBalance(const RememberedBalance& balance);
 // Remembers another archive file of these books (one the user named), as
 // the last of ledger.beside.archives.
 void addArchiveNote(const ArchiveNote& archive);
+// Puts the books' facts for the tax form in place of the ones they have
+// (nothing happens when they are the same). A renamed description
+// (setListEntry) takes its line along by itself.
+void setTaxFacts(const TaxFacts& facts);
 
 // --- Steps ---
 

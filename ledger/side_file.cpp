@@ -133,6 +133,52 @@ bool readArchive(const std::vector<std::string>& f, ArchiveNote& a) {
            readField(f[3], 0, UINT16_MAX, a.cutoff) && readField(f[4], 0, UINT16_MAX, a.writtenOn);
 }
 
+// A line key is a word of letters: "office", "otherExpenses", "leftOut".
+bool readKey(const std::string& field, std::string& key) {
+    if (field.empty() || field.size() > 32) return false;
+    for (char c : field)
+        if (!std::isalpha(static_cast<unsigned char>(c))) return false;
+    key = field;
+    return true;
+}
+
+std::string taxLineRecord(const TaxLineAssignment& a) {
+    return "taxline\t1\t" + std::to_string(a.group) + '\t' + textField(a.text) + '\t' + a.line;
+}
+
+bool readTaxLine(const std::vector<std::string>& f, TaxLineAssignment& a) {
+    return f.size() == 5 && readField(f[2], 1, 255, a.group) && readText(f[3], a.text) && readKey(f[4], a.line);
+}
+
+std::string mileRateRecord(const MileageRate& r) {
+    return "milerate\t1\t" + std::to_string(r.year) + '\t' + std::to_string(r.tenthsOfCent);
+}
+
+bool readMileRate(const std::vector<std::string>& f, MileageRate& r) {
+    // Up to a thousand dollars a mile: anything more is no rate.
+    return f.size() == 4 && readField(f[2], 1980, 2107, r.year) && readField(f[3], 0, 1000000, r.tenthsOfCent);
+}
+
+// An inventory not typed in is "-".
+std::string inventoryField(bool has, int64_t amount) { return has ? std::to_string(amount) : "-"; }
+
+bool readInventoryField(const std::string& field, bool& has, int64_t& amount) {
+    has = field != "-";
+    if (!has) return true;
+    // No inventory of a sole trader's books reaches a hundred billion.
+    return readField(field, -10000000000000, 10000000000000, amount);
+}
+
+std::string inventoryRecord(const YearInventory& v) {
+    return "inventory\t1\t" + std::to_string(v.year) + '\t' + inventoryField(v.hasStart, v.start) + '\t' +
+           inventoryField(v.hasEnd, v.end);
+}
+
+bool readInventory(const std::vector<std::string>& f, YearInventory& v) {
+    return f.size() == 5 && readField(f[2], 1980, 2107, v.year) && readInventoryField(f[3], v.hasStart, v.start) &&
+           readInventoryField(f[4], v.hasEnd, v.end);
+}
+
 // A record of a kind or version this program does not know: kept when it
 // is well formed (a lower-case kind, a version, fields that unescape).
 bool wellFormedOther(const std::vector<std::string>& f) {
@@ -273,6 +319,9 @@ Bytes encodeSideFile(const SideFile& file) {
         add("ledger\t1\t" + std::to_string(file.ledger.size) + '\t' + hex64(file.ledger.hash));
     for (const RememberedBalance& b : file.data.balances) add(balanceRecord(b));
     for (const ArchiveNote& a : file.data.archives) add(archiveRecord(a));
+    for (const TaxLineAssignment& a : file.data.tax.assignments) add(taxLineRecord(a));
+    for (const MileageRate& r : file.data.tax.rates) add(mileRateRecord(r));
+    for (const YearInventory& v : file.data.tax.inventories) add(inventoryRecord(v));
     for (const std::string& r : file.data.otherRecords) add(r);
     size_t first = records.size();
     for (size_t i = file.data.lines.size(); i-- > 0 && records.size() < maxSideRecords;) {
@@ -319,6 +368,18 @@ bool decodeSideFile(const Bytes& bytes, SideFile& file) {
                 ArchiveNote a;
                 if (!readArchive(f, a)) return false;
                 read.data.archives.push_back(std::move(a));
+            } else if (kind == "taxline" && f[1] == "1") {
+                TaxLineAssignment a;
+                if (!readTaxLine(f, a)) return false;
+                read.data.tax.assignments.push_back(std::move(a));
+            } else if (kind == "milerate" && f[1] == "1") {
+                MileageRate r;
+                if (!readMileRate(f, r)) return false;
+                read.data.tax.rates.push_back(r);
+            } else if (kind == "inventory" && f[1] == "1") {
+                YearInventory v;
+                if (!readInventory(f, v)) return false;
+                read.data.tax.inventories.push_back(v);
             } else if (kind == "ledger" && f[1] == "1") {
                 if (f.size() != 4 || read.hasLedger || !readField(f[2], 0, INT64_MAX / 2, read.ledger.size) ||
                     !readHex64(f[3], read.ledger.hash))

@@ -7,6 +7,9 @@
 //   line    1  ...                  a statement line imported or left out
 //   balance 1  ...                  a closing balance of an account
 //   archive 1  ...                  an archive file written from the books
+//   taxline 1  GROUP TEXT LINE      a description's line on the tax form
+//   milerate 1 YEAR TENTHS          the user's rate per mile for a year
+//   inventory 1 YEAR START END      a year's inventory ("-" when not given)
 //   end COUNT                       how many records came before it
 //
 // Fields are tab separated and every text is escaped, so that no value can

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ledger/tax_facts.h"
 #include "text/plain_text.h"
 #include "text/shared_text.h"
 
@@ -71,8 +72,11 @@ struct SideData {
     std::vector<BankLine> lines;  // in the order met
     std::vector<RememberedBalance> balances;
     std::vector<ArchiveNote> archives;
+    TaxFacts tax;
     std::vector<std::string> otherRecords;  // kinds a later version wrote, kept as read
-    bool empty() const { return lines.empty() && balances.empty() && archives.empty() && otherRecords.empty(); }
+    bool empty() const {
+        return lines.empty() && balances.empty() && archives.empty() && tax.empty() && otherRecords.empty();
+    }
 };
 
 constexpr int maxTransactions = 5000;

@@ -51,44 +51,51 @@ int64_t taxOn(double rate, int64_t cents) {
 
 }  // namespace
 
+void TaxReportSums::add(const Transaction& t, bool mileage) {
+    switch (t.type) {
+    case typeService: services += t.amount; break;
+    case typeExpense:
+        if (mileage)
+            miles += t.amount;
+        else
+            expenses += t.amount;
+        break;
+    case typeSold:
+        // Gross sales include the tax: added on top in modes 0 and 2,
+        // already inside the amount in mode 1. The income counts the
+        // sales without it, since the tax collected is owed, not earned.
+        grossSales += t.amount;
+        if (t.taxMode == modeTaxAdded || t.taxMode == modeTaxSpecified) grossSales += t.salesTax;
+        productSales += t.amount;
+        if (t.taxMode == modeTaxIncluded) productSales -= t.salesTax;
+        salesTaxCollected += t.salesTax;
+        if (t.taxMode == modeResale) resaleSales += t.amount;
+        break;
+    case typeBought:
+        // What the goods cost, the tax paid on them included, in every mode.
+        productPurchases += t.amount;
+        if (t.taxMode != modeTaxIncluded) productPurchases += t.salesTax;
+        break;
+    case typePersonal: personalUse += t.amount; break;  // the cost the use tax is owed on
+    case typeEarnings: earnings += t.amount; break;
+    default: break;
+    }
+}
+
 void computeTaxReport(const std::vector<int>& shown) {
     showZeroAmounts = true;
 
-    int64_t services = 0, expenses = 0, miles = 0, productSales = 0, salesTaxCollected = 0;
-    int64_t resaleSales = 0, productPurchases = 0, personalUse = 0, earnings = 0, grossSales = 0;
+    TaxReportSums sums;
     for (int n : shown) {
         if (n < 1 || n > transactionCount) continue;
         const Transaction& t = transactions[n];
         if (t.date < filterStartDate || t.date > filterEndDate) continue;
-        switch (t.type) {
-        case typeService: services += t.amount; break;
-        case typeExpense:
-            if (isMileage(t))
-                miles += t.amount;
-            else
-                expenses += t.amount;
-            break;
-        case typeSold:
-            // Gross sales include the tax: added on top in modes 0 and 2,
-            // already inside the amount in mode 1. The income counts the
-            // sales without it, since the tax collected is owed, not earned.
-            grossSales += t.amount;
-            if (t.taxMode == modeTaxAdded || t.taxMode == modeTaxSpecified) grossSales += t.salesTax;
-            productSales += t.amount;
-            if (t.taxMode == modeTaxIncluded) productSales -= t.salesTax;
-            salesTaxCollected += t.salesTax;
-            if (t.taxMode == modeResale) resaleSales += t.amount;
-            break;
-        case typeBought:
-            // What the goods cost, the tax paid on them included, in every mode.
-            productPurchases += t.amount;
-            if (t.taxMode != modeTaxIncluded) productPurchases += t.salesTax;
-            break;
-        case typePersonal: personalUse += t.amount; break;  // the cost the use tax is owed on
-        case typeEarnings: earnings += t.amount; break;
-        default: break;
-        }
+        sums.add(t, t.type == typeExpense && isMileage(t));
     }
+    const int64_t services = sums.services, expenses = sums.expenses, miles = sums.miles;
+    const int64_t productSales = sums.productSales, salesTaxCollected = sums.salesTaxCollected;
+    const int64_t resaleSales = sums.resaleSales, productPurchases = sums.productPurchases;
+    const int64_t personalUse = sums.personalUse, earnings = sums.earnings, grossSales = sums.grossSales;
 
     int64_t line[taxReportLines] = {};
     line[1] = grossSales;
@@ -104,7 +111,7 @@ void computeTaxReport(const std::vector<int>& shown) {
     line[12] = productPurchases;
     line[13] = services;
     line[14] = earnings;
-    line[15] = productSales + services + earnings - productPurchases;
+    line[15] = sums.totalIncome();
     line[16] = expenses;
     line[17] = miles;
 

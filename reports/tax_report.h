@@ -5,11 +5,25 @@
 #include <string>
 #include <vector>
 
+#include "ledger/tables.h"
+
 constexpr int taxReportLines = 18;
 
 // Lines 0 and 10 are section headings; their values stay empty.
 extern std::array<std::string, taxReportLines> taxReportLabels;
 extern std::array<std::string, taxReportLines> taxReportValues;
+
+// The report's sums, in hundredths (64 bits, so large ledgers are not
+// wrapped), over whatever transactions are added; mileage tells a mileage
+// record (miles, not money).
+struct TaxReportSums {
+    int64_t services = 0, expenses = 0, miles = 0, productSales = 0, salesTaxCollected = 0, resaleSales = 0;
+    int64_t productPurchases = 0, personalUse = 0, earnings = 0, grossSales = 0;
+    void add(const Transaction& t, bool mileage);
+    // "Total Income": sales without the tax collected, services and
+    // earnings, less purchases with the tax paid on them.
+    int64_t totalIncome() const { return productSales + services + earnings - productPurchases; }
+};
 
 // Fills both tables from the transactions the main list shows (their
 // numbers, in any order), each rechecked against the filter's date bounds. Sums are kept in 64 bits, so large

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "ledger/file_access.h"
+#include "ledger/side_file.h"
 #include "ledger/tax_arithmetic.h"
 #include "reports/csv_export.h"
 #include "text/amount_text.h"
@@ -162,7 +163,12 @@ GlanceSource readArchiveSource(const std::string& path) {
         return s;
     }
     s.image = std::move(r.image);
+    // Of what lies beside an archive, only its facts for the tax form are
+    // read: a damaged side file leaves them out, never the archive.
+    bool damaged = false;
+    SideData beside = readSideFileFor(path, bytes, static_cast<uint16_t>(s.image.transactions.size()), damaged);
     s.image.beside = SideData{};
+    s.image.beside.tax = std::move(beside.tax);
     return s;
 }
 
