@@ -20,6 +20,7 @@ set(WIN32_SOURCES
   reports/filter_dialog.cpp
   entry/sales_tax_dialog.cpp
   lists/list_dialog.cpp
+  lists/tax_line_dialog.cpp
   app/about_box.cpp
   app/ask_text.cpp
   reports/printing.cpp
