@@ -86,7 +86,8 @@ private:
     }
 
     void add(const Transaction& t, const std::string& text, bool isMiles, const TaxFacts& own) {
-        const std::string shown = text.empty() ? "(no description)" : text;
+        // Shown on one line, whatever a file put into the text.
+        const std::string shown = text.empty() ? "(no description)" : blankControls(text);
         switch (t.type) {
         case typeService:
         case typeEarnings:
@@ -396,15 +397,22 @@ std::vector<WorksheetRow> worksheetRows(const ScheduleC& c) {
 
 std::string worksheetCsv(const ScheduleC& c) {
     std::string csv = "\xEF\xBB\xBF";
-    auto line = [&](const std::string& a, const std::string& b, const std::string& amount) {
-        csv += csvField(a) + "," + csvField(spreadsheetText(utf8FromWindows1252(b))) + "," + csvField(amount) + "\r\n";
+    auto text = [](const std::string& t) { return csvField(spreadsheetText(utf8FromWindows1252(t))); };
+    auto line = [&](const std::string& code, const std::string& label, const std::string& description,
+                    const std::string& amount) {
+        csv += csvField(code) + "," + text(label) + "," + text(description) + "," + csvField(amount) + "\r\n";
     };
-    line("Line", "Schedule C " + std::to_string(c.year), "Amount");
+    line("Line", "Schedule C " + std::to_string(c.year), "Description", "Amount");
     for (const WorksheetRow& r : worksheetRows(c)) {
         // Figures as plain numbers, which a spreadsheet adds up.
         std::string amount = r.amount;
         amount.erase(std::remove(amount.begin(), amount.end(), ','), amount.end());
-        line(r.code, r.label, amount);
+        // A description in a column of its own, without the indent that
+        // sets it apart on the screen.
+        if (r.kind == WorksheetRow::item)
+            line(r.code, "", trimBlanks(r.label), amount);
+        else
+            line(r.code, r.label, "", amount);
     }
     return csv;
 }

@@ -93,5 +93,6 @@ extern const char* const worksheetDisclaimer;
 // Hundredths with thousands grouped and zero shown: "1,234.50", "0.00".
 std::string worksheetAmount(int64_t cents);
 
-// The rows as CSV: Line, Description, Amount (the list export's rules).
+// The rows as CSV: Line, Schedule C YEAR (the line's or heading's text),
+// Description (an item's), Amount; the list export's rules.
 std::string worksheetCsv(const ScheduleC& c);
