@@ -6,7 +6,9 @@ the books remember an archive file of the year 2024:
 
 The side file names the ledger's bytes as the program does (their size and
 64-bit FNV-1a hash) and holds one archive record, cutoff 12-31-2024, written
-on 01-07-2025. It is written as Quirvel writes a side file: a header,
+on 01-07-2025, the Schedule C lines the shop has confirmed for most of its
+descriptions (a few are left as proposals, to be seen), and the inventory
+of its parts at the start and end of 2025. It is written as Quirvel writes a side file: a header,
 tab-separated records with their texts escaped, "end COUNT", every line
 ending in CR LF. The archive's path is the one the program will open, as
 Windows names it (winepath -w under Wine).
@@ -19,6 +21,15 @@ CUTOFF = datetime.date(2024, 12, 31)
 WRITTEN_ON = datetime.date(2025, 1, 7)
 # Longer paths are cut by the program; a demonstration's path must not be.
 MAX_PATH_BYTES = 1024
+# Group byte, description, line: the rest stay unconfirmed.
+TAX_LINES = [
+    (1, "Flat repair", "gross"), (1, "Tune-up", "gross"), (1, "Wheel truing", "gross"),
+    (1, "Brake adjustment", "gross"), (1, "Full overhaul", "gross"), (1, "Bike fitting", "gross"),
+    (2, "Shop rent", "rentOther"), (2, "Utilities", "utilities"), (2, "Phone", "utilities"),
+    (2, "Insurance", "insurance"), (2, "Advertising", "advertising"), (2, "Bank fees", "otherExpenses"),
+    (6, "Supplier rebate", "otherIncome"),
+]
+INVENTORY_2025 = (185000, 212000)  # hundredths: at the start and at the end of the year
 
 
 def packed(day):
@@ -48,6 +59,9 @@ def side_file(ledger_bytes, archive_path):
         b"archive\t1\t" + escape_field(archive_path).encode("cp1252")
         + b"\t%d\t%d" % (packed(CUTOFF), packed(WRITTEN_ON)),
     ]
+    records += [b"taxline\t1\t%d\t%s\t%s" % (group, escape_field(text).encode("cp1252"), line.encode("ascii"))
+                for group, text, line in TAX_LINES]
+    records.append(b"inventory\t1\t2025\t%d\t%d" % INVENTORY_2025)
     lines = [HEADER.encode("ascii")] + records + [b"end %d" % len(records)]
     return b"".join(line + b"\r\n" for line in lines)
 

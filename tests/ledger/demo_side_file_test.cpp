@@ -74,6 +74,12 @@ TEST_F(DemoSideFile, IsWhatTheProgramWritesNamingTheLedgerAndTheArchive) {
     EXPECT_TRUE(file.data.lines.empty());
     EXPECT_TRUE(file.data.balances.empty());
     EXPECT_TRUE(file.data.otherRecords.empty());
+    // The lines the shop confirmed, and its inventory of 2025.
+    ASSERT_EQ(file.data.tax.assignments.size(), 13u);
+    EXPECT_EQ(file.data.tax.assignments[6].text, "Shop rent");
+    EXPECT_EQ(file.data.tax.assignments[6].line, "rentOther");
+    ASSERT_EQ(file.data.tax.inventories.size(), 1u);
+    EXPECT_EQ(file.data.tax.inventories[0].end, 212000);
     // Byte for byte as a save would write it: header, records, count, CR LF.
     EXPECT_EQ(encodeSideFile(file), written);
 
