@@ -28,6 +28,8 @@ set(WIN32_SOURCES
   reports/glance_chart.cpp
   reports/glance_print.cpp
   reports/year_glance_dialog.cpp
+  reports/schedule_c_print.cpp
+  reports/schedule_c_dialog.cpp
   import/import_dialog.cpp
 )
 
@@ -49,6 +51,7 @@ set(WIN32_TESTS
   tests/win/find_test.cpp
   tests/win/filter_status_test.cpp
   tests/win/year_glance_test.cpp
+  tests/win/schedule_c_test.cpp
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp
