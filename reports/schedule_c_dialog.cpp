@@ -124,6 +124,10 @@ void sizeColumns() {
     amount += padding;
     RECT client;
     GetClientRect(t, &client);
+    // The vertical scroll bar the rows need, though the list may not show it yet.
+    int perPage = static_cast<int>(SendMessageA(t, LVM_GETCOUNTPERPAGE, 0, 0));
+    if (!(GetWindowLongA(t, GWL_STYLE) & WS_VSCROLL) && static_cast<int>(state.rows.size()) > perPage)
+        client.right -= GetSystemMetrics(SM_CXVSCROLL);
     int description = std::max<int>(client.right - code - amount, padding * 8);
     SendMessageA(t, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(code, 0));
     SendMessageA(t, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(description, 0));

@@ -32,7 +32,7 @@ protected:
         LedgerImage books;
         books.descriptions = {entry(1, "Bicycle repair"), entry(2, "Office supplies"), entry(2, "Mileage"),
                               entry(3, "Widgets"),        entry(6, "Interest"),        entry(2, "Shop rent"),
-                              entry(2, "Bank charges")};
+                              entry(2, "Sundries")};
         books.names = {entry(1, "Acme Corp"), entry(3, "Bolt & Co")};
         books.transactions = {
             makeTransaction("01-10-2023", typeSold, 4, 2, 5000),
@@ -147,7 +147,7 @@ protected:
         EXPECT_EQ(line(d, "44a"), "200.50 miles");
         EXPECT_EQ(line(d, "35"), "not given");
         // Bicycle repair 750.00, Office supplies 120.00, Shop rent 800.00,
-        // Bank charges 15.00, Interest 12.34.
+        // Sundries 15.00, Interest 12.34.
         int summary = rowOf(d, "Not assigned:");
         ASSERT_GE(summary, 0);
         EXPECT_EQ(cell(d, summary, 1), "Not assigned: 5 descriptions");
@@ -257,7 +257,7 @@ TEST_F(ScheduleCWindow, ADoubleClickAssigns) {
     open([&](HWND d) {
         chooseYear(d, "2025");
         whenLineDialogOpens("Line 16b Interest: Other");
-        doubleClick(d, rowOf(d, "    Bank charges"));
+        doubleClick(d, rowOf(d, "    Sundries"));
         EXPECT_EQ(line(d, "16b"), "15.00");
         whenLineDialogOpens("Not on Schedule C");
         doubleClick(d, rowOf(d, "    Shop rent"));
@@ -284,7 +284,7 @@ TEST_F(ScheduleCWindow, ConfirmsEveryProposalInOneStep) {
         EXPECT_EQ(line(d, "18"), "120.00");
         EXPECT_EQ(line(d, "20b"), "800.00");
         EXPECT_EQ(cell(d, rowOf(d, "Not assigned:"), 1), "Not assigned: 1 description");
-        EXPECT_EQ(amountOf(d, "Not assigned:"), "15.00");  // Bank charges: no proposal
+        EXPECT_EQ(amountOf(d, "Not assigned:"), "15.00");  // Sundries: no proposal
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, idScheduleCConfirm)));  // none left
         closeBox(d);
     });
