@@ -598,12 +598,12 @@ cDialogTemplate worksheetTemplate() {
                       0, 0, 0, w, h, caption);
     const DWORD box = ES_AUTOHSCROLL | WS_TABSTOP;
     t.add(idScheduleCDisclaimer, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 6, 4, w - 12, 26);
-    t.add(idScheduleCYearLabel, "STATIC", "&Year:", SS_RIGHT, 0, 6, 37, 22, 10);
+    t.add(idScheduleCYearLabel, "STATIC", "&Year:", SS_LEFT, 0, 6, 37, 22, 10);
     t.add(idScheduleCYear, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, 30, 35, 40, 160);
     t.add(idScheduleCRateLabel, "STATIC", "Cents per &mile:", SS_RIGHT, 0, 80, 37, 54, 10);
     t.add(idScheduleCRate, "EDIT", "", box | ES_RIGHT | WS_GROUP, WS_EX_CLIENTEDGE, 136, 35, 36, 12);
     t.add(idScheduleCRateNote, "STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 176, 37, 200, 10);
-    t.add(idScheduleCStartLabel, "STATIC", "Inventory at &beginning of year:", SS_RIGHT, 0, 6, 55, 108, 10);
+    t.add(idScheduleCStartLabel, "STATIC", "Inventory at &beginning of year:", SS_LEFT, 0, 6, 55, 108, 10);
     t.add(idScheduleCStartInventory, "EDIT", "", box | ES_RIGHT | WS_GROUP, WS_EX_CLIENTEDGE, 116, 53, 60, 12);
     t.add(idScheduleCEndLabel, "STATIC", "Inventory at &end of year:", SS_RIGHT, 0, 184, 55, 90, 10);
     t.add(idScheduleCEndInventory, "EDIT", "", box | ES_RIGHT | WS_GROUP, WS_EX_CLIENTEDGE, 276, 53, 60, 12);
