@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/main_window.h"
 #include "ledger/changes.h"
 #include "ledger/tables.h"
@@ -457,6 +459,51 @@ TEST_F(ScheduleCWindow, PrintsAndExports) {
                                             " has no place for this line, which the Tax Exchange Format does not "
                                             "carry: type it into your tax software yourself.\r\n\r\nLine 44a Business: "
                                             "200.50 miles");
+}
+
+// A worksheet longer than a page goes on over pages, each headed; a
+// description too long for its column wraps within it.
+TEST_F(ScheduleCWindow, PrintsLongWorksheetsOnPages) {
+    std::string longText;
+    while (longText.size() + 10 < maxEntryBytes - 1) longText += "Longword" + std::to_string(longText.size() % 10) + " ";
+    for (int i = 1; i <= 120; ++i) {
+        int e = appendListEntry(descrList, typeExpense, i == 60 ? longText : "Expense number " + std::to_string(i));
+        ASSERT_GT(e, 0);
+        placeTransaction(makeTransaction("07-01-2025", typeExpense, static_cast<uint16_t>(e), 0, 100 * i));
+    }
+    commitStep("Add");
+    PrintCapture capture;
+    open([&](HWND d) {
+        chooseYear(d, "2025");
+        EXPECT_GE(rowOf(d, "    " + longText.substr(0, 40)), 0);
+        prompts.printer = capture.metafileDC();
+        click(d, idScheduleCPrint);
+        closeBox(d);
+    });
+    ASSERT_GE(capture.pages(), 2);
+    std::vector<DrawnText> texts = capture.texts();
+    bool secondHeading = false, lastRow = false;
+    std::string wrappedText;
+    int pieces = 0, pieceX = -1;
+    for (const DrawnText& t : texts) {
+        secondHeading = secondHeading || (t.page == 2 && t.text == "Schedule C Worksheet 2025 (page 2)");
+        lastRow = lastRow || t.text.rfind("Line 44a = \"Total Miles\" of the tax report: agrees", 0) == 0;
+        if (t.text.find("Longword") != std::string::npos) {
+            EXPECT_TRUE(pieceX < 0 || pieceX == t.x);  // every piece in the description's column
+            pieceX = t.x;
+            ++pieces;
+            wrappedText += t.text;
+        }
+    }
+    EXPECT_TRUE(secondHeading);
+    EXPECT_TRUE(lastRow);
+    EXPECT_GE(pieces, 2);
+    // Nothing of it lost: the pieces make the text, blanks aside.
+    auto noBlanks = [](std::string s) {
+        s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+        return s;
+    };
+    EXPECT_EQ(noBlanks(wrappedText), noBlanks(longText));
 }
 
 // An export is never written over the open ledger.
