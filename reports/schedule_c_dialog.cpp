@@ -557,7 +557,9 @@ void command(int id, int code) {
         applyBoxes();
         return;
     }
-    // Enter in a box applies it, as Update does.
+    // Enter on a description chooses its line; in a box, it applies the
+    // box, as Update does.
+    if (id == IDOK && GetFocus() == table()) return assignPressed();
     if (id == IDOK || (id == idScheduleCUpdate && code == BN_CLICKED)) {
         applyBoxes();
         return;

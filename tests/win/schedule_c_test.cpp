@@ -267,10 +267,18 @@ TEST_F(ScheduleCWindow, ADoubleClickAssigns) {
         EXPECT_EQ(amountOf(d, "Not assigned:"), "882.34");
         // A product cannot be given a line: no dialog.
         doubleClick(d, rowOf(d, "    Widgets sold"));
+        // Enter on a description chooses its line too.
+        SetFocus(table(d));
+        selectRow(d, rowOf(d, "    Interest"));
+        whenLineDialogOpens("Line 1 Gross receipts or sales");
+        SendMessageA(d, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(line(d, "1"), "327.34");
+        EXPECT_EQ(line(d, "6"), "0.00");
         closeBox(d);
     });
-    ASSERT_EQ(ledger.beside.tax.assignments.size(), 2u);
+    ASSERT_EQ(ledger.beside.tax.assignments.size(), 3u);
     EXPECT_EQ(ledger.beside.tax.assignments[1].line, "leftOut");
+    EXPECT_EQ(ledger.beside.tax.assignments[2].line, "gross");
 }
 
 // Confirm proposals: one question saying how many, one step.
@@ -347,15 +355,24 @@ TEST_F(ScheduleCWindow, TypedRateAndInventories) {
         click(d, idScheduleCUpdate);
         EXPECT_EQ(line(d, "41"), "not given");
         EXPECT_EQ(line(d, "42"), "1,030.00");
+        // And the rate.
+        SetFocus(rate);
+        setItemText(d, idScheduleCRate, "");
+        SetFocus(table(d));
+        EXPECT_EQ(line(d, "9"), "0.00");
+        EXPECT_EQ(itemText(d, idScheduleCRateNote), "Quirvel knows no IRS rate for 2023: type it");
+        EXPECT_EQ(undoLabel(), "Mileage rate");
         closeBox(d);
     });
-    ASSERT_EQ(ledger.beside.tax.rates.size(), 1u);
-    EXPECT_EQ(ledger.beside.tax.rates[0].year, 2023);
-    EXPECT_EQ(ledger.beside.tax.rates[0].tenthsOfCent, 655u);
+    EXPECT_TRUE(ledger.beside.tax.rates.empty());
     YearInventory inv = inventoryOf(ledger.beside.tax, 2023);
     EXPECT_TRUE(inv.hasStart);
     EXPECT_EQ(inv.start, 100000);
     EXPECT_FALSE(inv.hasEnd);
+    command(cmdUndo);  // the rate taken away
+    ASSERT_EQ(ledger.beside.tax.rates.size(), 1u);
+    EXPECT_EQ(ledger.beside.tax.rates[0].year, 2023);
+    EXPECT_EQ(ledger.beside.tax.rates[0].tenthsOfCent, 655u);
     command(cmdUndo);  // the end inventory taken away
     EXPECT_TRUE(inventoryOf(ledger.beside.tax, 2023).hasEnd);
     command(cmdUndo);  // both inventories
