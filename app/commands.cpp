@@ -25,6 +25,7 @@
 #include "ledger/tables.h"
 #include "reports/filter.h"
 #include "reports/filter_dialog.h"
+#include "reports/schedule_c_dialog.h"
 #include "lists/list_dialog.h"
 #include "reports/tax_report_dialog.h"
 #include "reports/year_glance_dialog.h"
@@ -170,6 +171,16 @@ ListRefresh yearAtAGlance() {
     return r;
 }
 
+// View > Schedule C: the lines given to descriptions there are steps of the
+// books' history, which change no row; the rows keep their order and
+// selection.
+ListRefresh scheduleC() {
+    showScheduleC(mainWindow);
+    ListRefresh r;
+    r.rows = ListRefresh::texts;
+    return r;
+}
+
 ListRefresh listMaintenance(int id) {
     keepingFilterEntries([id] { showListMaintenance(mainWindow, id == cmdNamesList ? 0 : 1); });
     // Renamed entries show on the rows, which keep their order and selection.
@@ -292,6 +303,7 @@ const CommandHandler commandHandlers[] = {
     {cmdExport, rowsKept<exportFile>}, {cmdImport, plain<importFile>},
     {cmdExit, plain<quitCommand>}, {idQuit, plain<quitCommand>},
     {idRept, rowsKept<taxReport>}, {cmdTaxReport, rowsKept<taxReport>}, {cmdYearGlance, plain<yearAtAGlance>},
+    {cmdScheduleC, plain<scheduleC>},
     {idServ, [](int id) { return addRecord(id - 1000); }}, {idExps, [](int id) { return addRecord(id - 1000); }},
     {idProd, [](int id) { return addRecord(id - 1000); }}, {idEarn, [](int id) { return addRecord(id - 1000); }},
     {cmdAddService, [](int) { return addRecord(typeService); }},

@@ -56,6 +56,7 @@ HMENU buildMainMenu() {
     AppendMenuA(view, MF_STRING, cmdFormData, "&Form data");
     AppendMenuA(view, MF_STRING, cmdTaxReport, "&Tax Report");
     AppendMenuA(view, MF_STRING, cmdYearGlance, "&Year at a Glance...");
+    AppendMenuA(view, MF_STRING, cmdScheduleC, "Schedule &C...");
     HMENU help = CreatePopupMenu();
     AppendMenuA(help, MF_STRING, cmdContents, "&Contents\tF1");
     AppendMenuA(help, MF_STRING, cmdAbout, "&About");

@@ -28,6 +28,8 @@ set(WIN32_SOURCES
   reports/glance_chart.cpp
   reports/glance_print.cpp
   reports/year_glance_dialog.cpp
+  reports/schedule_c_print.cpp
+  reports/schedule_c_dialog.cpp
   import/import_dialog.cpp
 )
 
@@ -49,6 +51,7 @@ set(WIN32_TESTS
   tests/win/find_test.cpp
   tests/win/filter_status_test.cpp
   tests/win/year_glance_test.cpp
+  tests/win/schedule_c_test.cpp
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp
@@ -125,6 +128,9 @@ target_link_options(import_bench PRIVATE -static -mconsole)
 add_executable(glance_bench EXCLUDE_FROM_ALL bench/glance_bench.cpp resources/quirvel.rc)
 target_link_libraries(glance_bench PRIVATE quirvel_win psapi)
 target_link_options(glance_bench PRIVATE -static -mconsole)
+add_executable(schedule_c_bench EXCLUDE_FROM_ALL bench/schedule_c_bench.cpp resources/quirvel.rc)
+target_link_libraries(schedule_c_bench PRIVATE quirvel_win psapi)
+target_link_options(schedule_c_bench PRIVATE -static -mconsole)
 # The start-up benchmark's floor: an empty dialog with Quirvel's manifest,
 # resources and import libraries; and Quirvel's start-up timed from inside.
 add_executable(empty_dialog EXCLUDE_FROM_ALL WIN32 bench/empty_dialog.cpp resources/quirvel.rc)

@@ -207,6 +207,9 @@ std::string proposedLine(uint8_t group, std::string_view text) {
     // At the standard mileage rate only parking and tolls may be added to
     // the miles; fuel or repairs of the car are not proposed there.
     if (has(w, {"parking", "tolls", "toll"})) return "car";
+    // A bank's fees and charges are no fees paid for services (line 10):
+    // they go among the other expenses, as line 48 lists them.
+    if (has(w, {"bank", "banking"})) return "otherExpenses";
     if (has(w, {"commission", "commissions", "fees", "fee"})) return "commissions";
     if (has(w, {"contractor", "contractors", "subcontractor", "freelancer", "freelance"})) return "contractLabor";
     if (has(w, {"legal", "attorney", "lawyer", "accountant", "accounting", "bookkeeping", "bookkeeper"}))

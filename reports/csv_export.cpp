@@ -157,13 +157,14 @@ std::string exportRefusalText(const std::string& path) {
     return path + why + "\r\nAn export never replaces it: choose another name; nothing has been written.";
 }
 
-bool exportCsv(const std::string& csv, const std::string& caption) {
+bool exportFile(const std::string& contents, const std::string& caption, const ExportFileKind& kind,
+                std::string* written) {
     FileDialogRequest request;
     request.save = true;
     request.caption = caption;
     request.folder = dataFolder;
-    request.filters = {{"CSV Files", "*.csv"}, {"All Files", "*.*"}};
-    request.defaultExtension = "csv";
+    request.filters = {{kind.filterName, kind.pattern}, {"All Files", "*.*"}};
+    request.defaultExtension = kind.extension;
     request.flags = ofnOverwritePrompt | ofnHideReadOnly | ofnNoChangeDir;
     std::string path;
     // The dialog has asked before replacing a file; some files are never
@@ -176,8 +177,15 @@ bool exportCsv(const std::string& csv, const std::string& caption) {
         showMessage(refusal, "File Error", mb::ok | mb::iconStop);
     }
     std::string error;
-    if (writeFileSafely(path, Bytes(csv.begin(), csv.end()), error)) return true;
+    if (writeFileSafely(path, Bytes(contents.begin(), contents.end()), error)) {
+        if (written) *written = path;
+        return true;
+    }
     showMessage("The export could not be written to " + path + ":\r\n" + error, "File Error",
                 mb::ok | mb::iconStop);
     return false;
+}
+
+bool exportCsv(const std::string& csv, const std::string& caption) {
+    return exportFile(csv, caption, {"CSV Files", "*.csv", "csv"});
 }

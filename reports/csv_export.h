@@ -41,8 +41,22 @@ std::string taxReportCsv();
 // are never replaced by a CSV file, whatever the name they are given by.
 std::string exportRefusalText(const std::string& path);
 
-// Asks for a file name (a save dialog with the given caption, CSV files)
-// and writes csv there. False when cancelled or not written; a failed write
-// is reported and leaves any earlier file of that name as it was. A name
-// that exportRefusalText refuses is reported and the dialog asks again.
+// What an export writes: its files' kind as the save dialog offers it and
+// the extension a name without one gets.
+struct ExportFileKind {
+    std::string filterName;  // "CSV Files"
+    std::string pattern;     // "*.csv"
+    std::string extension;   // "csv"
+};
+
+// Asks for a file name (a save dialog with the given caption, offering
+// files of that kind and all files) and writes contents there. False when
+// cancelled or not written; a failed write is reported and leaves any
+// earlier file of that name as it was. A name that exportRefusalText
+// refuses is reported and the dialog asks again. path, when given, gets
+// the file's name.
+bool exportFile(const std::string& contents, const std::string& caption, const ExportFileKind& kind,
+                std::string* path = nullptr);
+
+// exportFile for CSV files.
 bool exportCsv(const std::string& csv, const std::string& caption);

@@ -7,7 +7,8 @@
 #                                     and a 5000-line statement imported into
 #                                     books that remember 20,000 earlier lines,
 #                                     and the year at a glance over a full
-#                                     ledger and ten archive files
+#                                     ledger and ten archive files, and the
+#                                     Schedule C worksheet over a full ledger
 #   scripts/bench.sh startup [--peers] [EXE..]
 #                                     start to last paint of Quirvel with 5000
 #                                     transactions against the floor, an empty
@@ -34,7 +35,7 @@ pick_build "bench: timing"
 out="$root/build/$build"
 
 if [ "$mode" != startup ]; then
-  "$root/scripts/build.sh" "$build" --target ledger_bench fill_list_bench import_bench glance_bench >/dev/null
+  "$root/scripts/build.sh" "$build" --target ledger_bench fill_list_bench import_bench glance_bench schedule_c_bench >/dev/null
   trap stop_wine EXIT
   start_display
   boot_prefix "$out/wineprefix"
@@ -42,6 +43,7 @@ if [ "$mode" != startup ]; then
   wine "$out/fill_list_bench.exe"
   wine "$out/import_bench.exe"
   wine "$out/glance_bench.exe"
+  wine "$out/schedule_c_bench.exe"
   exit 0
 fi
 
