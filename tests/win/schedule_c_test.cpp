@@ -463,8 +463,8 @@ TEST_F(ScheduleCWindow, PrintsAndExports) {
 
     Bytes csv = folder.read("schedule-c.csv");
     std::string text(csv.begin(), csv.end());
-    EXPECT_EQ(text.rfind("\xEF\xBB\xBFLine,Schedule C 2025,Amount\r\n", 0), 0u) << text.substr(0, 60);
-    EXPECT_NE(text.find("\r\n1,Gross receipts or sales,315.00\r\n"), std::string::npos);
+    EXPECT_EQ(text.rfind("\xEF\xBB\xBFLine,Schedule C 2025,Description,Amount\r\n", 0), 0u) << text.substr(0, 60);
+    EXPECT_NE(text.find("\r\n1,Gross receipts or sales,,315.00\r\n"), std::string::npos);
     Bytes txf = folder.read("schedule-c.txf");
     std::string t(txf.begin(), txf.end());
     EXPECT_EQ(t.rfind("V042\r\nAQuirvel\r\nD", 0), 0u) << t.substr(0, 40);
