@@ -52,6 +52,7 @@ set(WIN32_TESTS
   tests/win/filter_status_test.cpp
   tests/win/year_glance_test.cpp
   tests/win/schedule_c_test.cpp
+  tests/win/tax_line_test.cpp
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp

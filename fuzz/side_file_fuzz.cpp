@@ -24,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(second.data.balances.size() == first.data.balances.size());
     FUZZ_CHECK(second.data.archives.size() == first.data.archives.size());
     FUZZ_CHECK(second.data.otherRecords == first.data.otherRecords);
+    FUZZ_CHECK(second.data.tax == first.data.tax);
+    for (const TaxLineAssignment& a : first.data.tax.assignments)
+        FUZZ_CHECK(a.group >= 1 && a.text.size() <= maxSideText && !a.line.empty());
     for (size_t i = 0; i < first.data.lines.size(); ++i) {
         const BankLine &a = first.data.lines[i], &b = second.data.lines[i];
         FUZZ_CHECK(a.status == b.status && a.scope == b.scope && a.bankId == b.bankId && a.importedOn == b.importedOn &&

@@ -8,7 +8,11 @@
 
 #include "ledger/changes.h"
 #include "ledger/tables.h"
+#include "ledger/tax_arithmetic.h"
 #include "lists/list_maintenance.h"
+#include "lists/tax_line_dialog.h"
+#include "lists/tax_lines.h"
+#include "text/date_text.h"
 #include "text/plain_text.h"
 #include "ui/dialog_template.h"
 
@@ -23,6 +27,8 @@ enum : int {
     idChange = 5003,
     idDelete = 5004,
     idReset = 3024,
+    idTaxLine = 5005,      // descriptions only
+    idTaxLineShown = 5006,
 };
 
 // Valid while the dialog is open.
@@ -65,6 +71,50 @@ int entryAt(int index) { return static_cast<int>(SendMessageA(state.list, LB_GET
 int selectedEntry() {
     LRESULT sel = SendMessageA(state.list, LB_GETCURSEL, 0, 0);
     return sel == LB_ERR ? 0 : entryAt(static_cast<int>(sel));
+}
+
+// The description selected in a group's view, with its group and text;
+// false in the names list, the unused view or with nothing selected.
+bool selectedDescription(uint8_t& group, std::string& text) {
+    int e = selectedEntry();
+    if (kind() != descrList || state.unusedView || e <= 0 || e > descrCount || descriptions[e].empty()) return false;
+    group = static_cast<uint8_t>(descriptions[e][0]);
+    text = entryText(descriptions[e]);
+    return true;
+}
+
+// Products go to the form by their type and the mileage by its miles: only
+// other descriptions are given a line.
+bool takesALine(uint8_t group, const std::string& text) {
+    if (group == typeExpense && isMileageDescription(text)) return false;
+    return !assignableLines(taxFormFor(currentLocalYear()), group).empty();
+}
+
+// The selected description's line on this year's form.
+std::string taxLineText() {
+    uint8_t group = 0;
+    std::string text;
+    if (!selectedDescription(group, text)) return "";
+    if (group == typeExpense && isMileageDescription(text)) return "Mileage: miles go to lines 9 and 44a";
+    if (!takesALine(group, text)) return "";
+    const TaxForm& form = taxFormFor(currentLocalYear());
+    LineChoice choice = lineChoiceFor(ledger.beside.tax, group, text);
+    // A line the group may not go to (from a side file edited by hand)
+    // counts as none, as on the worksheet.
+    bool fits = choice.key == leftOutKey;
+    for (const TaxFormLine* l : assignableLines(form, group)) fits = fits || choice.key == l->key;
+    if (!fits) return "No tax line";
+    return (choice.confirmed ? "" : "Proposed: ") + lineCaption(form, choice.key);
+}
+
+// Follows the selection; the names list has neither control.
+void showTaxLine() {
+    if (kind() != descrList) return;
+    std::string shown = taxLineText();
+    if (windowText(item(idTaxLineShown)) != shown) SetWindowTextA(item(idTaxLineShown), shown.c_str());
+    uint8_t group = 0;
+    std::string text;
+    enable(idTaxLine, selectedDescription(group, text) && takesALine(group, text));
 }
 
 // The program's own selections send no notification; what they highlight is
@@ -142,6 +192,13 @@ void listNotified(int code) {
     // A double click is "Change", where "Change" can be pressed: in the
     // unused view it would move an entry of another group into this one.
     if (code == LBN_DBLCLK && IsWindowEnabled(item(idChange))) SendMessageA(item(idChange), BM_CLICK, 0, 0);
+}
+
+void taxLinePressed() {
+    uint8_t group = 0;
+    std::string text;
+    if (selectedDescription(group, text) && takesALine(group, text))
+        chooseTaxLine(state.dialog, group, text, currentLocalYear());
 }
 
 void addPressed() {
@@ -244,6 +301,7 @@ void initialise(HWND hwnd) {
     state.unusedView = false;
     state.oldText.clear();
     state.shownCount = fillGroupList(kind(), 1);
+    showTaxLine();
     state.initialising = false;
 }
 
@@ -269,6 +327,8 @@ void command(int id, int code) {
         return deletePressed();
     case idReset:
         return state.unusedView ? deleteAllPressed() : reset();
+    case idTaxLine:
+        return taxLinePressed();
     }
 }
 
@@ -278,7 +338,15 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
         initialise(hwnd);
         return TRUE;
     case WM_COMMAND:
-        if (!state.initialising) command(LOWORD(wp), HIWORD(wp));
+        // Behind its own question or the Schedule C Line dialog the list is
+        // disabled: a click posted to one of its buttons meanwhile would
+        // start a second command inside the first.
+        if (!state.initialising && IsWindowEnabled(hwnd)) {
+            command(LOWORD(wp), HIWORD(wp));
+            // Whatever a command changed (the selection, the group shown,
+            // an entry renamed or its line chosen) shows at once.
+            if (state.dialog && IsWindow(state.dialog)) showTaxLine();
+        }
         return TRUE;
     }
     return FALSE;
@@ -306,6 +374,10 @@ void showListMaintenance(HWND owner, int kind) {
     t.add(idChange, "BUTTON", "Change", BS_PUSHBUTTON | WS_TABSTOP, 0, 100, 160, 50, 20);
     t.add(idDelete, "BUTTON", "Delete ", BS_PUSHBUTTON | WS_TABSTOP, 0, 100, 185, 50, 20);
     t.add(idReset, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, 0, 100, 210, 50, 20);
+    if (listKind == descrList) {
+        t.add(idTaxLineShown, "STATIC", "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 10, 123, 140, 10);
+        t.add(idTaxLine, "BUTTON", "Tax line...", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 0, 100, 235, 50, 20);
+    }
     t.runModal(nullptr, dialogProc);
 
     restoreOwner();

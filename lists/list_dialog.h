@@ -1,6 +1,7 @@
 // The "List of Names" / "List of Descriptions" dialog: shows the entries of
 // one group (or the unused ones) and adds, renames, combines and deletes
-// them through the operations of lists/list_maintenance.h.
+// them through the operations of lists/list_maintenance.h. The descriptions
+// list also shows and sets the selected description's line of Schedule C.
 #pragma once
 
 #include <windows.h>

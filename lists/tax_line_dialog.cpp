@@ -1,5 +1,6 @@
 #include "lists/tax_line_dialog.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "ledger/tables.h"
@@ -21,6 +22,26 @@ struct Request {
     std::vector<std::string> keys;  // of the combo box's items, in order
 };
 
+// Some of the form's names are longer than the box is wide: its list drops
+// as wide as its longest line, within the screen.
+void dropWideEnough(HWND combo) {
+    HDC dc = GetDC(combo);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(combo, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (LRESULT i = 0, n = SendMessageA(combo, CB_GETCOUNT, 0, 0); i < n; ++i) {
+        std::string text(static_cast<size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, '\0');
+        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size() - 1), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(combo, dc);
+    int width = widest + GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE) + 8;
+    width = std::min(width, GetSystemMetrics(SM_CXSCREEN));
+    SendMessageA(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
+}
+
 void initialise(HWND dialog, Request& r) {
     const TaxForm& form = taxFormFor(r.year);
     SetDlgItemTextA(dialog, idTaxLineDescription, ("Description: " + r.text).c_str());
@@ -29,6 +50,7 @@ void initialise(HWND dialog, Request& r) {
     r.keys.push_back(leftOutKey);
     for (const std::string& k : r.keys)
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lineCaption(form, k).c_str()));
+    dropWideEnough(combo);
     LineChoice choice = lineChoiceFor(ledger.beside.tax, r.group, r.text);
     int at = -1;
     for (size_t i = 0; i < r.keys.size(); ++i)

@@ -123,6 +123,89 @@ TEST(SideFile, WhatIsNotWholeIsRefusedAndTheFirstVersionIsUpgraded) {
     EXPECT_EQ(old.payee, "p");
 }
 
+// The facts for the tax form: a description's line (its text escaped
+// whatever it holds, kept to its first 255 bytes), a year's rate per mile
+// and its inventories (one of them not given), in records of their own.
+TEST(SideFile, TaxFactsSurviveTheTripWhateverTheirTexts) {
+    SideFile file;
+    const std::string hostile = "Tab\tand\r\nbreak \\ end\\";
+    file.data.tax.assignments = {{typeExpense, hostile, "office"},
+                                 {typeService, std::string(255, 'x'), "leftOut"},
+                                 {typeEarnings, std::string(300, 'y'), "otherIncome"},
+                                 {typeExpense, "end 3", "otherExpenses"}};
+    file.data.tax.rates = {{2023, 655}, {2107, 0}, {1980, 1000000}};
+    YearInventory endOnly, both;
+    endOnly.year = 2025;
+    endOnly.hasEnd = true;
+    endOnly.end = -150;
+    both.year = 2024;
+    both.hasStart = both.hasEnd = true;
+    both.start = 9999999999999;
+    both.end = -9999999999999;
+    file.data.tax.inventories = {endOnly, both};
+    Bytes encoded = encodeSideFile(file);
+    std::string text(encoded.begin(), encoded.end());
+    EXPECT_NE(text.find("\r\ntaxline\t1\t2\tTab\\tand\\r\\nbreak \\\\ end\\\\\toffice\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nmilerate\t1\t2023\t655\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\ninventory\t1\t2025\t-\t-150\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("\r\nend "), text.rfind("\r\nend "));
+
+    SideFile back;
+    ASSERT_TRUE(decodeSideFile(encoded, back));
+    TaxFacts expected = file.data.tax;
+    expected.assignments[2].text.resize(maxSideText);  // kept by its start
+    EXPECT_TRUE(back.data.tax == expected);
+    EXPECT_EQ(back.data.tax.assignments[0].text, hostile);
+    EXPECT_FALSE(back.data.tax.inventories[0].hasStart);
+    EXPECT_TRUE(back.data.otherRecords.empty());
+    EXPECT_EQ(encodeSideFile(back), encoded);
+}
+
+// A record of the tax facts that is not exactly right makes the whole file
+// unreadable, as any other record does; a later version's is kept unread.
+TEST(SideFile, MalformedTaxFactsAreRefused) {
+    const std::string head = "Quirvel side file 2\r\n";
+    auto one = [&](const std::string& record) { return head + record + "\r\nend 1\r\n"; };
+    const std::vector<std::pair<const char*, std::string>> refused = {
+        {"group 0", one("taxline\t1\t0\tRent\trentOther")},
+        {"group 256", one("taxline\t1\t256\tRent\trentOther")},
+        {"group not a number", one("taxline\t1\tx\tRent\trentOther")},
+        {"no line", one("taxline\t1\t2\tRent\t")},
+        {"line not a word", one("taxline\t1\t2\tRent\tline18")},
+        {"line with a blank", one("taxline\t1\t2\tRent\tother rent")},
+        {"line too long", one("taxline\t1\t2\tRent\t" + std::string(33, 'a'))},
+        {"text badly escaped", one("taxline\t1\t2\tRe\\xnt\trentOther")},
+        {"text too long", one("taxline\t1\t2\t" + std::string(256, 'r') + "\trentOther")},
+        {"field missing", one("taxline\t1\t2\trentOther")},
+        {"field too many", one("taxline\t1\t2\tRent\trentOther\t")},
+        {"rate year too early", one("milerate\t1\t1979\t655")},
+        {"rate year too late", one("milerate\t1\t2108\t655")},
+        {"rate with a point", one("milerate\t1\t2023\t65.5")},
+        {"rate negative", one("milerate\t1\t2023\t-1")},
+        {"rate too high", one("milerate\t1\t2023\t1000001")},
+        {"rate field missing", one("milerate\t1\t2023")},
+        {"inventory year", one("inventory\t1\t0\t-\t-")},
+        {"inventory empty", one("inventory\t1\t2025\t\t-")},
+        {"inventory not a number", one("inventory\t1\t2025\t1.50\t-")},
+        {"inventory two dashes", one("inventory\t1\t2025\t--\t-")},
+        {"inventory too large", one("inventory\t1\t2025\t10000000000001\t-")},
+        {"inventory field missing", one("inventory\t1\t2025\t-")},
+    };
+    for (const auto& [what, text] : refused) {
+        SideFile back;
+        back.data.tax.rates = {{2023, 1}};
+        EXPECT_FALSE(decodeSideFile(bytes(text), back)) << what;
+        EXPECT_TRUE(back.data.empty()) << what;
+    }
+    SideFile back;
+    ASSERT_TRUE(decodeSideFile(bytes(one("taxline\t2\t2\tRent\trentOther\textra")), back));
+    EXPECT_TRUE(back.data.tax.empty());
+    EXPECT_EQ(back.data.otherRecords, std::vector<std::string>{"taxline\t2\t2\tRent\trentOther\textra"});
+    ASSERT_TRUE(decodeSideFile(bytes(one("inventory\t1\t2025\t-\t-")), back));  // nothing given is read
+    ASSERT_EQ(back.data.tax.inventories.size(), 1u);
+    EXPECT_FALSE(back.data.tax.inventories[0].hasStart || back.data.tax.inventories[0].hasEnd);
+}
+
 TEST(SideFile, NamesAndIdentity) {
     EXPECT_EQ(sideFilePathFor("C:\\books\\a.qvl"), "C:\\books\\a.qvl-import");
     for (const char* name : {"C:\\x\\books.qvl-import", "books.QVL-Import", "b.qvl-import. "})
