@@ -91,7 +91,10 @@ YearInventory inventoryOf(const TaxFacts& facts, int year) {
     return none;
 }
 
-TaxFacts withInventory(TaxFacts facts, const YearInventory& inventory) {
+TaxFacts withInventory(TaxFacts facts, YearInventory inventory) {
+    // What is not given has no amount: the side file keeps none for it.
+    if (!inventory.hasStart) inventory.start = 0;
+    if (!inventory.hasEnd) inventory.end = 0;
     auto v = std::find_if(facts.inventories.begin(), facts.inventories.end(),
                           [&](const YearInventory& i) { return i.year == inventory.year; });
     bool none = !inventory.hasStart && !inventory.hasEnd;

@@ -57,4 +57,4 @@ TaxFacts withRate(TaxFacts facts, int year, int64_t tenthsOfCent);
 
 // The inventories of a year (nothing given: both unset).
 YearInventory inventoryOf(const TaxFacts& facts, int year);
-TaxFacts withInventory(TaxFacts facts, const YearInventory& inventory);
+TaxFacts withInventory(TaxFacts facts, YearInventory inventory);

@@ -11,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "ledger/archive.h"
+#include "ledger/side_file.h"
+#include "ledger//archive.h"
 #include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "lists/tax_lines.h"
@@ -388,3 +389,21 @@ TEST_F(AssignedLines, AnArchiveTakesTheLinesOfItsDescriptions) {
 }
 
 }  // namespace
+
+// An inventory not given keeps no amount, so that the books and the side
+// file written from them hold the same facts.
+TEST(TaxFactsInventory, ANotGivenInventoryKeepsNoAmount) {
+    YearInventory v;
+    v.year = 2025;
+    v.start = 500;  // typed, then the box emptied
+    v.hasEnd = true;
+    v.end = 700;
+    TaxFacts facts = withInventory(TaxFacts{}, v);
+    EXPECT_EQ(inventoryOf(facts, 2025).start, 0);
+    SideFile file, back;
+    file.data.tax = facts;
+    ASSERT_TRUE(decodeSideFile(encodeSideFile(file), back));
+    EXPECT_TRUE(back.data.tax == facts);
+    v.hasEnd = false;
+    EXPECT_TRUE(withInventory(facts, v).inventories.empty());
+}
