@@ -198,7 +198,8 @@ TEST(LineProposals, FromTheGroupAndTheDescriptionsWords) {
         {typeExpense, "Loan interest", "otherInterest"},
         {typeExpense, "Parking and tolls", "car"},
         {typeExpense, "Fuel", ""},  // only parking and tolls go with the standard rate
-        {typeExpense, "Bank fees", "commissions"},
+        {typeExpense, "Bank fees", "otherExpenses"},  // a bank's charges, not fees paid for services
+        {typeExpense, "Sales commission", "commissions"},
         {typeExpense, "Accountant", "legal"},
         {typeExpense, "Phone/internet", "utilities"},
         {typeExpense, "Hotel", "travel"},
