@@ -319,8 +319,8 @@ Applied applyInventories() {
     inv.year = static_cast<uint16_t>(state.year);
     bool startRead = readInventory(idScheduleCStartInventory, state.startShown, "beginning", inv.hasStart, inv.start);
     bool endRead = readInventory(idScheduleCEndInventory, state.endShown, "end", inv.hasEnd, inv.end);
-    if (!inv.hasStart) inv.start = 0;
-    if (!inv.hasEnd) inv.end = 0;
+    // A box refused says nothing has changed: the other one waits too.
+    if (!startRead || !endRead) return Applied::refused;
     YearInventory before = state.sc.inventory;
     bool same = inv.hasStart == before.hasStart && inv.hasEnd == before.hasEnd &&
                 (!inv.hasStart || inv.start == before.start) && (!inv.hasEnd || inv.end == before.end);
@@ -328,7 +328,6 @@ Applied applyInventories() {
         setTaxFacts(withInventory(ledger.beside.tax, inv));
         commitStep("Inventory");
     }
-    if (!startRead || !endRead) return Applied::refused;
     return same ? Applied::unchanged : Applied::changed;
 }
 
