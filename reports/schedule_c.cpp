@@ -31,19 +31,6 @@ std::string worksheetAmount(int64_t cents) {
 
 namespace {
 
-int yearOf(uint16_t packed) { return 1980 + (packed >> 9); }
-
-const std::string& entryAt(const std::vector<std::string>& list, uint16_t index) {
-    static const std::string none;
-    return index >= 1 && index <= list.size() ? list[index - 1u] : none;
-}
-
-std::string folded(const std::string& s) {
-    std::string f = s;
-    for (char& c : f) c = static_cast<char>(lowerLetter(static_cast<unsigned char>(c)));
-    return f;
-}
-
 // Where the transactions of one description (or product kind) go, summed
 // before they are placed, so that a line lists each description once.
 struct Bucket {
@@ -58,8 +45,8 @@ public:
     void read(const GlanceSource& s) {
         std::vector<int8_t> mileage(s.image.descriptions.size() + 1, -1);
         for (const Transaction& t : s.image.transactions) {
-            if (yearOf(t.date) != year_) continue;
-            const std::string& entry = entryAt(s.image.descriptions, t.descrIndex);
+            if (packedYear(t.date) != year_) continue;
+            const std::string& entry = imageEntry(s.image.descriptions, t.descrIndex);
             std::string text = entryText(entry);
             size_t e = t.descrIndex < mileage.size() ? t.descrIndex : 0;
             if (mileage[e] < 0) mileage[e] = isMileageDescription(text) ? 1 : 0;
@@ -75,7 +62,7 @@ public:
 
 private:
     Bucket& bucket(const std::string& kind, uint8_t group, const std::string& text, const std::string& label) {
-        Bucket& b = buckets[kind + '\t' + folded(text)];
+        Bucket& b = buckets[kind + '\t' + foldedCase(text)];
         if (b.item.count == 0) {
             b.item.group = group;
             b.item.text = text;

@@ -14,13 +14,7 @@
 
 namespace {
 
-// The text of entry `index` (1-based) of an image's list, "" for none.
-const std::string& entryAt(const std::vector<std::string>& list, uint16_t index) {
-    static const std::string none;
-    return index >= 1 && index <= list.size() ? list[index - 1u] : none;
-}
-
-std::string textAt(const std::vector<std::string>& list, uint16_t index) { return entryText(entryAt(list, index)); }
+std::string textAt(const std::vector<std::string>& list, uint16_t index) { return entryText(imageEntry(list, index)); }
 
 // What a transaction adds to the income (+) or the expenses, as the tax
 // report's income lines count it.
@@ -60,15 +54,7 @@ Money moneyOf(const Transaction& t, const LedgerImage& image, std::vector<uint8_
 }
 
 // Packed dates: day in bits 0-4, month in 5-8, years since 1980 above.
-int yearOf(uint16_t packed) { return 1980 + (packed >> 9); }
 int monthOf(uint16_t packed) { return (packed >> 5) & 15; }
-
-// Letter case folded as the code page's letters fold (accented ones too).
-std::string folded(const std::string& s) {
-    std::string f = s;
-    for (char& c : f) c = static_cast<char>(lowerLetter(static_cast<unsigned char>(c)));
-    return f;
-}
 
 uint64_t mix(uint64_t hash, uint64_t value) {
     for (int i = 0; i < 8; ++i) {
@@ -121,7 +107,7 @@ void addTo(GlanceLine& line, int month, int64_t amount, bool compared) {
 
 void sumSection(GlanceSection& s) {
     std::sort(s.lines.begin(), s.lines.end(), [](const GlanceLine& a, const GlanceLine& b) {
-        std::string fa = folded(a.label), fb = folded(b.label);
+        std::string fa = foldedCase(a.label), fb = foldedCase(b.label);
         return fa != fb ? fa < fb : a.label < b.label;
     });
     s.total = GlanceLine{};
@@ -133,6 +119,19 @@ void sumSection(GlanceSection& s) {
 }
 
 }  // namespace
+
+const std::string& imageEntry(const std::vector<std::string>& list, uint16_t index) {
+    static const std::string none;
+    return index >= 1 && index <= list.size() ? list[index - 1u] : none;
+}
+
+int packedYear(uint16_t packed) { return 1980 + (packed >> 9); }
+
+std::string foldedCase(const std::string& s) {
+    std::string f = s;
+    for (char& c : f) c = static_cast<char>(lowerLetter(static_cast<unsigned char>(c)));
+    return f;
+}
 
 GlanceSource workingSource() {
     GlanceSource s;
@@ -202,7 +201,7 @@ std::vector<GlanceSource> glanceSources(const std::vector<std::string>& extraArc
     paths.insert(paths.end(), extraArchives.begin(), extraArchives.end());
     std::vector<std::string> done;
     for (const std::string& p : paths) {
-        std::string key = folded(p);
+        std::string key = foldedCase(p);
         if (p.empty() || std::find(done.begin(), done.end(), key) != done.end()) continue;
         done.push_back(key);
         sources.push_back(readArchiveSource(p));
@@ -215,7 +214,7 @@ std::vector<int> glanceYears(const std::vector<GlanceSource>& sources) {
     std::vector<int> years;
     for (const GlanceSource& s : sources)
         for (const Transaction& t : s.image.transactions) {
-            int y = yearOf(t.date);
+            int y = packedYear(t.date);
             if (std::find(years.begin(), years.end(), y) == years.end()) years.push_back(y);
         }
     std::sort(years.begin(), years.end());
@@ -243,7 +242,7 @@ Glance computeGlance(const std::vector<GlanceSource>& sources, int year, int com
         std::vector<size_t> incomeLine(list.size() + 1, SIZE_MAX), expenseLine(list.size() + 1, SIZE_MAX);
         std::vector<uint8_t> mileageEntry(s.image.descriptions.size() + 1, 2);  // 2: not known yet
         for (const Transaction& t : s.image.transactions) {
-            const int y = yearOf(t.date), month = monthOf(t.date);
+            const int y = packedYear(t.date), month = monthOf(t.date);
             const bool inYear = y == year, inCompared = y == comparedYear;
             if ((!inYear && !inCompared) || month < 1 || month > 12) continue;
             Money m = moneyOf(t, s.image, mileageEntry);
@@ -257,8 +256,8 @@ Glance computeGlance(const std::vector<GlanceSource>& sources, int year, int com
             if (entry > list.size()) entry = 0;  // names nothing
             size_t& known = (m.income ? incomeLine : expenseLine)[entry];
             if (known == SIZE_MAX)
-                known = m.income ? lineFor(g.income, incomeAt, entryText(entryAt(list, entry)))
-                                 : lineFor(g.expenses, expenseAt, entryText(entryAt(list, entry)));
+                known = m.income ? lineFor(g.income, incomeAt, entryText(imageEntry(list, entry)))
+                                 : lineFor(g.expenses, expenseAt, entryText(imageEntry(list, entry)));
             GlanceLine& line = (m.income ? g.income : g.expenses).lines[known];
             if (inYear) addTo(line, month, m.amount, false);
             if (inCompared) {
@@ -313,7 +312,7 @@ std::vector<std::string> glanceCellFiles(const std::vector<GlanceSource>& source
     for (const GlanceSource& s : sources) {
         std::vector<uint8_t> mileage(s.image.descriptions.size() + 1, 2);
         for (const Transaction& t : s.image.transactions) {
-            if (yearOf(t.date) != cell.year || (cell.month != 0 && monthOf(t.date) != cell.month)) continue;
+            if (packedYear(t.date) != cell.year || (cell.month != 0 && monthOf(t.date) != cell.month)) continue;
             Money m = moneyOf(t, s.image, mileage);
             bool counts = false;
             switch (cell.line) {
@@ -322,8 +321,8 @@ std::vector<std::string> glanceCellFiles(const std::vector<GlanceSource>& source
             case GlanceCell::expensesTotal: counts = m.expense; break;
             case GlanceCell::net: counts = m.income || m.expense; break;
             case GlanceCell::item: {
-                const std::string& entry = group == GlanceGroup::description ? entryAt(s.image.descriptions, t.descrIndex)
-                                                                             : entryAt(s.image.names, t.nameIndex);
+                const std::string& entry = group == GlanceGroup::description ? imageEntry(s.image.descriptions, t.descrIndex)
+                                                                             : imageEntry(s.image.names, t.nameIndex);
                 counts = (cell.income ? m.income : m.expense) && entryText(entry) == cell.label;
                 break;
             }

@@ -20,6 +20,13 @@ struct GlanceSource {
     std::string problem;  // why it is left out ("" when it is read)
 };
 
+// The entry `index` (1-based) of an image's list, "" for none.
+const std::string& imageEntry(const std::vector<std::string>& list, uint16_t index);
+// The year of a packed date.
+int packedYear(uint16_t packed);
+// Letter case folded as the code page's letters fold (accented ones too).
+std::string foldedCase(const std::string& s);
+
 // The working books as they are now.
 GlanceSource workingSource();
 // An archive file, read only, with the ledger reader and its limits. A file
