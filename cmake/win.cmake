@@ -132,6 +132,9 @@ target_link_options(glance_bench PRIVATE -static -mconsole)
 add_executable(schedule_c_bench EXCLUDE_FROM_ALL bench/schedule_c_bench.cpp resources/quirvel.rc)
 target_link_libraries(schedule_c_bench PRIVATE quirvel_win psapi)
 target_link_options(schedule_c_bench PRIVATE -static -mconsole)
+add_executable(due_entries_bench EXCLUDE_FROM_ALL bench/due_entries_bench.cpp)
+target_link_libraries(due_entries_bench PRIVATE quirvel_win)
+target_link_options(due_entries_bench PRIVATE -static -mconsole)
 # The start-up benchmark's floor: an empty dialog with Quirvel's manifest,
 # resources and import libraries; and Quirvel's start-up timed from inside.
 add_executable(empty_dialog EXCLUDE_FROM_ALL WIN32 bench/empty_dialog.cpp resources/quirvel.rc)
