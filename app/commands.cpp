@@ -17,6 +17,7 @@
 #include "app/transaction_list.h"
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
+#include "entry/schedules_dialog.h"
 #include "entry/transaction_ops.h"
 #include "ledger/changes.h"
 #include "ledger/file_access.h"
@@ -181,6 +182,16 @@ ListRefresh scheduleC() {
     return r;
 }
 
+// Edit > Scheduled Entries: the dialog gets the selected transaction, if
+// any, for "Make from selected". Its New, Change and Delete are steps of
+// the history that change no row.
+ListRefresh scheduledEntries() {
+    std::optional<Transaction> selected;
+    if (int t = findSelectedTransaction()) selected = transactions[static_cast<size_t>(t)];
+    showScheduledEntries(mainWindow, selected);
+    return rowsAsTheyAre();
+}
+
 ListRefresh listMaintenance(int id) {
     keepingFilterEntries([id] { showListMaintenance(mainWindow, id == cmdNamesList ? 0 : 1); });
     // Renamed entries show on the rows, which keep their order and selection.
@@ -315,7 +326,7 @@ const CommandHandler commandHandlers[] = {
     {cmdDeleteRecord, plain<deleteSelected>},
     {idFilter, plain<filterCommand>}, {cmdFiltered, plain<filterCommand>},
     {cmdNamesList, listMaintenance}, {cmdDescrList, listMaintenance},
-    {cmdSalesTax, plain<salesTaxRates>},
+    {cmdSalesTax, plain<salesTaxRates>}, {cmdScheduledEntries, plain<scheduledEntries>},
     {cmdNextTab, [](int) { stepTab(1); return ListRefresh{}; }},
     {cmdPreviousTab, [](int) { stepTab(-1); return ListRefresh{}; }},
     {cmdContents, rowsKept<helpContents>}, {cmdAbout, rowsKept<about>},

@@ -17,6 +17,7 @@ set(WIN32_SOURCES
   app/find_command.cpp
   lists/descr_name_boxes.cpp
   entry/record_dialog.cpp
+  entry/schedules_dialog.cpp
   reports/filter_dialog.cpp
   entry/sales_tax_dialog.cpp
   lists/list_dialog.cpp
