@@ -54,6 +54,7 @@ set(WIN32_TESTS
   tests/win/year_glance_test.cpp
   tests/win/schedule_c_test.cpp
   tests/win/tax_line_test.cpp
+  tests/win/scheduled_entries_test.cpp
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp

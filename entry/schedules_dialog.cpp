@@ -30,10 +30,9 @@ void fillCombo(HWND dialog, int id, const std::vector<std::string>& texts) {
 }
 bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
-// A refused box keeps what was typed, selected, for the user to mend.
-void refuse(HWND dialog, int id, const std::string& text, const std::string& title, unsigned style) {
-    showMessage(text, title, style);
-    if (id == 0 || !IsWindow(dialog)) return;
+// After its refusal a box keeps what was typed, selected, for the user to mend.
+void focusBox(HWND dialog, int id) {
+    if (!IsWindow(dialog)) return;
     HWND box = item(dialog, id);
     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
     SendMessageA(box, EM_SETSEL, 0, -1);
@@ -146,10 +145,12 @@ bool readMoney(HWND dialog, int id, int32_t& cents) {
     double typed = 0;
     TypedAmount reading = readTypedAmount(controlText(dialog, id), cents, typed);
     if (reading == TypedAmount::notNumber) {
-        refuse(dialog, id, "Illegal amount", "", mb::ok | mb::iconStop);
+        showMessage("Illegal amount", "", mb::ok | mb::iconStop);
+        focusBox(dialog, id);
     } else if (reading == TypedAmount::outOfRange) {
-        refuse(dialog, id, "This amount is too large: amounts must lie between -21474836.48 and 21474836.47.",
-               "Quirvel", mb::ok | mb::iconExclamation);
+        showMessage("This amount is too large: amounts must lie between -21474836.48 and 21474836.47.",
+                    "Quirvel", mb::ok | mb::iconExclamation);
+        focusBox(dialog, id);
     } else {
         return true;
     }
@@ -161,7 +162,8 @@ bool readMoney(HWND dialog, int id, int32_t& cents) {
 bool readDate(HWND dialog, int id, uint16_t& packed) {
     std::string fixed = normalizeDateText(trimBlanks(controlText(dialog, id)), currentLocalYear());
     if (fixed.empty() || !dayFitsMonth(fixed)) {
-        refuse(dialog, id, "Illegal date", "", mb::ok | mb::iconStop);
+        showMessage("Illegal date", "", mb::ok | mb::iconStop);
+        focusBox(dialog, id);
         return false;
     }
     packed = packDate(fixed);
@@ -212,16 +214,18 @@ std::optional<Schedule> readEditor(HWND dialog, const Schedule& start) {
     }
     if (r.endKind == ScheduleRule::onDate && !readDate(dialog, idScheduleUntil, r.until)) return std::nullopt;
     if (s.description.empty() && s.name.empty()) {
-        refuse(dialog, idScheduleDescr, "No description or name entered", "", mb::ok | mb::iconExclamation);
+        showMessage("No description or name entered", "", mb::ok | mb::iconExclamation);
+        focusBox(dialog, idScheduleDescr);
         return std::nullopt;
     }
     if (t.amount == 0) {
-        refuse(dialog, idScheduleAmount, "No amount specified", "", mb::ok | mb::iconExclamation);
+        showMessage("No amount specified", "", mb::ok | mb::iconExclamation);
+        focusBox(dialog, idScheduleAmount);
         return std::nullopt;
     }
     std::string problem = scheduleProblem(s);
     if (!problem.empty()) {
-        refuse(dialog, 0, problem, "Quirvel", mb::ok | mb::iconExclamation);
+        showMessage(problem, "Quirvel", mb::ok | mb::iconExclamation);
         return std::nullopt;
     }
     return s;
