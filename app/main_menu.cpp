@@ -45,6 +45,7 @@ HMENU buildMainMenu() {
     AppendMenuA(edit, MF_STRING, cmdNamesList, "&Names list");
     AppendMenuA(edit, MF_STRING, cmdDescrList, "&Descr list");
     AppendMenuA(edit, MF_STRING, cmdSalesTax, "&State sales tax");
+    AppendMenuA(edit, MF_STRING, cmdDueEntries, "&Due Entries...");
     AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(edit, MF_STRING | MF_GRAYED, cmdUndo, "&Undo\tCtrl+Z");
     AppendMenuA(edit, MF_STRING | MF_GRAYED, cmdRedo, "&Redo\tCtrl+Y");
