@@ -46,8 +46,9 @@ ListRefresh offer(const std::vector<DueEntry>& due) {
 void offerDueEntriesSoon(const std::vector<ArchiveNote>& archivesBefore) {
     rememberedArchives.insert(rememberedArchives.end(), archivesBefore.begin(), archivesBefore.end());
     // After the window's first paint, and after the command that opened
-    // the books has shown their rows.
-    if (mainWindow) SetTimer(mainWindow, dueTimer, 0, nullptr);
+    // the books has shown their rows; not at once, which would keep a
+    // window not yet shown from ever being idle enough to show.
+    if (mainWindow) SetTimer(mainWindow, dueTimer, 50, nullptr);
 }
 
 bool isDueEntriesTimer(WPARAM id) { return id == dueTimer; }

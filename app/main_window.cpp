@@ -191,9 +191,10 @@ INT_PTR onSetFont(HWND hwnd) {
 }
 
 INT_PTR onTimer(HWND hwnd, WPARAM id) {
-    // The due entries wait for a command's dialog or question to close.
+    // The due entries wait for the window to show (a modal window shows
+    // once its loop is idle) and for a command's dialog or question to close.
     if (isDueEntriesTimer(id)) {
-        if (!commandInProgress()) runCommand(cmdDueEntriesAtOpen);
+        if (IsWindowVisible(hwnd) && !commandInProgress()) runCommand(cmdDueEntriesAtOpen);
         return TRUE;
     }
     if (!isPagesTimer(id)) return FALSE;
