@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "app/about_box.h"
+#include "app/due_command.h"
 #include "app/file_commands.h"
 #include "app/find_command.h"
 #include "app/list_refresh.h"
@@ -332,6 +333,7 @@ const CommandHandler commandHandlers[] = {
     {cmdContents, rowsKept<helpContents>}, {cmdAbout, rowsKept<about>},
     {cmdUndo, [](int) { return undoOrRedo(true); }}, {cmdRedo, [](int) { return undoOrRedo(false); }},
     {cmdFind, plain<findCommand>}, {cmdFindNext, plain<findNextCommand>},
+    {cmdDueEntries, plain<dueEntriesOnDemand>}, {cmdDueEntriesAtOpen, plain<dueEntriesAtOpen>},
 };
 
 ListRefresh dispatch(int id) {

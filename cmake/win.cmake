@@ -12,6 +12,7 @@ set(WIN32_SOURCES
   app/transaction_list.cpp
   app/list_refresh.cpp
   app/commands.cpp
+  app/due_command.cpp
   app/file_commands.cpp
   app/find_dialog.cpp
   app/find_command.cpp
@@ -32,6 +33,7 @@ set(WIN32_SOURCES
   reports/schedule_c_print.cpp
   reports/schedule_c_dialog.cpp
   import/import_dialog.cpp
+  entry/due_entries_dialog.cpp
 )
 
 set(WIN32_TESTS
@@ -59,6 +61,7 @@ set(WIN32_TESTS
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp
   tests/win/import_dialog_test.cpp
+  tests/win/due_entries_test.cpp
   tests/support/temp_folder_win32.cpp
 )
 
