@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "app/about_box.h"
+#include "app/due_command.h"
 #include "app/file_commands.h"
 #include "app/find_command.h"
 #include "app/list_refresh.h"
@@ -17,6 +18,7 @@
 #include "app/transaction_list.h"
 #include "entry/record_dialog.h"
 #include "entry/sales_tax_dialog.h"
+#include "entry/schedules_dialog.h"
 #include "entry/transaction_ops.h"
 #include "ledger/changes.h"
 #include "ledger/file_access.h"
@@ -181,6 +183,16 @@ ListRefresh scheduleC() {
     return r;
 }
 
+// Edit > Scheduled Entries: the dialog gets the selected transaction, if
+// any, for "Make from selected". Its New, Change and Delete are steps of
+// the history that change no row.
+ListRefresh scheduledEntries() {
+    std::optional<Transaction> selected;
+    if (int t = findSelectedTransaction()) selected = transactions[static_cast<size_t>(t)];
+    showScheduledEntries(mainWindow, selected);
+    return rowsAsTheyAre();
+}
+
 ListRefresh listMaintenance(int id) {
     keepingFilterEntries([id] { showListMaintenance(mainWindow, id == cmdNamesList ? 0 : 1); });
     // Renamed entries show on the rows, which keep their order and selection.
@@ -315,12 +327,13 @@ const CommandHandler commandHandlers[] = {
     {cmdDeleteRecord, plain<deleteSelected>},
     {idFilter, plain<filterCommand>}, {cmdFiltered, plain<filterCommand>},
     {cmdNamesList, listMaintenance}, {cmdDescrList, listMaintenance},
-    {cmdSalesTax, plain<salesTaxRates>},
+    {cmdSalesTax, plain<salesTaxRates>}, {cmdScheduledEntries, plain<scheduledEntries>},
     {cmdNextTab, [](int) { stepTab(1); return ListRefresh{}; }},
     {cmdPreviousTab, [](int) { stepTab(-1); return ListRefresh{}; }},
     {cmdContents, rowsKept<helpContents>}, {cmdAbout, rowsKept<about>},
     {cmdUndo, [](int) { return undoOrRedo(true); }}, {cmdRedo, [](int) { return undoOrRedo(false); }},
     {cmdFind, plain<findCommand>}, {cmdFindNext, plain<findNextCommand>},
+    {cmdDueEntries, plain<dueEntriesOnDemand>}, {cmdDueEntriesAtOpen, plain<dueEntriesAtOpen>},
 };
 
 ListRefresh dispatch(int id) {

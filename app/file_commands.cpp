@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ask_text.h"
+#include "app/due_command.h"
 #include "app/list_state.h"
 #include "app/main_state.h"
 #include "app/status_texts.h"
@@ -61,7 +62,8 @@ ListRefresh openFile() {
     // The filter's description and name are numbers in the old lists: they
     // follow their texts into the books opened, or go.
     FilterEntries filtered = filterEntries();
-    loadLedger(path);
+    std::vector<ArchiveNote> archivesBefore = ledger.beside.archives;
+    if (loadLedger(path)) offerDueEntriesSoon(archivesBefore);
     return otherBooks(droppedFilterNote(filtered, findFilterTexts(filtered)));
 }
 

@@ -22,6 +22,11 @@ enum : int {
     cmdUndo = 206, cmdRedo = 207,
     // Then looking for a text in the list's rows, and looking again.
     cmdFind = 208, cmdFindNext = 209,
+    // After the lists' items: the schedules of entries that repeat.
+    cmdScheduledEntries = 210,
+    // Then the entries of the schedules that are due; and the same offered by
+    // itself once books are opened (no menu item).
+    cmdDueEntries = 215, cmdDueEntriesAtOpen = 216,
     // After the View menu's own items: the year at a glance, the Schedule C
     // worksheet.
     cmdYearGlance = 306, cmdScheduleC = 307,

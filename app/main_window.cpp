@@ -6,6 +6,7 @@
 #include <shlobj.h>  // CSIDL values
 
 #include "app/commands.h"
+#include "app/due_command.h"
 #include "app/find_command.h"
 #include "app/list_state.h"
 #include "app/main_menu.h"
@@ -164,6 +165,7 @@ void initialise(HWND hwnd) {
     dataFolder = dataFolderOverride.empty() ? determineDataFolder() : dataFolderOverride;
     if (!folderExists(dataFolder)) createFolder(dataFolder);
     openStartupLedger();
+    offerDueEntriesSoon({});
     createStatusBar(hwnd);
     updateStatus(0);
     updateStatus(2);
@@ -189,6 +191,12 @@ INT_PTR onSetFont(HWND hwnd) {
 }
 
 INT_PTR onTimer(HWND hwnd, WPARAM id) {
+    // The due entries wait for the window to show (a modal window shows
+    // once its loop is idle) and for a command's dialog or question to close.
+    if (isDueEntriesTimer(id)) {
+        if (IsWindowVisible(hwnd) && !commandInProgress()) runCommand(cmdDueEntriesAtOpen);
+        return TRUE;
+    }
     if (!isPagesTimer(id)) return FALSE;
     pagesTimerTicked(hwnd);
     return TRUE;
@@ -357,6 +365,7 @@ void resetAllState() {
     resetRecordDialogState();
     resetTaxReport();
     resetFindState();
+    resetDueEntriesState();
     helpPath.clear();
     helpInBrowser = false;
     savedPlacement = WindowPlacement{};

@@ -12,11 +12,13 @@ set(WIN32_SOURCES
   app/transaction_list.cpp
   app/list_refresh.cpp
   app/commands.cpp
+  app/due_command.cpp
   app/file_commands.cpp
   app/find_dialog.cpp
   app/find_command.cpp
   lists/descr_name_boxes.cpp
   entry/record_dialog.cpp
+  entry/schedules_dialog.cpp
   reports/filter_dialog.cpp
   entry/sales_tax_dialog.cpp
   lists/list_dialog.cpp
@@ -31,6 +33,7 @@ set(WIN32_SOURCES
   reports/schedule_c_print.cpp
   reports/schedule_c_dialog.cpp
   import/import_dialog.cpp
+  entry/due_entries_dialog.cpp
 )
 
 set(WIN32_TESTS
@@ -53,10 +56,12 @@ set(WIN32_TESTS
   tests/win/year_glance_test.cpp
   tests/win/schedule_c_test.cpp
   tests/win/tax_line_test.cpp
+  tests/win/scheduled_entries_test.cpp
   tests/win/print_capture.cpp
   tests/win/report_dialog_test.cpp
   tests/win/printing_test.cpp
   tests/win/import_dialog_test.cpp
+  tests/win/due_entries_test.cpp
   tests/support/temp_folder_win32.cpp
 )
 
@@ -132,6 +137,9 @@ target_link_options(glance_bench PRIVATE -static -mconsole)
 add_executable(schedule_c_bench EXCLUDE_FROM_ALL bench/schedule_c_bench.cpp resources/quirvel.rc)
 target_link_libraries(schedule_c_bench PRIVATE quirvel_win psapi)
 target_link_options(schedule_c_bench PRIVATE -static -mconsole)
+add_executable(due_entries_bench EXCLUDE_FROM_ALL bench/due_entries_bench.cpp)
+target_link_libraries(due_entries_bench PRIVATE quirvel_win)
+target_link_options(due_entries_bench PRIVATE -static -mconsole)
 # The start-up benchmark's floor: an empty dialog with Quirvel's manifest,
 # resources and import libraries; and Quirvel's start-up timed from inside.
 add_executable(empty_dialog EXCLUDE_FROM_ALL WIN32 bench/empty_dialog.cpp resources/quirvel.rc)

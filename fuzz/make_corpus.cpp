@@ -57,6 +57,11 @@ int main(int argc, char** argv) {
                "end 6\r\n",
         "Quirvel import ids 1\r\nacct/1\t20000\t19000\t1250\tAcme\tACME 123\r\n\t1\t2\t-3\t\t\r\nend 2\r\n",
         head + "line\t1\timported\t-\ts\tb\t1\t1\t1\tp\tm\t1\tn\t0\t\nend 1\n",
+        head + "schedule\t1\t3\t-\t2\tOffice rent\tLandlord\t120000\t0\t0\t255\t00000000\t0\tmonths\t1\tday\t31\t1\t0"
+               "\t23615\tnever\t0\t0\t23644\t23710\r\n"
+               "schedule\t1\t4\th\t1\tRetainer\\tfee\t\t-5000\t0\t0\t0\t410e0000\t12\tyears\t2\tweekday\t1\t5\t5"
+               "\t23615\tcount\t3\t0\t0\t-\r\n"
+               "end 2\r\n",
     });
     writeTexts(root / "date", {
         "3/7", "3/7-06", "3-7-79", "3-7-80", "3,7,99", "3/7/7", "3/7/06-", "3.7-06", "13/1/06", "1/32/06",

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "fuzz/fuzz_check.h"
+#include "ledger/schedules.h"
 #include "ledger/side_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -27,6 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(second.data.tax == first.data.tax);
     for (const TaxLineAssignment& a : first.data.tax.assignments)
         FUZZ_CHECK(a.group >= 1 && a.text.size() <= maxSideText && !a.line.empty());
+    FUZZ_CHECK(second.data.schedules == first.data.schedules);
+    for (const Schedule& sc : first.data.schedules)
+        FUZZ_CHECK(sc.id >= 1 && scheduleProblem(sc).empty());
     for (size_t i = 0; i < first.data.lines.size(); ++i) {
         const BankLine &a = first.data.lines[i], &b = second.data.lines[i];
         FUZZ_CHECK(a.status == b.status && a.scope == b.scope && a.bankId == b.bankId && a.importedOn == b.importedOn &&

@@ -12,7 +12,7 @@ namespace {
 
 // One edit of the tables, with what it needs to be made again or taken back.
 struct Edit {
-    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry, addLines, setLine, addBalance, addArchive, setTax } kind;
+    enum Kind : uint8_t { insertTx, removeTx, setTx, insertEntry, removeEntry, setEntry, addLines, setLine, addBalance, addArchive, setTax, setSchedules } kind;
     explicit Edit(Kind k) : kind(k) {}
     ListKind list = nameList;
     int at = 0;  // transaction position, entry number or bank line number (from 0)
@@ -27,6 +27,7 @@ struct Edit {
     RememberedBalance balance;    // addBalance: appended, always the last one
     ArchiveNote archive;          // addArchive: appended, always the last one
     std::shared_ptr<const TaxFacts> taxBefore, taxAfter;  // setTax: the whole facts, which are few
+    std::shared_ptr<const std::vector<Schedule>> schedulesBefore, schedulesAfter;  // setSchedules: all of them
 };
 
 struct Step {
@@ -186,6 +187,9 @@ int apply(const Edit& edit, bool forward) {
     case Edit::setTax:
         ledger.beside.tax = forward ? *edit.taxAfter : *edit.taxBefore;
         return 0;
+    case Edit::setSchedules:
+        ledger.beside.schedules = forward ? *edit.schedulesAfter : *edit.schedulesBefore;
+        return 0;
     }
     return 0;
 }
@@ -210,7 +214,7 @@ bool fits(const Step& step, bool forward) {
             return true;
         }
         if (e.kind == Edit::setLine) return e.at >= 0 && static_cast<size_t>(e.at) < lines;
-        if (e.kind == Edit::setTax) return true;
+        if (e.kind == Edit::setTax || e.kind == Edit::setSchedules) return true;
         bool inserts = (e.kind == Edit::insertTx || e.kind == Edit::insertEntry) == forward;
         bool isTx = e.kind == Edit::insertTx || e.kind == Edit::removeTx || e.kind == Edit::setTx;
         int& count = isTx ? tx : counts[e.list];
@@ -257,6 +261,12 @@ size_t editBytes(const Edit& e) {
     n += e.lines.capacity() * sizeof(BankLine);
     for (const auto& facts : {e.taxBefore, e.taxAfter})
         if (facts) n += sizeof(TaxFacts) + facts->assignments.capacity() * sizeof(TaxLineAssignment);
+    for (const auto& schedules : {e.schedulesBefore, e.schedulesAfter})
+        if (schedules) {
+            n += sizeof(*schedules) + schedules->capacity() * sizeof(Schedule);
+            for (const Schedule& s : *schedules)
+                n += s.description.capacity() + s.name.capacity() + s.handledAfter.capacity() * sizeof(uint16_t);
+        }
     for (const BankLine& l : e.lines)
         n += l.bankId.capacity() + l.memo.capacity();  // the shared texts are held once for all
     return n;
@@ -346,6 +356,15 @@ void setTaxFacts(const TaxFacts& facts) {
     e.taxBefore = std::make_shared<const TaxFacts>(ledger.beside.tax);
     e.taxAfter = std::make_shared<const TaxFacts>(facts);
     ledger.beside.tax = facts;
+    record(std::move(e));
+}
+
+void setSchedules(const std::vector<Schedule>& schedules) {
+    if (schedules == ledger.beside.schedules) return;
+    Edit e{Edit::setSchedules};
+    e.schedulesBefore = std::make_shared<const std::vector<Schedule>>(ledger.beside.schedules);
+    e.schedulesAfter = std::make_shared<const std::vector<Schedule>>(schedules);
+    ledger.beside.schedules = schedules;
     record(std::move(e));
 }
 

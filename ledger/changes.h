@@ -44,6 +44,9 @@ void addArchiveNote(const ArchiveNote& archive);
 // (nothing happens when they are the same). A renamed description
 // (setListEntry) takes its line along by itself.
 void setTaxFacts(const TaxFacts& facts);
+// Puts these schedules in place of the books' ones (nothing happens when
+// they are the same).
+void setSchedules(const std::vector<Schedule>& schedules);
 
 // --- Steps ---
 

@@ -1,5 +1,6 @@
 #include "ledger/ledger_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "ledger/side_file.h"
@@ -262,6 +263,8 @@ void installLedgerImage(const LedgerImage& image) {
     ledger.beside = image.beside;
     for (BankLine& l : ledger.beside.lines)
         if (l.tag > image.transactions.size()) l.tag = 0;
+    ledger.nextScheduleId = 1;
+    for (const Schedule& sc : ledger.beside.schedules) ledger.nextScheduleId = std::max(ledger.nextScheduleId, sc.id + 1);
     ledger.sideFileDamaged = false;
     // Other books: nothing before them can be undone, and as they come they
     // are the saved ones.

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <unordered_map>
+#include <unordered_set>
+
+#include "ledger/schedules.h"
 
 namespace {
 
@@ -179,6 +183,99 @@ bool readInventory(const std::vector<std::string>& f, YearInventory& v) {
            readInventoryField(f[4], v.hasEnd, v.end);
 }
 
+// A schedule: its id and flags, the transaction (type, description, name,
+// amount, handling, shipping, tax option, the rate's float bits, sales
+// tax), the rule (unit, every, which day, day, week, weekday, first date,
+// end, count, last date) and what was handled (the mark, then the dates
+// handled past it, comma separated, "-" for none). Dates are packed.
+const char* const unitWords[] = {"days", "weeks", "months", "years"};
+const char* const dayWords[] = {"day", "last", "weekday"};
+const char* const endWords[] = {"never", "count", "date"};
+
+template <size_t N>
+bool readWord(const std::string& field, const char* const (&words)[N], uint8_t& out) {
+    for (size_t i = 0; i < N; ++i)
+        if (field == words[i]) {
+            out = static_cast<uint8_t>(i);
+            return true;
+        }
+    return false;
+}
+
+std::string dateList(const std::vector<uint16_t>& dates) {
+    if (dates.empty()) return "-";
+    std::string out;
+    for (uint16_t d : dates) out += (out.empty() ? "" : ",") + std::to_string(d);
+    return out;
+}
+
+constexpr size_t maxHandledAfter = 10000;
+
+bool readDateList(const std::string& field, std::vector<uint16_t>& dates) {
+    dates.clear();
+    if (field == "-") return true;
+    size_t start = 0;
+    for (;;) {
+        size_t comma = field.find(',', start);
+        uint16_t d = 0;
+        if (dates.size() >= maxHandledAfter ||
+            !readField(field.substr(start, comma == std::string::npos ? std::string::npos : comma - start), 1,
+                       UINT16_MAX, d))
+            return false;
+        dates.push_back(d);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
+uint32_t floatBits(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+std::string scheduleRecord(const Schedule& s) {
+    const Transaction& t = s.record;
+    const ScheduleRule& r = s.rule;
+    char rate[9];
+    std::snprintf(rate, sizeof rate, "%08lx", static_cast<unsigned long>(floatBits(t.taxRate)));
+    auto word = [](const char* const* words, size_t n, uint8_t i) { return std::string(i < n ? words[i] : "?"); };
+    return "schedule\t1\t" + std::to_string(s.id) + '\t' + (s.hint ? "h" : "-") + '\t' + std::to_string(t.type) +
+           '\t' + textField(s.description) + '\t' + textField(s.name) + '\t' + std::to_string(t.amount) + '\t' +
+           std::to_string(t.handling) + '\t' + std::to_string(t.shipping) + '\t' + std::to_string(t.taxMode) + '\t' +
+           rate + '\t' + std::to_string(t.salesTax) + '\t' + word(unitWords, 4, r.unit) + '\t' +
+           std::to_string(r.every) + '\t' + word(dayWords, 3, r.dayKind) + '\t' + std::to_string(r.day) + '\t' +
+           std::to_string(r.week) + '\t' + std::to_string(r.weekday) + '\t' + std::to_string(r.first) + '\t' +
+           word(endWords, 3, r.endKind) + '\t' + std::to_string(r.count) + '\t' + std::to_string(r.until) + '\t' +
+           std::to_string(s.handledUpTo) + '\t' + dateList(s.handledAfter);
+}
+
+bool readSchedule(const std::vector<std::string>& f, Schedule& s) {
+    if (f.size() != 25) return false;
+    Transaction& t = s.record;
+    ScheduleRule& r = s.rule;
+    uint32_t rateBits = 0;
+    if (f[3] == "h") s.hint = true;
+    else if (f[3] != "-") return false;
+    if (f[11].size() != 8) return false;
+    uint64_t bits64 = 0;
+    if (!readHex64("00000000" + f[11], bits64)) return false;
+    rateBits = static_cast<uint32_t>(bits64);
+    std::memcpy(&t.taxRate, &rateBits, sizeof rateBits);
+    bool ok = readField(f[2], 1, UINT32_MAX / 2, s.id) && readField(f[4], 1, 6, t.type) &&
+              readText(f[5], s.description) && readText(f[6], s.name) &&
+              readField(f[7], INT32_MIN, INT32_MAX, t.amount) && readField(f[8], INT32_MIN, INT32_MAX, t.handling) &&
+              readField(f[9], INT32_MIN, INT32_MAX, t.shipping) && readField(f[10], 0, 255, t.taxMode) &&
+              readField(f[12], INT32_MIN, INT32_MAX, t.salesTax) && readWord(f[13], unitWords, r.unit) &&
+              readField(f[14], 1, maxScheduleEvery, r.every) && readWord(f[15], dayWords, r.dayKind) &&
+              readField(f[16], 1, 31, r.day) && readField(f[17], 1, 5, r.week) && readField(f[18], 0, 6, r.weekday) &&
+              readField(f[19], 0, UINT16_MAX, r.first) && readWord(f[20], endWords, r.endKind) &&
+              readField(f[21], 0, UINT16_MAX, r.count) && readField(f[22], 0, UINT16_MAX, r.until) &&
+              readField(f[23], 0, UINT16_MAX, s.handledUpTo) && readDateList(f[24], s.handledAfter);
+    // Whatever the fields, the schedule must be one the user could have typed.
+    return ok && scheduleProblem(s).empty();
+}
+
 // A record of a kind or version this program does not know: kept when it
 // is well formed (a lower-case kind, a version, fields that unescape).
 bool wellFormedOther(const std::vector<std::string>& f) {
@@ -322,6 +419,7 @@ Bytes encodeSideFile(const SideFile& file) {
     for (const TaxLineAssignment& a : file.data.tax.assignments) add(taxLineRecord(a));
     for (const MileageRate& r : file.data.tax.rates) add(mileRateRecord(r));
     for (const YearInventory& v : file.data.tax.inventories) add(inventoryRecord(v));
+    for (const Schedule& sc : file.data.schedules) add(scheduleRecord(sc));
     for (const std::string& r : file.data.otherRecords) add(r);
     size_t first = records.size();
     for (size_t i = file.data.lines.size(); i-- > 0 && records.size() < maxSideRecords;) {
@@ -343,6 +441,7 @@ bool decodeSideFile(const Bytes& bytes, SideFile& file) {
     if (bytes.size() > maxSideFileBytes || !wholeLines(bytes, lines) || lines.empty()) return false;
     SideFile read;
     bool ok = false;
+    std::unordered_set<uint32_t> scheduleIds;  // each once
     if (lines[0] == firstSideFileHeader) {
         ok = decodeFirstSideFile(lines, read);
     } else if (lines[0] == sideFileHeader) {
@@ -380,6 +479,10 @@ bool decodeSideFile(const Bytes& bytes, SideFile& file) {
                 YearInventory v;
                 if (!readInventory(f, v)) return false;
                 read.data.tax.inventories.push_back(v);
+            } else if (kind == "schedule" && f[1] == "1") {
+                Schedule sc;
+                if (!readSchedule(f, sc) || !scheduleIds.insert(sc.id).second) return false;
+                read.data.schedules.push_back(std::move(sc));
             } else if (kind == "ledger" && f[1] == "1") {
                 if (f.size() != 4 || read.hasLedger || !readField(f[2], 0, INT64_MAX / 2, read.ledger.size) ||
                     !readHex64(f[3], read.ledger.hash))
@@ -421,6 +524,9 @@ SideData readSideFileFor(const std::string& ledgerFile, const Bytes& ledgerBytes
         // exactly these books.
         if (l.hint || l.tag > count) l.tag = 0;
     }
+    // Its marks of what was posted may not be these books' either.
+    if (!ours)
+        for (Schedule& sc : file.data.schedules) sc.hint = true;
     return std::move(file.data);
 }
 

@@ -10,6 +10,7 @@
 //   taxline 1  GROUP TEXT LINE      a description's line on the tax form
 //   milerate 1 YEAR TENTHS          the user's rate per mile for a year
 //   inventory 1 YEAR START END      a year's inventory ("-" when not given)
+//   schedule 1 ID ...               an entry that repeats, and what of it was handled
 //   end COUNT                       how many records came before it
 //
 // Fields are tab separated and every text is escaped, so that no value can

@@ -67,15 +67,52 @@ struct ArchiveNote {
     uint16_t writtenOn = 0;
 };
 
+// When a schedule's entries fall: every N days, weeks, months or years,
+// months and years on a day of the month, its last day or the n-th
+// weekday; from a first date, for ever, a number of times or up to a date.
+struct ScheduleRule {
+    enum Unit : uint8_t { days = 0, weeks = 1, months = 2, years = 3 };
+    enum DayKind : uint8_t { onDay = 0, lastDay = 1, nthWeekday = 2 };
+    enum EndKind : uint8_t { never = 0, afterCount = 1, onDate = 2 };
+    uint8_t unit = months;
+    uint16_t every = 1;      // 1..maxScheduleEvery
+    uint8_t dayKind = onDay;  // months and years only
+    uint8_t day = 1;         // onDay: 1..31, the month's last day where it has fewer
+    uint8_t week = 1;        // nthWeekday: 1..4, 5 = the last one
+    uint8_t weekday = 0;     // nthWeekday: 0 = Sunday .. 6 = Saturday
+    uint16_t first = 0;      // packed; years keep its month
+    uint8_t endKind = never;
+    uint16_t count = 0;      // afterCount: how many entries in all
+    uint16_t until = 0;      // onDate: packed, the last day one may fall on
+    bool operator==(const ScheduleRule& o) const;
+};
+
+// An entry that repeats. Its description and name are kept as texts (their
+// group is that of the record's type), since removals renumber the lists;
+// the record's descrIndex and nameIndex stay 0.
+struct Schedule {
+    uint32_t id = 0;           // given once in these books, never reused
+    Transaction record;
+    std::string description;   // the entry without its group byte, "" for none
+    std::string name;
+    ScheduleRule rule;
+    uint16_t handledUpTo = 0;  // packed: every entry up to it posted or skipped (0: none yet)
+    std::vector<uint16_t> handledAfter;  // later entries posted or skipped while earlier ones wait, ascending
+    bool hint = false;         // from a side file written with other books: unproven
+    bool operator==(const Schedule& o) const;
+};
+
 // Everything a ledger keeps beside its file rather than in it.
 struct SideData {
     std::vector<BankLine> lines;  // in the order met
     std::vector<RememberedBalance> balances;
     std::vector<ArchiveNote> archives;
     TaxFacts tax;
+    std::vector<Schedule> schedules;
     std::vector<std::string> otherRecords;  // kinds a later version wrote, kept as read
     bool empty() const {
-        return lines.empty() && balances.empty() && archives.empty() && tax.empty() && otherRecords.empty();
+        return lines.empty() && balances.empty() && archives.empty() && tax.empty() && schedules.empty() &&
+               otherRecords.empty();
     }
 };
 
@@ -83,6 +120,7 @@ constexpr int maxTransactions = 5000;
 constexpr int maxDescriptions = 500;
 constexpr int maxNames = 1000;
 constexpr size_t maxEntryBytes = 255;  // group byte included; the file stores one length byte
+constexpr int maxScheduleEvery = 999;
 
 // Transaction types and the list group their entries belong to.
 enum : uint8_t { typeService = 1, typeExpense = 2, typeSold = 3, typeBought = 4, typePersonal = 5, typeEarnings = 6 };
@@ -106,6 +144,7 @@ struct LedgerState {
     // when a transaction is added, moved along with it, never reused.
     std::array<uint32_t, maxTransactions + 1> transactionTags{};
     uint32_t nextTag = 1;
+    uint32_t nextScheduleId = 1;    // likewise for schedules, past every one in ledger.beside
     SideData beside;                // kept in the side file beside the ledger file
     bool sideFileDamaged = false;   // the side file could not be read
     std::string ledgerPath;

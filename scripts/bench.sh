@@ -8,7 +8,9 @@
 #                                     books that remember 20,000 earlier lines,
 #                                     and the year at a glance over a full
 #                                     ledger and ten archive files, and the
-#                                     Schedule C worksheet over a full ledger
+#                                     Schedule C worksheet over a full ledger,
+#                                     and the due entries of 100 schedules
+#                                     after three years closed
 #   scripts/bench.sh startup [--peers] [EXE..]
 #                                     start to last paint of Quirvel with 5000
 #                                     transactions against the floor, an empty
@@ -35,7 +37,7 @@ pick_build "bench: timing"
 out="$root/build/$build"
 
 if [ "$mode" != startup ]; then
-  "$root/scripts/build.sh" "$build" --target ledger_bench fill_list_bench import_bench glance_bench schedule_c_bench >/dev/null
+  "$root/scripts/build.sh" "$build" --target ledger_bench fill_list_bench import_bench glance_bench schedule_c_bench due_entries_bench >/dev/null
   trap stop_wine EXIT
   start_display
   boot_prefix "$out/wineprefix"
@@ -44,6 +46,7 @@ if [ "$mode" != startup ]; then
   wine "$out/import_bench.exe"
   wine "$out/glance_bench.exe"
   wine "$out/schedule_c_bench.exe"
+  wine "$out/due_entries_bench.exe"
   exit 0
 fi
 

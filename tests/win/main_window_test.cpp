@@ -873,8 +873,12 @@ TEST_F(MainWindow, UndoAndRedoThroughTheMenuAndTheKeys) {
     whenDialogOpens("Quirvel", [&](HWND) {
         EXPECT_EQ(menuItem(mainWindow, cmdUndo), "&Undo\tCtrl+Z");
         EXPECT_TRUE(greyed(mainWindow, cmdUndo));
-        EXPECT_EQ(GetMenuState(GetSubMenu(GetMenu(mainWindow), 1), 6, MF_BYPOSITION) & MF_SEPARATOR,
-                  static_cast<UINT>(MF_SEPARATOR));  // after the Edit menu's own items
+        HMENU edit = GetSubMenu(GetMenu(mainWindow), 1);
+        int undoAt = 0;
+        while (undoAt < GetMenuItemCount(edit) && GetMenuItemID(edit, undoAt) != UINT(cmdUndo)) ++undoAt;
+        EXPECT_EQ(GetMenuItemID(edit, undoAt - 2), UINT(cmdSalesTax));  // after the Edit menu's own items
+        EXPECT_EQ(GetMenuState(edit, static_cast<UINT>(undoAt - 1), MF_BYPOSITION) & MF_SEPARATOR,
+                  static_cast<UINT>(MF_SEPARATOR));
         loaded = folder.read("books.qvl");
         SendMessageA(pages[1], WM_COMMAND, MAKEWPARAM(2501 + 5, STN_CLICKED),
                      reinterpret_cast<LPARAM>(currentList->heading(5)));  // by amount
