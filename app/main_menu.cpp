@@ -44,7 +44,6 @@ HMENU buildMainMenu() {
     AppendMenuA(edit, MF_STRING, cmdDeleteRecord, "&Delete record\tDel");
     AppendMenuA(edit, MF_STRING, cmdNamesList, "&Names list");
     AppendMenuA(edit, MF_STRING, cmdDescrList, "&Descr list");
-    AppendMenuA(edit, MF_STRING, cmdScheduledEntries, "Scheduled &Entries...");
     AppendMenuA(edit, MF_STRING, cmdSalesTax, "&State sales tax");
     AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(edit, MF_STRING | MF_GRAYED, cmdUndo, "&Undo\tCtrl+Z");
@@ -52,9 +51,11 @@ HMENU buildMainMenu() {
     AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(edit, MF_STRING, cmdFind, "&Find...\tCtrl+F");
     AppendMenuA(edit, MF_STRING, cmdFindNext, "Find Ne&xt\tF3");
-    // Last, so that the items above keep their places.
+    // Last, so that the items above keep their places; "D" is Delete's and
+    // Descr's already.
     AppendMenuA(edit, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(edit, MF_STRING, cmdDueEntries, "&Due Entries...");
+    AppendMenuA(edit, MF_STRING, cmdScheduledEntries, "Scheduled &Entries...");
+    AppendMenuA(edit, MF_STRING, cmdDueEntries, "Due En&tries...");
     HMENU view = CreatePopupMenu();
     AppendMenuA(view, MF_STRING, cmdFiltered, "&Filtered");
     AppendMenuA(view, MF_STRING, cmdFormData, "&Form data");

@@ -122,6 +122,12 @@ TEST_F(MainWindow, ControlsCaptionsAndMenu) {
         EXPECT_EQ(std::string(buf).substr(0, std::string(buf).find('\t')), it.second);
     }
     EXPECT_EQ(menuText(GetSubMenu(bar, 1), 0), "Add record");
+    // The Edit menu's own items keep their places; later ones come after them.
+    const UINT editItems[] = {201, 202, 203, 204, 205};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(GetMenuItemID(GetSubMenu(bar, 1), i + 1), editItems[i]) << i;
+    const int editCount = GetMenuItemCount(GetSubMenu(bar, 1));
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(bar, 1), editCount - 2), UINT(cmdScheduledEntries));
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(bar, 1), editCount - 1), UINT(cmdDueEntries));
     EXPECT_EQ(GetMenuState(GetSubMenu(bar, 0), 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
 }
 
