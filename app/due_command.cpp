@@ -53,9 +53,13 @@ void offerDueEntriesSoon(const std::vector<ArchiveNote>& archivesBefore) {
 
 bool isDueEntriesTimer(WPARAM id) { return id == dueTimer; }
 
+bool dueEntriesWaiting() {
+    if (mainWindow) KillTimer(mainWindow, dueTimer);
+    return !dueEntries(todayPacked()).empty() && permissionNow().allowed;
+}
+
 ListRefresh dueEntriesAtOpen() {
     if (mainWindow) KillTimer(mainWindow, dueTimer);
-    // Nothing due, the usual case, costs the due list alone.
     std::vector<DueEntry> due = dueEntries(todayPacked());
     if (due.empty() || !permissionNow().allowed) return {};
     return offer(due);

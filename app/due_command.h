@@ -16,6 +16,10 @@
 void offerDueEntriesSoon(const std::vector<ArchiveNote>& archivesBefore);
 // True for the timer offerDueEntriesSoon started.
 bool isDueEntriesTimer(WPARAM id);
+// Stops that timer and says whether anything is due that these books may
+// post: only then does the timer run its command, which refreshes the
+// window; with nothing due, the usual case, start-up paints nothing more.
+bool dueEntriesWaiting();
 // The timer's command: the dialog when something is due and the books may
 // post, nothing otherwise.
 ListRefresh dueEntriesAtOpen();

@@ -194,7 +194,7 @@ INT_PTR onTimer(HWND hwnd, WPARAM id) {
     // The due entries wait for the window to show (a modal window shows
     // once its loop is idle) and for a command's dialog or question to close.
     if (isDueEntriesTimer(id)) {
-        if (IsWindowVisible(hwnd) && !commandInProgress()) runCommand(cmdDueEntriesAtOpen);
+        if (IsWindowVisible(hwnd) && !commandInProgress() && dueEntriesWaiting()) runCommand(cmdDueEntriesAtOpen);
         return TRUE;
     }
     if (!isPagesTimer(id)) return FALSE;
