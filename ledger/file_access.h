@@ -53,11 +53,51 @@ std::string programFile();
 std::string temporaryFileFor(const std::string& path);
 std::string backupFileFor(const std::string& path);
 
+// Removes what an interrupted write of path may have left: its temporary
+// file and its backup's. A write removes them itself; this is for a file
+// that is not to be written this time.
+void removeLeftoversOf(const std::string& path);
+
 // Replaces the file with bytes, or leaves it exactly as it was and returns
 // false with a reason in error. A file marked read-only is refused. With
 // backup set, the file being replaced becomes backupFileFor(path) (any
 // older backup goes); the path itself holds one whole version throughout.
 bool writeFileSafely(const std::string& path, const Bytes& bytes, std::string& error, bool backup = false);
+
+// --- The disk underneath ---
+
+// The operations above are made of these, each one call on the file system:
+// the platform's, or a disk of a test's own put in its place (useDisk), to
+// record what a save does and replay what a power cut could leave of it.
+using DiskFile = intptr_t;  // an open file being written; -1 for none
+class Disk {
+public:
+    virtual ~Disk() = default;
+    virtual bool isFile(const std::string& path) = 0;
+    virtual bool isFolder(const std::string& path) = 0;
+    virtual bool makeFolder(const std::string& path) = 0;
+    virtual bool read(const std::string& path, Bytes& bytes, std::string& error, size_t limit) = 0;
+    virtual FileStamp stamp(const std::string& path) = 0;
+    virtual bool same(const std::string& a, const std::string& b) = 0;
+    virtual bool isReadOnly(const std::string& path) = 0;
+    // Whether an existing file could be replaced now (no other program holds
+    // it locked); error says why not.
+    virtual bool replaceable(const std::string& path, std::string& error) = 0;
+    // Creates the file, or empties it, to be written.
+    virtual DiskFile create(const std::string& path, std::string& error) = 0;
+    virtual bool write(DiskFile file, const uint8_t* data, size_t size, std::string& error) = 0;
+    // On the disk itself when it returns, not only in a cache.
+    virtual bool flush(DiskFile file, std::string& error) = 0;
+    virtual bool close(DiskFile file, std::string& error) = 0;
+    // A second name for an existing file (a hard link); false where the
+    // file system has none.
+    virtual bool link(const std::string& existing, const std::string& name) = 0;
+    // Moves a file over another in one step, on disk when it returns.
+    virtual bool replace(const std::string& from, const std::string& to, std::string& error) = 0;
+    virtual void remove(const std::string& path) = 0;
+};
+Disk& disk();
+void useDisk(Disk* replacement);  // nullptr: the platform's again
 
 // Fault injection for tests: the failAt-th file operation of a write (create,
 // each write, flush, close, then with a backup its two steps, then the move;

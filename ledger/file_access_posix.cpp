@@ -10,46 +10,6 @@
 
 #include "ledger/file_access.h"
 
-bool fileExists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool folderExists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool createFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
-
-bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error, size_t limit) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bytes.clear();
-    unsigned char buf[65536];
-    size_t n;
-    while (bytes.size() < limit &&
-           (n = std::fread(buf, 1, std::min(sizeof buf, limit - bytes.size()), f)) > 0)
-        bytes.insert(bytes.end(), buf, buf + n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    if (!ok) error = "read error";
-    return ok;
-}
-
-FileStamp fileStamp(const std::string& path) {
-    FileStamp stamp;
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return stamp;
-    stamp.exists = true;
-    stamp.size = static_cast<uint64_t>(st.st_size);
-    stamp.writeTime = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec);
-    return stamp;
-}
-
 namespace {
 
 // The absolute name of a file that may not exist yet: its folder resolved.
@@ -63,15 +23,107 @@ std::string fullName(const std::string& path) {
     free(real);
     return full;
 }
+std::string errorText() { return std::strerror(errno); }
+
+class PosixDisk : public Disk {
+public:
+    bool isFile(const std::string& path) override {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+    bool isFolder(const std::string& path) override {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    bool makeFolder(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
+
+    bool read(const std::string& path, Bytes& bytes, std::string& error, size_t limit) override {
+        FILE* f = std::fopen(path.c_str(), "rb");
+        if (!f) {
+            error = errorText();
+            return false;
+        }
+        bytes.clear();
+        unsigned char buf[65536];
+        size_t n;
+        while (bytes.size() < limit &&
+               (n = std::fread(buf, 1, std::min(sizeof buf, limit - bytes.size()), f)) > 0)
+            bytes.insert(bytes.end(), buf, buf + n);
+        bool ok = !std::ferror(f);
+        std::fclose(f);
+        if (!ok) error = "read error";
+        return ok;
+    }
+
+    FileStamp stamp(const std::string& path) override {
+        FileStamp stamp;
+        struct stat st;
+        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return stamp;
+        stamp.exists = true;
+        stamp.size = static_cast<uint64_t>(st.st_size);
+        stamp.writeTime =
+            static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec);
+        return stamp;
+    }
+
+    bool same(const std::string& a, const std::string& b) override {
+        struct stat sa, sb;
+        bool haveA = stat(a.c_str(), &sa) == 0, haveB = stat(b.c_str(), &sb) == 0;
+        if (haveA && haveB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+        if (haveA != haveB) return false;
+        return fullName(a) == fullName(b);
+    }
+
+    bool isReadOnly(const std::string& path) override {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
+    }
+    bool replaceable(const std::string&, std::string&) override { return true; }
+
+    DiskFile create(const std::string& path, std::string& error) override {
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (fd < 0) error = "cannot create a file in that folder";
+        return fd < 0 ? -1 : fd;
+    }
+    bool write(DiskFile file, const uint8_t* data, size_t size, std::string& error) override {
+        while (size > 0) {
+            ssize_t w = ::write(static_cast<int>(file), data, size);
+            if (w <= 0) {
+                error = "the disk refused the data";
+                return false;
+            }
+            data += w;
+            size -= static_cast<size_t>(w);
+        }
+        return true;
+    }
+    bool flush(DiskFile file, std::string& error) override {
+        if (fsync(static_cast<int>(file)) == 0) return true;
+        error = "the data could not be flushed to disk";
+        return false;
+    }
+    bool close(DiskFile file, std::string& error) override {
+        if (::close(static_cast<int>(file)) == 0) return true;
+        error = "the file could not be closed";
+        return false;
+    }
+
+    bool link(const std::string& existing, const std::string& name) override {
+        return ::link(existing.c_str(), name.c_str()) == 0;
+    }
+    bool replace(const std::string& from, const std::string& to, std::string& error) override {
+        if (rename(from.c_str(), to.c_str()) == 0) return true;
+        error = "the old file could not be replaced";
+        return false;
+    }
+    void remove(const std::string& path) override { unlink(path.c_str()); }
+};
 
 }  // namespace
 
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat sa, sb;
-    bool haveA = stat(a.c_str(), &sa) == 0, haveB = stat(b.c_str(), &sb) == 0;
-    if (haveA && haveB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    if (haveA != haveB) return false;
-    return fullName(a) == fullName(b);
+Disk& platformDisk() {
+    static PosixDisk disk;
+    return disk;
 }
 
 std::string programFile() {
@@ -80,76 +132,3 @@ std::string programFile() {
     return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
 }
 
-namespace {
-
-// Gives the file at path a second name, backupFileFor(path), by way of a
-// temporary one, so that the backup too is always whole.
-bool keepBackup(const std::string& path, std::string& error) {
-    std::string backup = backupFileFor(path), temp = temporaryFileFor(backup);
-    unlink(temp.c_str());  // left by an interrupted save
-    bool linked = false;
-    if (!writeFaultHere()) {
-        linked = link(path.c_str(), temp.c_str()) == 0;
-        if (!linked) {
-            // A file system without hard links: copy instead.
-            Bytes old;
-            std::string ignored;
-            int fd = readWholeFile(path, old, ignored) ? open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666) : -1;
-            linked = fd >= 0 && write(fd, old.data(), old.size()) == static_cast<ssize_t>(old.size()) && fsync(fd) == 0;
-            if (fd >= 0 && close(fd) != 0) linked = false;
-        }
-    }
-    if (!linked || writeFaultHere() || rename(temp.c_str(), backup.c_str()) != 0) {
-        unlink(temp.c_str());
-        error = "the backup copy " + backup + " could not be made";
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-bool writeFileSafely(const std::string& path, const Bytes& bytes, std::string& error, bool backup) {
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) {
-        error = "the file is marked read-only";
-        return false;
-    }
-    std::string temp = temporaryFileFor(path);
-    int fd = writeFaultHere() ? -1 : open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0) {
-        error = "cannot create a file in that folder";
-        return false;
-    }
-    auto fail = [&](const char* why) {
-        close(fd);
-        unlink(temp.c_str());
-        error = why;
-        return false;
-    };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        size_t chunk = bytes.size() - done < 65536 ? bytes.size() - done : 65536;
-        if (writeFaultHere()) return fail("the disk refused the data");
-        ssize_t w = write(fd, bytes.data() + done, chunk);
-        if (w <= 0) return fail("the disk refused the data");
-        done += static_cast<size_t>(w);
-    }
-    if (writeFaultHere() || fsync(fd) != 0) return fail("the data could not be flushed to disk");
-    if (writeFaultHere()) return fail("the file could not be closed");
-    if (close(fd) != 0) {
-        unlink(temp.c_str());
-        error = "the file could not be closed";
-        return false;
-    }
-    if (backup && fileExists(path) && !keepBackup(path, error)) {
-        unlink(temp.c_str());
-        return false;
-    }
-    if (writeFaultHere() || rename(temp.c_str(), path.c_str()) != 0) {
-        unlink(temp.c_str());
-        error = "the old file could not be replaced";
-        return false;
-    }
-    return true;
-}

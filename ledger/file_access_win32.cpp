@@ -17,58 +17,6 @@ std::string lastErrorText() {
     return s;
 }
 
-}  // namespace
-
-bool fileExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool folderExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool createFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
-
-bool readWholeFile(const std::string& path, Bytes& bytes, std::string& error, size_t limit) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        error = lastErrorText();
-        return false;
-    }
-    bytes.clear();
-    char buf[65536];
-    DWORD got = 0;
-    bool ok = true;
-    while (bytes.size() < limit) {
-        DWORD want = static_cast<DWORD>(limit - bytes.size() < sizeof buf ? limit - bytes.size() : sizeof buf);
-        if (!ReadFile(h, buf, want, &got, nullptr)) {
-            error = lastErrorText();
-            ok = false;
-            break;
-        }
-        if (got == 0) break;
-        bytes.insert(bytes.end(), buf, buf + got);
-    }
-    CloseHandle(h);
-    return ok;
-}
-
-FileStamp fileStamp(const std::string& path) {
-    FileStamp stamp;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return stamp;
-    stamp.exists = true;
-    stamp.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    stamp.writeTime = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
-    return stamp;
-}
-
-namespace {
 
 // Opens a file (or folder) only to ask who it is; any other program may
 // hold it open meanwhile.
@@ -90,17 +38,126 @@ std::string fullPathName(const std::string& path) {
     return s;
 }
 
+
+class Win32Disk : public Disk {
+public:
+    bool isFile(const std::string& path) override {
+        DWORD a = GetFileAttributesA(path.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    bool isFolder(const std::string& path) override {
+        DWORD a = GetFileAttributesA(path.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    bool makeFolder(const std::string& path) override { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+    bool read(const std::string& path, Bytes& bytes, std::string& error, size_t limit) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            error = lastErrorText();
+            return false;
+        }
+        bytes.clear();
+        char buf[65536];
+        DWORD got = 0;
+        bool ok = true;
+        while (bytes.size() < limit) {
+            DWORD want = static_cast<DWORD>(limit - bytes.size() < sizeof buf ? limit - bytes.size() : sizeof buf);
+            if (!ReadFile(h, buf, want, &got, nullptr)) {
+                error = lastErrorText();
+                ok = false;
+                break;
+            }
+            if (got == 0) break;
+            bytes.insert(bytes.end(), buf, buf + got);
+        }
+        CloseHandle(h);
+        return ok;
+    }
+
+    FileStamp stamp(const std::string& path) override {
+        FileStamp stamp;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return stamp;
+        stamp.exists = true;
+        stamp.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+        stamp.writeTime =
+            (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+        return stamp;
+    }
+
+    bool same(const std::string& a, const std::string& b) override {
+        BY_HANDLE_FILE_INFORMATION ia, ib;
+        bool existsA = false, existsB = false;
+        bool knownA = fileIdentity(a, ia, existsA), knownB = fileIdentity(b, ib, existsB);
+        if (knownA && knownB)
+            return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+                   ia.nFileIndexLow == ib.nFileIndexLow;
+        if (existsA != existsB) return false;
+        return fullPathName(a) == fullPathName(b);
+    }
+
+    bool isReadOnly(const std::string& path) override {
+        DWORD a = GetFileAttributesA(path.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_READONLY);
+    }
+    bool replaceable(const std::string& path, std::string& error) override {
+        HANDLE probe = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) {
+            error = lastErrorText();
+            return false;
+        }
+        CloseHandle(probe);
+        return true;
+    }
+
+    DiskFile create(const std::string& path, std::string& error) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            error = lastErrorText();
+            return -1;
+        }
+        return reinterpret_cast<DiskFile>(h);
+    }
+    bool write(DiskFile file, const uint8_t* data, size_t size, std::string& error) override {
+        DWORD written = 0;
+        if (WriteFile(reinterpret_cast<HANDLE>(file), data, static_cast<DWORD>(size), &written, nullptr) &&
+            written == size)
+            return true;
+        error = lastErrorText();
+        return false;
+    }
+    bool flush(DiskFile file, std::string& error) override {
+        if (FlushFileBuffers(reinterpret_cast<HANDLE>(file))) return true;
+        error = lastErrorText();
+        return false;
+    }
+    bool close(DiskFile file, std::string& error) override {
+        if (CloseHandle(reinterpret_cast<HANDLE>(file))) return true;
+        error = lastErrorText();
+        return false;
+    }
+
+    bool link(const std::string& existing, const std::string& name) override {
+        return CreateHardLinkA(name.c_str(), existing.c_str(), nullptr) != 0;
+    }
+    bool replace(const std::string& from, const std::string& to, std::string& error) override {
+        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        error = lastErrorText();
+        return false;
+    }
+    void remove(const std::string& path) override { DeleteFileA(path.c_str()); }
+};
+
 }  // namespace
 
-bool sameFile(const std::string& a, const std::string& b) {
-    BY_HANDLE_FILE_INFORMATION ia, ib;
-    bool existsA = false, existsB = false;
-    bool knownA = fileIdentity(a, ia, existsA), knownB = fileIdentity(b, ib, existsB);
-    if (knownA && knownB)
-        return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
-               ia.nFileIndexLow == ib.nFileIndexLow;
-    if (existsA != existsB) return false;
-    return fullPathName(a) == fullPathName(b);
+Disk& platformDisk() {
+    static Win32Disk disk;
+    return disk;
 }
 
 std::string programFile() {
@@ -109,92 +166,3 @@ std::string programFile() {
     return std::string(exe, n < sizeof exe ? n : 0);
 }
 
-namespace {
-
-// Gives the file at path a second name, backupFileFor(path), by way of a
-// temporary one, so that the backup too is always whole.
-bool keepBackup(const std::string& path, std::string& error) {
-    std::string backup = backupFileFor(path), temp = temporaryFileFor(backup);
-    DeleteFileA(temp.c_str());  // left by an interrupted save
-    bool made = !writeFaultHere() && (CreateHardLinkA(temp.c_str(), path.c_str(), nullptr) ||
-                                      CopyFileA(path.c_str(), temp.c_str(), FALSE));  // no hard links there
-    if (!made || writeFaultHere() ||
-        !MoveFileExA(temp.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temp.c_str());
-        error = "the backup copy " + backup + " could not be made";
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-bool writeFileSafely(const std::string& path, const Bytes& bytes, std::string& error, bool backup) {
-    // Windows refuses to replace a read-only file; Wine would move over it.
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        (attributes & FILE_ATTRIBUTE_READONLY)) {
-        error = "the file is marked read-only";
-        return false;
-    }
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        // A program that holds the file open without sharing it would make
-        // the final move fail: find out before any temporary file is made
-        // (the backup's link to the locked file could not be removed again).
-        HANDLE probe = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr);
-        if (probe == INVALID_HANDLE_VALUE) {
-            error = lastErrorText();
-            return false;
-        }
-        CloseHandle(probe);
-    }
-    if (writeFaultHere()) {
-        error = "cannot create a file in that folder";
-        return false;
-    }
-    std::string temp = temporaryFileFor(path);
-    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        error = lastErrorText();
-        return false;
-    }
-    auto fail = [&](const std::string& why) {
-        CloseHandle(h);
-        DeleteFileA(temp.c_str());
-        error = why;
-        return false;
-    };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD chunk = static_cast<DWORD>(bytes.size() - done < 65536 ? bytes.size() - done : 65536);
-        DWORD written = 0;
-        if (writeFaultHere()) return fail("the disk refused the data");
-        if (!WriteFile(h, bytes.data() + done, chunk, &written, nullptr) || written != chunk)
-            return fail(lastErrorText());
-        done += written;
-    }
-    if (writeFaultHere()) return fail("the data could not be flushed to disk");
-    if (!FlushFileBuffers(h)) return fail(lastErrorText());
-    if (writeFaultHere()) return fail("the file could not be closed");
-    if (!CloseHandle(h)) {
-        error = lastErrorText();
-        DeleteFileA(temp.c_str());
-        return false;
-    }
-    if (backup && fileExists(path) && !keepBackup(path, error)) {
-        DeleteFileA(temp.c_str());
-        return false;
-    }
-    if (writeFaultHere()) {
-        DeleteFileA(temp.c_str());
-        error = "the old file could not be replaced";
-        return false;
-    }
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = lastErrorText();
-        DeleteFileA(temp.c_str());
-        return false;
-    }
-    return true;
-}

@@ -502,7 +502,12 @@ bool decodeSideFile(const Bytes& bytes, SideFile& file) {
 
 bool writeSideFile(const std::string& ledgerFile, const SideFile& file, bool keepOld, std::string& error) {
     std::string path = sideFilePathFor(ledgerFile);
-    if (file.data.empty() && !fileExists(path)) return true;
+    if (file.data.empty() && !fileExists(path)) {
+        // Nothing to keep, and no file to replace: but a power cut during an
+        // earlier write may have left its temporary file.
+        removeLeftoversOf(path);
+        return true;
+    }
     return writeFileSafely(path, encodeSideFile(file), error, keepOld);
 }
 

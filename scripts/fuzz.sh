@@ -2,16 +2,32 @@
 # Fuzzes the ledger and settings readers and the date and amount texts with
 # libFuzzer (clang, AddressSanitizer, UndefinedBehaviorSanitizer):
 #   scripts/fuzz.sh [SECONDS]
+#   scripts/fuzz.sh TARGET INPUTS
 # SECONDS (default 600) go to the ledger reader; the settings reader gets a
 # third of that, dates and amounts a quarter each, and the side file and the
 # CSV, OFX and QIF statement readers a sixth each. The corpus grows in
 # build/fuzz/corpus from run to run. A crash or a failed check fails the
 # run and leaves the input in build/fuzz/artifacts: fix it, then keep the
 # input in tests/ledger/regressions (tests/import/regressions for a
-# statement reader).
+# statement reader). With a TARGET (ledger, settings, side_file, date,
+# amount, csv, ofx or qif) and a number of INPUTS, only that reader runs,
+# until it has taken that many inputs, and the time it took is reported.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+target_only=
+if [ $# -ge 2 ]; then
+  target_only=$1
+  inputs=$2
+  case "$target_only" in
+    ledger|settings|side_file|date|amount|csv|ofx|qif) ;;
+    *) echo "fuzz: no reader called $target_only" >&2; exit 2 ;;
+  esac
+  case "$inputs" in
+    ''|*[!0-9]*) echo "fuzz: the number of inputs must be a whole number" >&2; exit 2 ;;
+  esac
+fi
 seconds=${1:-600}
+[ -n "$target_only" ] && seconds=0
 build=${FUZZ_BUILD:-$root/build/fuzz}
 
 cmake -S "$root" -B "$build" -DQUIRVEL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -37,7 +53,10 @@ fuzz() {
   shift 2
   local corpus=$build/corpus/$target log=$build/$target.log
   mkdir -p "$corpus"
-  if ! "$build/${target}_fuzz" -max_total_time="$time" -timeout=10 -print_final_stats=1 \
+  local limit=(-max_total_time="$time")
+  [ -n "$target_only" ] && limit=(-runs="$inputs")
+  local started=$SECONDS
+  if ! "$build/${target}_fuzz" "${limit[@]}" -timeout=10 -print_final_stats=1 \
        -artifact_prefix="$build/artifacts/$target-" "$@" "$corpus" "$build/starting/$target" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz: $target failed; the input is in $build/artifacts (log: $log)" >&2
@@ -45,8 +64,18 @@ fuzz() {
   fi
   local runs
   runs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log")
-  echo "fuzz: $target: $runs inputs in ${time} s, no failure"
+  echo "fuzz: $target: $runs inputs in $((SECONDS - started)) s, no failure"
 }
+
+if [ -n "$target_only" ]; then
+  case "$target_only" in
+    ledger) fuzz ledger 0 -dict="$root/fuzz/ledger.dict" -max_len=8192 ;;
+    side_file) fuzz side_file 0 -dict="$root/fuzz/side_file.dict" -max_len=4096 ;;
+    csv|ofx|qif) fuzz "$target_only" 0 -dict="$root/fuzz/statement.dict" -max_len=4096 ;;
+    *) fuzz "$target_only" 0 ;;
+  esac
+  exit 0
+fi
 
 fuzz ledger "$seconds" -dict="$root/fuzz/ledger.dict" -max_len=8192
 fuzz settings $((seconds / 3))

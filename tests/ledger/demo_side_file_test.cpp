@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "ledger/ledger_file.h"
+#include "ledger/schedules.h"
 #include "ledger/side_file.h"
 #include "reports/year_glance.h"
 #include "tests/support/temp_folder.h"
@@ -48,9 +49,9 @@ protected:
     void TearDown() override { resetLedgerTables(); }
 
     // Runs the script on the copy of demo.qvl; its exit status.
-    int writeSideFile(const std::string& archivePath) {
-        std::string command = "python3 " + quoted(sourceRoot() + "scripts/write_demo_side_file.py") + " " +
-                              quoted(folder.file("demo.qvl")) + " " + quoted(archivePath) + " 2>/dev/null";
+    int writeSideFile(const std::string& archivePath, const std::string& option = "") {
+        std::string command = "python3 " + quoted(sourceRoot() + "scripts/write_demo_side_file.py") + " " + option +
+                              " " + quoted(folder.file("demo.qvl")) + " " + quoted(archivePath) + " 2>/dev/null";
         int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -105,6 +106,22 @@ TEST_F(DemoSideFile, TheBooksOpenRememberingTheYearBefore) {
     EXPECT_GT(g.income.total.compared, 0);
     EXPECT_GT(g.expenses.total.total, 0);
     EXPECT_GT(g.expenses.total.compared, 0);
+
+    // Its schedules, handled up to today: nothing is offered at start-up.
+    ASSERT_EQ(ledger.beside.schedules.size(), 4u);
+    EXPECT_EQ(ledger.beside.schedules[0].description, "Shop rent");
+    EXPECT_FALSE(ledger.beside.schedules[0].hint);
+    EXPECT_TRUE(dueEntries(todayPacked()).empty());
+}
+
+TEST_F(DemoSideFile, WithDueTheLastMonthAndAHalfIsDue) {
+    ASSERT_EQ(writeSideFile(folder.file("demo-2024.qvl"), "--due"), 0);
+    ASSERT_TRUE(loadLedger(folder.file("demo.qvl")));
+    std::vector<DueEntry> due = dueEntries(todayPacked());
+    // Rent, phone and the courier's service monthly: at least one of each.
+    EXPECT_GE(due.size(), 3u);
+    EXPECT_LE(due.size(), 7u);
+    for (const DueEntry& e : due) EXPECT_FALSE(e.inBooks || e.unproven);
 }
 
 TEST_F(DemoSideFile, APathTheSideFileCannotHoldWritesNoFile) {
