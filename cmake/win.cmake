@@ -4,6 +4,7 @@ set(WIN32_SOURCES
   ledger/file_access_win32.cpp
   ui/prompts_win32.cpp
   ui/dialog_template.cpp
+  ui/list_checks.cpp
   app/column_list.cpp
   app/main_window.cpp
   app/main_state.cpp

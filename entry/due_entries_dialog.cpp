@@ -12,6 +12,7 @@
 #include "text/date_text.h"
 #include "ui/dialog_template.h"
 #include "ui/prompts.h"
+#include "ui/list_checks.h"
 
 namespace {
 
@@ -44,18 +45,6 @@ struct Window {
 Window dialogState;
 
 HWND listOf(HWND dialog) { return GetDlgItem(dialog, idDueList); }
-
-void setItemChecked(HWND list, int item, bool checked) {
-    LVITEMA state = {};
-    state.stateMask = LVIS_STATEIMAGEMASK;
-    state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
-}
-
-bool itemChecked(HWND list, int item) {
-    auto state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK));
-    return (state >> 12) == 2;
-}
 
 std::string cellText(const Row& row, int column) {
     const Schedule* s = findSchedule(row.entry.schedule);
@@ -102,7 +91,7 @@ void fillList(HWND dialog) {
         // An entry the books seem to hold, or one only another ledger's
         // side file vouches for, is posted only when the user checks it.
         const DueEntry& e = dialogState.rows[i].entry;
-        setItemChecked(list, static_cast<int>(i), !e.inBooks && !e.unproven);
+        setListItemChecked(list, static_cast<int>(i), !e.inBooks && !e.unproven);
     }
     dialogState.filling = false;
     LVITEMA first = {};
@@ -122,7 +111,7 @@ void skipSelected(HWND dialog) {
     for (int i = -1; (i = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;) {
         dialogState.rows[static_cast<size_t>(i)].skipped = true;
         dialogState.filling = true;
-        setItemChecked(list, i, false);
+        setListItemChecked(list, i, false);
         dialogState.filling = false;
         redrawRow(dialog, i);
     }
@@ -137,7 +126,7 @@ void post(HWND dialog) {
     std::vector<DueEntry> skipping;
     for (size_t i = 0; i < dialogState.rows.size(); ++i) {
         const Row& r = dialogState.rows[i];
-        if (itemChecked(list, static_cast<int>(i)))
+        if (listItemChecked(list, static_cast<int>(i)))
             posting.push_back({r.entry.schedule, r.entry.date, r.postOn});
         else if (r.skipped)
             skipping.push_back(r.entry);

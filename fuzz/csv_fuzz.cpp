@@ -5,6 +5,7 @@
 // says. A table headed as the list's own export is read as one too: every
 // line it gives is a transaction a record can hold.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -23,14 +24,16 @@ void check(const CsvTable& table, const CsvColumns& columns, const Bytes& bytes)
     FUZZ_CHECK(columns.currency >= 0 || s.currency.empty());
     std::set<int> seen;
     for (const UnreadableLine& u : s.unreadable) seen.insert(u.line);
+    // The rows by their line, each looked up once per statement line.
+    std::map<int, const CsvRow*> rows;
+    for (const CsvRow& r : table.rows) rows[r.line] = &r;
     for (const StatementLine& line : s.lines) {
         FUZZ_CHECK(seen.insert(line.line).second);
         // The row the line names holds the amount it was read from: the amount
         // column, or money in less money out where the amount is blank.
-        const CsvRow* row = nullptr;
-        for (const CsvRow& r : table.rows)
-            if (r.line == line.line) row = &r;
-        FUZZ_CHECK(row != nullptr);
+        auto found = rows.find(line.line);
+        FUZZ_CHECK(found != rows.end());
+        const CsvRow* row = found->second;
         FUZZ_CHECK(columns.type >= 0 || line.bankType.empty());
         auto field = [&](int column) {
             std::string text = column >= 0 && static_cast<size_t>(column) < row->fields.size() ? row->fields[column] : "";

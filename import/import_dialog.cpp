@@ -14,6 +14,7 @@
 #include "text/plain_text.h"
 #include "ui/dialog_template.h"
 #include "ui/prompts.h"
+#include "ui/list_checks.h"
 
 namespace {
 
@@ -65,25 +66,13 @@ void addComboItem(HWND box, const std::string& text, int data, bool selected) {
     if (selected) SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
 }
 
-void setItemChecked(HWND list, int item, bool checked) {
-    LVITEMA state = {};
-    state.stateMask = LVIS_STATEIMAGEMASK;
-    state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
-}
-
-bool itemChecked(HWND list, int item) {
-    auto state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK));
-    return (state >> 12) == 2;
-}
-
 // The check boxes as the rows have them.
 void syncChecks(HWND dialog) {
     HWND list = listOf(dialog);
     preview.filling = true;
     for (size_t i = 0; i < preview.model.items().size(); ++i) {
         bool checked = preview.model.itemChecked(static_cast<int>(i));
-        if (itemChecked(list, static_cast<int>(i)) != checked) setItemChecked(list, static_cast<int>(i), checked);
+        if (listItemChecked(list, static_cast<int>(i)) != checked) setListItemChecked(list, static_cast<int>(i), checked);
     }
     preview.filling = false;
     InvalidateRect(list, nullptr, FALSE);
@@ -103,7 +92,7 @@ void fillRows(HWND dialog) {
         item.pszText = LPSTR_TEXTCALLBACKA;
         item.lParam = items[i];
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        if (preview.model.itemChecked(static_cast<int>(i))) setItemChecked(list, static_cast<int>(i), true);
+        if (preview.model.itemChecked(static_cast<int>(i))) setListItemChecked(list, static_cast<int>(i), true);
     }
     preview.selectedRow = -1;
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
@@ -528,7 +517,7 @@ void listNotified(HWND dialog, const NMHDR& header) {
             bool checked = (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
             if (!p.model.setChecked(n, checked) && checked) {  // a line that cannot be imported stays unchecked
                 p.filling = true;
-                setItemChecked(header.hwndFrom, change.iItem, false);
+                setListItemChecked(header.hwndFrom, change.iItem, false);
                 p.filling = false;
             }
             showFooter(dialog);

@@ -204,6 +204,17 @@ protected:
             EXPECT_EQ(fileIn(after, temporaryFileFor(file)), nullptr) << temporaryFileFor(file) << " left: " << story(s);
     }
 
+    // Books saved once, then changed: the bytes saved.
+    Bytes savedThenChanged() {
+        installLedgerImage(bigBooks(3000));
+        ledgerPath = books;
+        EXPECT_TRUE(saveLedger());
+        const Bytes saved = *fileIn(disk.contents(), books);
+        placeTransaction(makeTransaction("12-01-2007", typeService, 1, 1, 4242));
+        commitStep("New record");
+        return saved;
+    }
+
     RecordingDisk disk;
     std::vector<DiskOperation> recorded;
     ScriptedPrompts prompts;
@@ -346,12 +357,7 @@ TEST_F(PowerCut, SettingsFile) {
 // before its name leads to it, or a power cut could leave a backup of zeros.
 TEST_F(PowerCut, BackupCopiedWhereThereAreNoHardLinks) {
     disk.hardLinks = false;
-    installLedgerImage(bigBooks(3000));
-    ledgerPath = books;
-    ASSERT_TRUE(saveLedger());
-    const Bytes oldBooks = *fileIn(disk.contents(), books);
-    placeTransaction(makeTransaction("12-01-2007", typeService, 1, 1, 4242));
-    commitStep("New record");
+    const Bytes oldBooks = savedThenChanged();
     std::vector<CrashState> states = statesOf([] { ASSERT_TRUE(saveLedger()); });
     for (const CrashState& s : states) {
         const Bytes* backup = fileIn(s.contents, backupFileFor(books));
@@ -363,12 +369,7 @@ TEST_F(PowerCut, BackupCopiedWhereThereAreNoHardLinks) {
 // The replay finds a save that names data it never flushed: a disk that
 // forgets flushes gives states where the ledger is neither version.
 TEST_F(PowerCut, ReplayCatchesASaveWithoutItsFlush) {
-    installLedgerImage(bigBooks(3000));
-    ledgerPath = books;
-    ASSERT_TRUE(saveLedger());
-    const Bytes oldBooks = *fileIn(disk.contents(), books);
-    placeTransaction(makeTransaction("12-01-2007", typeService, 1, 1, 4242));
-    commitStep("New record");
+    const Bytes oldBooks = savedThenChanged();
     disk.keepsFlushes = false;
     std::vector<CrashState> states = statesOf([] { ASSERT_TRUE(saveLedger()); });
     const Bytes newBooks = *fileIn(disk.contents(), books);
