@@ -14,6 +14,12 @@
 namespace {
 
 constexpr UINT_PTR dueTimer = 0x5144;  // "QD"
+bool offerPending = false;
+
+void stopTimer() {
+    if (mainWindow) KillTimer(mainWindow, dueTimer);
+    offerPending = false;
+}
 
 // The archive files written by books opened before these in this session:
 // one of them opened later is still an archive.
@@ -48,18 +54,22 @@ void offerDueEntriesSoon(const std::vector<ArchiveNote>& archivesBefore) {
     // After the window's first paint, and after the command that opened
     // the books has shown their rows; not at once, which would keep a
     // window not yet shown from ever being idle enough to show.
-    if (mainWindow) SetTimer(mainWindow, dueTimer, 50, nullptr);
+    if (!mainWindow) return;
+    SetTimer(mainWindow, dueTimer, 50, nullptr);
+    offerPending = true;
 }
+
+bool dueEntriesOfferPending() { return offerPending; }
 
 bool isDueEntriesTimer(WPARAM id) { return id == dueTimer; }
 
 bool dueEntriesWaiting() {
-    if (mainWindow) KillTimer(mainWindow, dueTimer);
+    stopTimer();
     return !dueEntries(todayPacked()).empty() && permissionNow().allowed;
 }
 
 ListRefresh dueEntriesAtOpen() {
-    if (mainWindow) KillTimer(mainWindow, dueTimer);
+    stopTimer();
     std::vector<DueEntry> due = dueEntries(todayPacked());
     if (due.empty() || !permissionNow().allowed) return {};
     return offer(due);
@@ -79,4 +89,7 @@ ListRefresh dueEntriesOnDemand() {
     return offer(due);
 }
 
-void resetDueEntriesState() { rememberedArchives.clear(); }
+void resetDueEntriesState() {
+    rememberedArchives.clear();
+    offerPending = false;
+}

@@ -14,6 +14,9 @@
 // the books open before had written, remembered for the session, so that
 // opening one of them offers nothing.
 void offerDueEntriesSoon(const std::vector<ArchiveNote>& archivesBefore);
+// Whether books opened have not yet had their due entries looked at: the
+// timer has not come yet, or a command has kept it waiting.
+bool dueEntriesOfferPending();
 // True for the timer offerDueEntriesSoon started.
 bool isDueEntriesTimer(WPARAM id);
 // Stops that timer and says whether anything is due that these books may

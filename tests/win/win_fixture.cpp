@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/due_command.h"
 #include "app/main_window.h"
 #include "app/list_state.h"
 #include "tests/win/modal_driver.h"
@@ -46,6 +47,15 @@ HWND MainWindowTest::start() {
         pumpMessages();
     }
     EXPECT_NE(pages[5], nullptr) << "pages 2 to 5 were not created within a second";
+    // The books' due entries are looked at once the window shows, before
+    // any command of the test: one that made entries due must not find the
+    // offer still waiting to come up behind it.
+    until = GetTickCount() + 1000;
+    while (dueEntriesOfferPending() && GetTickCount() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        pumpMessages();
+    }
+    EXPECT_FALSE(dueEntriesOfferPending()) << "the due entries were not looked at within a second";
     return main;
 }
 
