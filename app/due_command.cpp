@@ -21,7 +21,7 @@ void stopTimer() {
     offerPending = false;
 }
 
-// The archive files written by books opened before these in this session:
+// The archive files written by books opened before these since Quirvel started:
 // one of them opened later is still an archive.
 std::vector<ArchiveNote> rememberedArchives;
 

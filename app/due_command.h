@@ -11,7 +11,7 @@
 
 // Books were just opened: their due entries are offered once the window has
 // shown them (a timer of the main window). archivesBefore: the archive files
-// the books open before had written, remembered for the session, so that
+// the books open before had written, remembered until Quirvel quits, so that
 // opening one of them offers nothing.
 void offerDueEntriesSoon(const std::vector<ArchiveNote>& archivesBefore);
 // Whether books opened have not yet had their due entries looked at: the

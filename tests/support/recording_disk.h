@@ -47,7 +47,7 @@ public:
     // Every state a power cut during the recorded operations could leave
     // (see the model in tests/ledger/power_cut_test.cpp). With sampled set,
     // a write not yet flushed is torn at every 4 KiB boundary and at a few
-    // 512-byte ones picked by a fixed seed, not at every 512-byte one.
+    // 512-byte ones chosen at random (the same ones each run), not at every 512-byte one.
     std::vector<CrashState> crashStates(bool sampled) const;
 
     // Disk

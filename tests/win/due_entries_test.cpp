@@ -17,6 +17,7 @@
 #include "ledger/tables.h"
 #include "text/date_text.h"
 #include "tests/support/ledger_builders.h"
+#include "ui/list_checks.h"
 #include "tests/win/modal_driver.h"
 #include "tests/win/win_fixture.h"
 
@@ -54,16 +55,9 @@ std::string cell(HWND list, int item, int column) {
     return text;
 }
 
-bool checkedAt(HWND list, int item) {
-    return (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK) >> 12) == 2;
-}
+bool checkedAt(HWND list, int item) { return listItemChecked(list, item); }
 
-void setCheck(HWND list, int item, bool checked) {
-    LVITEMA state = {};
-    state.stateMask = LVIS_STATEIMAGEMASK;
-    state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
-}
+void setCheck(HWND list, int item, bool checked) { setListItemChecked(list, item, checked); }
 
 void selectOnly(HWND list, int item) {
     LVITEMA none = {};
