@@ -64,12 +64,6 @@ std::string cellText(const Row& row, int column) {
     }
 }
 
-int unitsToPixels(HWND dialog, int units) {
-    RECT r = {0, 0, units, 0};
-    MapDialogRect(dialog, &r);
-    return r.right;
-}
-
 void fillList(HWND dialog) {
     HWND list = listOf(dialog);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
@@ -77,7 +71,7 @@ void fillList(HWND dialog) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = columns[i].right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        column.cx = unitsToPixels(dialog, columns[i].width) + (i == 0 ? 16 : 0);  // the check box too
+        column.cx = dialogUnitsToPixels(dialog, columns[i].width) + (i == 0 ? 16 : 0);  // the check box too
         column.pszText = const_cast<char*>(columns[i].heading);
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }

@@ -328,12 +328,6 @@ void place(HWND dialog, int id, int x, int y, int w, int h, bool shown = true) {
 // has beyond that, so that they widen with the window; the Why column
 // gives way first where the list is too narrow. A width the user drags is
 // kept for the rest of the preview.
-int unitsToPixels(HWND dialog, int units) {
-    RECT r = {0, 0, units, 0};
-    MapDialogRect(dialog, &r);
-    return r.right;
-}
-
 void measureColumns(HWND dialog) {
     HWND list = listOf(dialog);
     HDC dc = GetDC(list);
@@ -353,7 +347,7 @@ void measureColumns(HWND dialog) {
         std::sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
         int widest = widthOf(listColumns[c].heading);
         for (size_t t = 0; t < texts.size() && t < 5; ++t) widest = std::max(widest, widthOf(texts[t]));
-        int least = unitsToPixels(dialog, c == 6 ? 80 : 24), most = unitsToPixels(dialog, c == 6 ? 400 : 160);
+        int least = dialogUnitsToPixels(dialog, c == 6 ? 80 : 24), most = dialogUnitsToPixels(dialog, c == 6 ? 400 : 160);
         preview.contentWidth[c] = std::min(std::max(widest + 14 + (c == 0 ? 18 : 0), least), most);
     }
     SelectObject(dc, old);
@@ -385,11 +379,11 @@ void fitColumns(HWND dialog) {
         // Why gives way first, then Payee, Description and Name alike; a
         // width the user chose is kept.
         if (preview.userWidth[6] == 0) {
-            int cut = std::min(-extra, std::max(0, widths[6] - unitsToPixels(dialog, 80)));
+            int cut = std::min(-extra, std::max(0, widths[6] - dialogUnitsToPixels(dialog, 80)));
             widths[6] -= cut;
             extra += cut;
         }
-        int least = unitsToPixels(dialog, 36), room = 0;
+        int least = dialogUnitsToPixels(dialog, 36), room = 0;
         for (int k : widening)
             if (preview.userWidth[k] == 0) room += std::max(0, widths[k] - least);
         for (int k : widening) {
@@ -464,7 +458,7 @@ void addListColumns(HWND dialog) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = listColumns[i].right ? LVCFMT_RIGHT : LVCFMT_LEFT;
-        column.cx = unitsToPixels(dialog, listColumns[i].width) + (i == 0 ? 16 : 0);  // the check box too
+        column.cx = dialogUnitsToPixels(dialog, listColumns[i].width) + (i == 0 ? 16 : 0);  // the check box too
         column.pszText = const_cast<char*>(listColumns[i].heading);
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }

@@ -146,3 +146,9 @@ void cDialogTemplate::putString(const std::string& s) {
     for (wchar_t c : wideText(s)) putWord(static_cast<WORD>(c));
     putWord(0);
 }
+
+int dialogUnitsToPixels(HWND dialog, int units) {
+    RECT r = {0, 0, units, 0};
+    MapDialogRect(dialog, &r);
+    return r.right;
+}

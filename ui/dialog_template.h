@@ -36,6 +36,9 @@ private:
 };
 
 // The text of a window, or of a dialog's control ("" when it has none).
+// A width in the dialog's units, in pixels of its font.
+int dialogUnitsToPixels(HWND dialog, int units);
+
 std::string windowText(HWND window);
 // What the user typed or pasted into an edit or combo box, control
 // characters blanked; controlText is that of a dialog's control.
