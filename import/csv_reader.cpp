@@ -162,7 +162,7 @@ char findDelimiter(const std::string& text) {
 
 bool blankRecord(const Record& r) {
     return std::all_of(r.fields.begin(), r.fields.end(),
-                       [](const std::string& f) { return trimBlanks(blankControls(f)).empty(); });
+                       [](const std::string& f) { return onlyBlanksAndControls(f); });
 }
 
 bool looksLikeData(const std::string& field) {
@@ -209,14 +209,15 @@ std::string headerName(const std::string& field) {
     return name;
 }
 
-bool onlyBlank(const std::string& text) { return trimBlanks(blankControls(text)).empty(); }
+bool onlyBlank(const std::string& text) { return onlyBlanksAndControls(text); }
 
-std::string fieldAt(const CsvRow& row, int column) {
-    if (column < 0 || static_cast<size_t>(column) >= row.fields.size()) return "";
+const std::string& fieldAt(const CsvRow& row, int column) {
+    static const std::string none;
+    if (column < 0 || static_cast<size_t>(column) >= row.fields.size()) return none;
     return row.fields[column];
 }
 
-std::string shownText(const std::string& field) { return trimBlanks(blankControls(field)); }
+std::string shownText(const std::string& field) { return shownField(field); }
 
 std::string upper(std::string s) {
     for (char& c : s)

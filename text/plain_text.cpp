@@ -18,6 +18,21 @@ std::string trimBlanks(const std::string& text) {
     return text.substr(b, text.find_last_not_of(' ') - b + 1);
 }
 
+namespace {
+bool blankOrControl(char c) { return c == ' ' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+}  // namespace
+
+std::string shownField(std::string_view text) {
+    auto first = std::find_if_not(text.begin(), text.end(), blankOrControl);
+    if (first == text.end()) return "";
+    auto last = std::find_if_not(text.rbegin(), text.rend(), blankOrControl).base();
+    std::string shown(first, last);
+    blankControlsFrom(shown, 0);
+    return shown;
+}
+
+bool onlyBlanksAndControls(std::string_view text) { return std::all_of(text.begin(), text.end(), blankOrControl); }
+
 unsigned char lowerLetter(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);

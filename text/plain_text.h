@@ -11,6 +11,10 @@ void blankControlsFrom(std::string& text, size_t from);
 
 // The text without the blanks at either end.
 std::string trimBlanks(const std::string& text);
+// trimBlanks(blankControls(text)) in one pass: a field as it is shown.
+std::string shownField(std::string_view text);
+// True when the text is nothing but blanks and control characters.
+bool onlyBlanksAndControls(std::string_view text);
 
 // A letter of the ANSI code page (Windows-1252) in lower case: ASCII, the
 // accented block and the few letters that live in 0x80-0x9F. Any other

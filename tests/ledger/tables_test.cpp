@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
 
 #include "ledger/changes.h"
 #include "ledger/tables.h"
 #include "tests/support/scripted_prompts.h"
 #include "text/date_text.h"
+#include "text/plain_text.h"
 
 namespace {
 
@@ -91,6 +95,16 @@ TEST_F(Tables, FullListsAndLongTextsAreRefused) {
 TEST_F(Tables, ControlCharactersAreShownAsBlanks) {
     EXPECT_EQ(blankControls("Parts\tLabor\r\nx\x7F\x01"), "Parts Labor  x  ");
     EXPECT_EQ(blankControls("Caf\xE9 & Co"), "Caf\xE9 & Co");  // letters of the code page stay
+}
+
+// A field as shown is the text blanked then trimmed, whatever mix of blanks
+// and controls stands at its ends or inside it.
+TEST_F(Tables, ShownFieldIsTheBlankedTextTrimmed) {
+    for (std::string text : std::vector<std::string>{"", " ", "\t\r\n", "  \x01" "Acme\tSupply\x7F \r", "Caf\xE9",
+                                                     "\x7F", " a ", "a\t\tb", std::string("\0x\0", 3)}) {
+        EXPECT_EQ(shownField(text), trimBlanks(blankControls(text))) << text;
+        EXPECT_EQ(onlyBlanksAndControls(text), trimBlanks(blankControls(text)).empty()) << text;
+    }
 }
 
 }  // namespace
