@@ -11,7 +11,8 @@
 # input in tests/ledger/regressions (tests/import/regressions for a
 # statement reader). With a TARGET (ledger, settings, side_file, date,
 # amount, csv, ofx or qif) and a number of INPUTS, only that reader runs,
-# until it has taken that many inputs, and the time it took is reported.
+# until it has taken that many inputs, and the time it took is reported;
+# FUZZ_JOBS=N shares them among N processes (say, one to a core).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 target_only=
@@ -47,23 +48,45 @@ done
 mkdir -p "$build/artifacts"
 
 # fuzz TARGET SECONDS [libFuzzer options]: the target's corpus first (it
-# grows), then the starting corpus.
+# grows), then the starting corpus. With a number of inputs and FUZZ_JOBS=N,
+# N processes share them and the corpus (libFuzzer rereads it as it grows),
+# one to a core, each with its own log.
+jobs=${FUZZ_JOBS:-1}
+case "$jobs" in
+  ''|*[!0-9]*|0) echo "fuzz: FUZZ_JOBS must be a number of processes" >&2; exit 2 ;;
+esac
 fuzz() {
   local target=$1 time=$2
   shift 2
-  local corpus=$build/corpus/$target log=$build/$target.log
+  local corpus=$build/corpus/$target
   mkdir -p "$corpus"
-  local limit=(-max_total_time="$time")
-  [ -n "$target_only" ] && limit=(-runs="$inputs")
-  local started=$SECONDS
-  if ! "$build/${target}_fuzz" "${limit[@]}" -timeout=10 -print_final_stats=1 \
-       -artifact_prefix="$build/artifacts/$target-" "$@" "$corpus" "$build/starting/$target" >"$log" 2>&1; then
-    tail -n 40 "$log"
-    echo "fuzz: $target failed; the input is in $build/artifacts (log: $log)" >&2
+  local limit=(-max_total_time="$time") workers=1
+  if [ -n "$target_only" ]; then
+    workers=$jobs
+    limit=(-runs="$(( (inputs + workers - 1) / workers ))")
+  fi
+  local started=$SECONDS logs=() pids=() i failed=
+  for ((i = 1; i <= workers; i++)); do
+    local log=$build/$target.log
+    [ "$workers" -gt 1 ] && log=$build/$target.$i.log
+    logs+=("$log")
+    "$build/${target}_fuzz" "${limit[@]}" -timeout=10 -print_final_stats=1 \
+      -artifact_prefix="$build/artifacts/$target-" "$@" "$corpus" "$build/starting/$target" >"$log" 2>&1 &
+    pids+=($!)
+  done
+  for i in "${!pids[@]}"; do
+    if ! wait "${pids[$i]}"; then
+      tail -n 40 "${logs[$i]}"
+      echo "fuzz: $target failed; the input is in $build/artifacts (log: ${logs[$i]})" >&2
+      failed=1
+    fi
+  done
+  if [ -n "$failed" ]; then
+    kill "${pids[@]}" 2>/dev/null || true
     exit 1
   fi
   local runs
-  runs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log")
+  runs=$(awk '/stat::number_of_executed_units/ {sum += $2} END {print sum}' "${logs[@]}")
   echo "fuzz: $target: $runs inputs in $((SECONDS - started)) s, no failure"
 }
 
