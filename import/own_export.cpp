@@ -138,6 +138,12 @@ private:
         }
         e.description = unescaped(field(descrColumn), known, description);
         e.name = unescaped(field(nameColumn), known, name);
+        // A record keeps so much of a text and no more: a longer one is not
+        // what the list exported.
+        for (const auto& [text, what] : {std::pair{&e.description, "description"}, std::pair{&e.name, "name"}})
+            if (!fitsListEntry(*text))
+                return fail(std::string("the ") + what + " is too long: at most " + std::to_string(maxEntryBytes - 1) +
+                            " characters");
         // The decoder writes "?" for a character the code page lacks, and
         // says so in its note; a "?" in a text may be one of them.
         if (lackingCharacters) {

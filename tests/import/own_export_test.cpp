@@ -298,6 +298,11 @@ TEST_F(OwnExport, RowsThatDoNotReadSayWhy) {
         {"2026-03-14,Service,'A,B,1.00,,,,1.00,,,,Memo",
          "\"Apostrophe added\" holds \"Memo\": only Description and Name can stand there"},
         {"2026-03-14,Service,A", "the line has 3 fields, the header 13"},
+        {"2026-03-14,Service,A," + std::string(254, 'n') + ",1.00,,,,1.00,,,,", ""},
+        {"2026-03-14,Service,A," + std::string(255, 'n') + ",1.00,,,,1.00,,,,",
+         "the name is too long: at most 254 characters"},
+        {"2026-03-14,Service," + std::string(300, 'd') + ",B,1.00,,,,1.00,,,,",
+         "the description is too long: at most 254 characters"},
         {"2026-03-14,Service,Caf\xC3\xA9 \xE2\x86\x92 Bar,B,1.00,,,,1.00,,,,",
          "the description may hold a character that Windows-1252 lacks (read as ?)"},
     };

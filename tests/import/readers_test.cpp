@@ -17,6 +17,7 @@
 #include "import/statement_fields.h"
 #include "import/statement_memory.h"
 #include "import/statement_text.h"
+#include "ledger/tables.h"
 
 namespace {
 
@@ -1069,8 +1070,13 @@ TEST(StatementReaders, RegressionsReadSoundly) {
         for (const auto& reader : readers) EXPECT_EQ(statementProblem(reader.second(bytes), bytes), "") << reader.first;
         // A file headed as the list's own export is read as one too.
         CsvTable table = readCsvTable(bytes);
-        if (table.error.empty() && isOwnExport(table))
-            EXPECT_EQ(statementProblem(ownExportStatement(table), bytes), "") << "own export";
+        if (table.error.empty() && isOwnExport(table)) {
+            Statement own = ownExportStatement(table);
+            EXPECT_EQ(statementProblem(own, bytes), "") << "own export";
+            // Every entry read is one a record can keep.
+            for (const StatementLine& line : own.lines)
+                EXPECT_TRUE(fitsListEntry(line.entry.description) && fitsListEntry(line.entry.name)) << line.line;
+        }
         ++files;
     }
     EXPECT_GT(files, 0);
