@@ -27,7 +27,7 @@ std::string shownEntry(ListKind kind, int32_t index) {
     std::string text;
     if (index >= 1 && index <= count)
         text = kind == descrList ? descriptionText(static_cast<uint16_t>(index)) : nameText(static_cast<uint16_t>(index));
-    text = trimBlanks(blankControls(text));
+    text = shownField(text);
     return text.empty() ? "\"\"" : text;
 }
 

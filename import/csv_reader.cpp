@@ -209,15 +209,11 @@ std::string headerName(const std::string& field) {
     return name;
 }
 
-bool onlyBlank(const std::string& text) { return onlyBlanksAndControls(text); }
-
 const std::string& fieldAt(const CsvRow& row, int column) {
     static const std::string none;
     if (column < 0 || static_cast<size_t>(column) >= row.fields.size()) return none;
     return row.fields[column];
 }
-
-std::string shownText(const std::string& field) { return shownField(field); }
 
 std::string upper(std::string s) {
     for (char& c : s)
@@ -229,7 +225,7 @@ std::string upper(std::string s) {
 bool repeatsHeader(const CsvTable& table, const CsvRow& row) {
     if (table.header.empty() || row.fields.size() != table.header.size()) return false;
     for (size_t i = 0; i < row.fields.size(); ++i)
-        if (shownText(row.fields[i]) != table.header[i]) return false;
+        if (shownField(row.fields[i]) != table.header[i]) return false;
     return true;
 }
 
@@ -295,7 +291,7 @@ std::vector<ColumnShape> columnShapes(const CsvTable& table) {
         for (size_t r = 0; r < table.rows.size(); ++r) {
             const CsvRow& row = table.rows[r];
             if (c >= row.fields.size() || repeated[r]) continue;
-            std::string value = shownText(row.fields[c]);
+            std::string value = shownField(row.fields[c]);
             if (value.empty()) continue;
             ++filled;
             WrittenDate date;
@@ -411,9 +407,9 @@ CsvColumns guessColumns(const std::vector<std::string>& header, const std::vecto
 // The row's amount as written, for a line typed in by hand: the amount
 // column's, else money in and money out, money out with its minus.
 std::string writtenAmount(const CsvRow& row, const CsvColumns& columns) {
-    std::string amount = shownText(fieldAt(row, columns.amount));
+    std::string amount = shownField(fieldAt(row, columns.amount));
     if (!amount.empty()) return amount;
-    std::string out = shownText(fieldAt(row, columns.debit)), in = shownText(fieldAt(row, columns.credit));
+    std::string out = shownField(fieldAt(row, columns.debit)), in = shownField(fieldAt(row, columns.credit));
     if (!out.empty() && out.front() != '-' && out.front() != '(' && out.back() != '-') out.insert(0, "-");
     return in.empty() ? out : out.empty() ? in : in + " " + out;
 }
@@ -453,7 +449,7 @@ CsvTable readCsvTable(const Bytes& bytes) {
     int header = findHeader(records);
     if (header >= 0) {
         table.headerLine = records[header].line;
-        for (const std::string& f : records[header].fields) table.header.push_back(shownText(f));
+        for (const std::string& f : records[header].fields) table.header.push_back(shownField(f));
     }
     bool anyFields = false;
     for (size_t i = header + 1; i < records.size(); ++i) {
@@ -522,18 +518,18 @@ Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
         if (repeatsHeader(table, row)) continue;
         bool anyMapped = false;
         for (int column : {columns.date, columns.amount, columns.debit, columns.credit})
-            if (column >= 0 && !onlyBlank(fieldAt(row, column))) anyMapped = true;
+            if (column >= 0 && !onlyBlanksAndControls(fieldAt(row, column))) anyMapped = true;
         if (!anyMapped) continue;
 
         auto unreadable = [&](const std::string& reason) {
-            std::string payee = shownText(fieldAt(row, columns.payee));
-            s.unreadable.push_back({row.line, reason, shownText(fieldAt(row, columns.date)),
+            std::string payee = shownField(fieldAt(row, columns.payee));
+            s.unreadable.push_back({row.line, reason, shownField(fieldAt(row, columns.date)),
                                     writtenAmount(row, columns),
-                                    payee.empty() ? shownText(fieldAt(row, columns.memo)) : payee});
+                                    payee.empty() ? shownField(fieldAt(row, columns.memo)) : payee});
         };
         StatementLine line;
         line.line = row.line;
-        std::string dateText = shownText(fieldAt(row, columns.date));
+        std::string dateText = shownField(fieldAt(row, columns.date));
         if (dateText.empty()) {
             if (!table.header.empty() && row.fields.size() < table.header.size())
                 unreadable("the line has " + std::to_string(row.fields.size()) + " fields, the header " +
@@ -548,7 +544,7 @@ Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
         }
 
         std::string reason;
-        std::string amountText = shownText(fieldAt(row, columns.amount));
+        std::string amountText = shownField(fieldAt(row, columns.amount));
         if (columns.amount >= 0 && (!amountText.empty() || (columns.debit < 0 && columns.credit < 0))) {
             if (!readStatementAmount(amountText, mark, line.amount, reason)) {
                 unreadable(reason);
@@ -556,7 +552,7 @@ Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
             }
             line.pastCents = amountPastCents(amountText, mark);
         } else {
-            std::string out = shownText(fieldAt(row, columns.debit)), in = shownText(fieldAt(row, columns.credit));
+            std::string out = shownField(fieldAt(row, columns.debit)), in = shownField(fieldAt(row, columns.credit));
             if (out.empty() && in.empty()) {
                 unreadable("the amount is missing");
                 continue;
@@ -572,14 +568,14 @@ Statement csvStatement(const CsvTable& table, const CsvColumns& columns) {
             line.pastCents = amountPastCents(out, mark);
             if (line.pastCents.empty()) line.pastCents = amountPastCents(in, mark);
         }
-        std::string balanceText = shownText(fieldAt(row, columns.balance));
+        std::string balanceText = shownField(fieldAt(row, columns.balance));
         if (columns.balance >= 0 && !balanceText.empty())
             line.hasBalance = readStatementAmount(balanceText, mark, line.balance, reason);
-        line.payee = shownText(fieldAt(row, columns.payee));
-        line.memo = shownText(fieldAt(row, columns.memo));
-        line.bankId = shownText(fieldAt(row, columns.id));
-        line.bankType = shownText(fieldAt(row, columns.type));
-        std::string currency = upper(shownText(fieldAt(row, columns.currency)));
+        line.payee = shownField(fieldAt(row, columns.payee));
+        line.memo = shownField(fieldAt(row, columns.memo));
+        line.bankId = shownField(fieldAt(row, columns.id));
+        line.bankType = shownField(fieldAt(row, columns.type));
+        std::string currency = upper(shownField(fieldAt(row, columns.currency)));
         if (!currency.empty() && seenCurrencies.insert(currency).second && currencies.size() < 4)
             currencies.push_back(currency);
         s.lines.push_back(std::move(line));

@@ -7,7 +7,7 @@
 #include "lists/entry_matching.h"
 #include "text/plain_text.h"
 
-std::string cleanText(const std::string& text) { return trimBlanks(blankControls(text)); }
+std::string cleanText(const std::string& text) { return shownField(text); }
 
 std::string keptText(const std::string& text) { return text.substr(0, maxSideText); }
 

@@ -324,13 +324,13 @@ private:
         if (top.statement < 0) return;
         OfxStatement& s = statements[top.statement];
         if (owner == "BANKACCTFROM" || owner == "CCACCTFROM") {
-            if (name == "BANKID") s.bankId = trimBlanks(blankControls(value));
-            else if (name == "ACCTID") s.acctId = trimBlanks(blankControls(value));
+            if (name == "BANKID") s.bankId = shownField(value);
+            else if (name == "ACCTID") s.acctId = shownField(value);
         } else if (owner == "LEDGERBAL" && name == "BALAMT") {
             s.hasBalance = true;
             s.balance = value;
         } else if ((owner == "STMTRS" || owner == "CCSTMTRS") && name == "CURDEF") {
-            s.currency = upper(trimBlanks(blankControls(value)));
+            s.currency = upper(shownField(value));
         }
     }
 
@@ -378,7 +378,7 @@ size_t findOfxElement(const std::string& text) {
     return std::string::npos;
 }
 
-std::string shown(const std::string& text) { return trimBlanks(blankControls(text)); }
+std::string shown(const std::string& text) { return shownField(text); }
 
 bool readOfxDate(const std::string& text, WrittenDate& date) {
     if (text.size() < 8) return false;

@@ -38,7 +38,7 @@ std::string lowered(std::string text) {
     return text;
 }
 
-std::string shown(const std::string& field) { return trimBlanks(blankControls(field)); }
+std::string shown(const std::string& field) { return shownField(field); }
 
 bool sameHeading(const std::string& heading, const char* name) { return lowered(shown(heading)) == lowered(name); }
 
@@ -141,9 +141,7 @@ private:
         // A record keeps so much of a text and no more: a longer one is not
         // what the list exported.
         for (const auto& [text, what] : {std::pair{&e.description, "description"}, std::pair{&e.name, "name"}})
-            if (!fitsListEntry(*text))
-                return fail(std::string("the ") + what + " is too long: at most " + std::to_string(maxEntryBytes - 1) +
-                            " characters");
+            if (!fitsListEntry(*text)) return fail(tooLongReason(what));
         // The decoder writes "?" for a character the code page lacks, and
         // says so in its note; a "?" in a text may be one of them.
         if (lackingCharacters) {
@@ -299,7 +297,7 @@ Statement ownExportStatement(const CsvTable& table) {
     // A row that does not read keeps its date, amount and name as written.
     auto unreadable = [](const CsvRow& row, const std::string& reason) {
         auto field = [&](size_t i) {
-            return i < row.fields.size() ? trimBlanks(blankControls(row.fields[i])) : std::string();
+            return i < row.fields.size() ? shownField(row.fields[i]) : std::string();
         };
         return UnreadableLine{row.line, reason, field(0), field(4), field(3)};
     };

@@ -170,9 +170,9 @@ std::string textProblem(const ImportRow& row) {
     if (!exact && !row.line.pastCents.empty())
         return "the amount " + row.line.pastCents + " has more digits than cents: a record keeps whole cents";
     if (!fitsListEntry(description))
-        return "the description is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters";
+        return tooLongReason("description");
     if (!fitsListEntry(name))
-        return "the name is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters";
+        return tooLongReason("name");
     // The description says whether the amount is miles or money.
     bool mileage = p.type == typeExpense && isMileageDescription(description);
     if (storesMiles(row) && !mileage) return "the row records miles: keep its description Mileage";

@@ -153,7 +153,7 @@ private:
 
     void field(const QifItem& item) {
         if (section == Section::account) {
-            if (item.code == 'N') accountName = trimBlanks(blankControls(item.text));
+            if (item.code == 'N') accountName = shownField(item.text);
             return;
         }
         if (section != Section::transactions) return;
@@ -182,12 +182,12 @@ private:
 
 // The record as a line of the statement, or as an unreadable line and why.
 void addRecord(Statement& s, const Record& r, char mark) {
-    std::string dateText = trimBlanks(blankControls(r.date));
-    std::string amountText = trimBlanks(blankControls(r.amount()));
+    std::string dateText = shownField(r.date);
+    std::string amountText = shownField(r.amount());
     auto unreadable = [&](const std::string& reason) {
-        std::string payee = trimBlanks(blankControls(r.payee));
+        std::string payee = shownField(r.payee);
         s.unreadable.push_back(
-            {r.line, reason, dateText, amountText, payee.empty() ? trimBlanks(blankControls(r.memo)) : payee});
+            {r.line, reason, dateText, amountText, payee.empty() ? shownField(r.memo) : payee});
     };
     if (dateText.empty() || (!r.hasT && !r.hasU)) {
         // A record of nothing but split or category lines is no booking.
@@ -209,8 +209,8 @@ void addRecord(Statement& s, const Record& r, char mark) {
         return;
     }
     line.pastCents = amountPastCents(amountText, mark);
-    line.payee = trimBlanks(blankControls(r.payee));
-    line.memo = trimBlanks(blankControls(r.memo));
+    line.payee = shownField(r.payee);
+    line.memo = shownField(r.memo);
     s.lines.push_back(std::move(line));
 }
 

@@ -54,6 +54,10 @@ int insertPosition(uint16_t date) {
 
 bool fitsListEntry(const std::string& text) { return text.size() + 1 <= maxEntryBytes; }
 
+std::string tooLongReason(const std::string& what) {
+    return "the " + what + " is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters";
+}
+
 std::string tooLongMessage(const std::string& what) {
     return "This " + what + " is too long: at most " + std::to_string(maxEntryBytes - 1) + " characters can be kept.";
 }

@@ -200,4 +200,6 @@ std::unordered_map<uint32_t, int> transactionPositions();
 // "description", "name").
 bool fitsListEntry(const std::string& text);
 std::string tooLongMessage(const std::string& what);
+// The same as a reason in a list of rows: "the name is too long: at most 254 characters".
+std::string tooLongReason(const std::string& what);
 

@@ -16,7 +16,7 @@ std::vector<BoxItem> descrNameBoxItems(ListKind kind, int group) {
     for (int i = 1; i <= count; ++i) {
         const std::string& entry = kind == descrList ? descriptions[i] : names[i];
         if (g != 0 && (entry.empty() || static_cast<unsigned char>(entry[0]) != g)) continue;
-        std::string text = trimBlanks(blankControls(entryText(entry)));
+        std::string text = shownField(entryText(entry));
         if (findBoxItem(items, text) < 0) items.emplace_back(text, i);
     }
     return items;

@@ -39,7 +39,7 @@ bool parseYearText(const std::string& typed, std::string& year) {
 int selectedItemFor(const std::vector<BoxItem>& items, ListKind kind, int32_t filterIndex) {
     std::string text;
     if (filterIndex == 0 || !entryTextAt(kind, filterIndex, text)) return -1;
-    return findBoxItem(items, trimBlanks(blankControls(text)));  // as the items show it
+    return findBoxItem(items, shownField(text));  // as the items show it
 }
 
 }  // namespace

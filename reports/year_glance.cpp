@@ -275,7 +275,7 @@ Glance computeGlance(const std::vector<GlanceSource>& sources, int year, int com
 }
 
 std::string glanceLabel(const GlanceLine& line, GlanceGroup group) {
-    std::string shown = trimBlanks(blankControls(line.label));
+    std::string shown = shownField(line.label);
     if (!shown.empty()) return shown;
     return group == GlanceGroup::description ? "(no description)" : "(no name)";
 }
